@@ -1,0 +1,122 @@
+#include "format.h"
+
+#include <stdexcept>
+
+namespace qmr {
+
+namespace {
+
+std::u16string Digits(std::uint64_t v, unsigned base, bool upper) {
+    const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
+    std::u16string out;
+    do {
+        out.insert(out.begin(), static_cast<char16_t>(digits[v % base]));
+        v /= base;
+    } while (v != 0);
+    return out;
+}
+
+void Pad(std::u16string& out, std::u16string body, std::size_t width, bool zero) {
+    if (body.size() < width) {
+        const std::size_t fill = width - body.size();
+        if (zero && !body.empty() && body[0] == u'-') {
+            body.insert(1, fill, u'0');
+        } else {
+            body.insert(0, fill, zero ? u'0' : u' ');
+        }
+    }
+    out += body;
+}
+
+std::uint64_t AsUnsigned(const FormatArg& arg) {
+    if (const auto* u = std::get_if<std::uint64_t>(&arg.Value())) {
+        return *u;
+    }
+    if (const auto* i = std::get_if<std::int64_t>(&arg.Value())) {
+        // As printf would see a 32-bit int: negative values wrap at 2^32.
+        if (*i < 0 && *i >= INT32_MIN) {
+            return static_cast<std::uint32_t>(static_cast<std::int32_t>(*i));
+        }
+        return static_cast<std::uint64_t>(*i);
+    }
+    throw std::invalid_argument("Format: text given to a numeric conversion");
+}
+
+std::int64_t AsSigned(const FormatArg& arg) {
+    if (const auto* i = std::get_if<std::int64_t>(&arg.Value())) {
+        return *i;
+    }
+    if (const auto* u = std::get_if<std::uint64_t>(&arg.Value())) {
+        return static_cast<std::int64_t>(*u);
+    }
+    throw std::invalid_argument("Format: text given to a numeric conversion");
+}
+
+} // namespace
+
+std::u16string Format(std::u16string_view format, std::initializer_list<FormatArg> args) {
+    std::u16string out;
+    out.reserve(format.size() + 16 * args.size());
+    auto next = args.begin();
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        const char16_t c = format[i];
+        if (c != u'%') {
+            out.push_back(c);
+            continue;
+        }
+        if (++i >= format.size()) {
+            throw std::invalid_argument("Format: '%' at the end of the format");
+        }
+        if (format[i] == u'%') {
+            out.push_back(u'%');
+            continue;
+        }
+        bool zero = false;
+        if (format[i] == u'0') {
+            zero = true;
+            ++i;
+        }
+        std::size_t width = 0;
+        while (i < format.size() && format[i] >= u'0' && format[i] <= u'9') {
+            width = width * 10 + (format[i] - u'0');
+            ++i;
+        }
+        if (i >= format.size()) {
+            throw std::invalid_argument("Format: incomplete conversion");
+        }
+        if (next == args.end()) {
+            throw std::invalid_argument("Format: fewer arguments than conversions");
+        }
+        const FormatArg& arg = *next++;
+        switch (format[i]) {
+        case u's': {
+            const auto* text = std::get_if<std::u16string_view>(&arg.Value());
+            if (text == nullptr) {
+                throw std::invalid_argument("Format: number given to %s");
+            }
+            Pad(out, std::u16string(*text), width, false);
+            break;
+        }
+        case u'i':
+        case u'd': {
+            const std::int64_t v = AsSigned(arg);
+            std::u16string body = v < 0 ? u"-" + Digits(0 - static_cast<std::uint64_t>(v), 10, false)
+                                        : Digits(static_cast<std::uint64_t>(v), 10, false);
+            Pad(out, std::move(body), width, zero);
+            break;
+        }
+        case u'u':
+            Pad(out, Digits(AsUnsigned(arg), 10, false), width, zero);
+            break;
+        case u'X':
+        case u'x':
+            Pad(out, Digits(AsUnsigned(arg), 16, format[i] == u'X'), width, zero);
+            break;
+        default:
+            throw std::invalid_argument("Format: unknown conversion");
+        }
+    }
+    return out;
+}
+
+} // namespace qmr

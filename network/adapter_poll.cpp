@@ -1,0 +1,29 @@
+#include "adapter_poll.h"
+
+#include "network/iphlpapi_binding.h"
+
+namespace qmr {
+
+std::uint32_t ReadNetworkDevices(TDeviceList& devices) {
+    // One adapter record's worth to start with; 8-byte units keep the records aligned.
+    ULONG size = 640;
+    std::vector<std::uint64_t> buffer((size + 7) / 8);
+    ULONG status = qmr::GetAdaptersInfo(reinterpret_cast<PIP_ADAPTER_INFO>(buffer.data()), &size);
+    if (status == kStatusBufferOverflow) {
+        buffer.assign((size + 7) / 8, 0);
+        status = qmr::GetAdaptersInfo(reinterpret_cast<PIP_ADAPTER_INFO>(buffer.data()), &size);
+    }
+    if (status != kStatusSuccess) {
+        return status;
+    }
+    const TFriendlyNameTable names = ReadFriendlyNameTable();
+    for (auto* adapter = reinterpret_cast<const IP_ADAPTER_INFO*>(buffer.data()); adapter != nullptr;
+         adapter = adapter->Next) {
+        if (adapter->Type != MIB_IF_TYPE_LOOPBACK) {
+            devices.push_back(std::make_unique<TModelNetworkDevice>(adapter, &names));
+        }
+    }
+    return status;
+}
+
+} // namespace qmr

@@ -1,0 +1,19 @@
+#pragma once
+// One reading of the machine's adapters, as every poll makes it.
+
+#include "network/model_network_device.h"
+
+#include <memory>
+#include <vector>
+
+namespace qmr {
+
+using TDeviceList = std::vector<std::unique_ptr<TModelNetworkDevice>>;
+
+// Calls GetAdaptersInfo with a 640-byte buffer and, on 111, once more with the size asked for;
+// on success appends one device per adapter record that is not loopback, in the library's
+// order, all sharing one friendly-name table. Returns the last status; any status but 0
+// appends nothing. Exceptions from a device's construction leave the function.
+std::uint32_t ReadNetworkDevices(TDeviceList& devices);
+
+} // namespace qmr

@@ -1,0 +1,130 @@
+#include "iphlpapi_binding.h"
+
+#include "base/last_error.h"
+#include "network/ip_helper_library.h"
+
+#include <array>
+#include <cstring>
+
+namespace qmr {
+
+namespace {
+
+// The slots in the order the library's users have always resolved them; only GetIfEntry,
+// GetAdaptersInfo and GetPerAdapterInfo (and GetIfEntry2, appended) are called.
+constexpr std::array<const char*, 16> kSlotNames = {
+    "GetIfTable",      "GetIfEntry",     "GetAdaptersInfo", "GetPerAdapterInfo",
+    "GetNetworkParams", "GetInterfaceInfo", "GetIpForwardTable", "IcmpCreateFile",
+    "Icmp6CreateFile", "IcmpCloseHandle", "IcmpSendEcho",    "IcmpSendEcho2",
+    "Icmp6SendEcho2",  "IcmpParseReplies", "Icmp6ParseReplies", "GetIfEntry2",
+};
+
+enum Slot : std::size_t {
+    kGetIfEntry = 1,
+    kGetAdaptersInfo = 2,
+    kGetPerAdapterInfo = 3,
+    kGetIfEntry2 = 15,
+};
+
+using GetAdaptersInfoFn = decltype(&::GetAdaptersInfo);
+using GetIfEntryFn = decltype(&::GetIfEntry);
+using GetPerAdapterInfoFn = decltype(&::GetPerAdapterInfo);
+using GetIfEntry2Fn = decltype(&::GetIfEntry2);
+
+struct Binding {
+    std::int32_t references = 0;
+    LibraryHandle library = nullptr;
+    std::array<void*, kSlotNames.size()> slots{};
+};
+
+Binding& State() {
+    static Binding binding;
+    return binding;
+}
+
+// The slot's function, loading the library first when the slot is empty.
+template <typename Fn> Fn Bound(Slot slot) {
+    Binding& b = State();
+    if (b.slots[slot] == nullptr) {
+        LoadIpHelper();
+    }
+    return reinterpret_cast<Fn>(b.slots[slot]);
+}
+
+std::uint32_t Unavailable() {
+    SetLastErrorCode(kLastErrorInvalidFunction);
+    return kStatusNotSupported;
+}
+
+IPHLPAPI g_IpHelper;
+
+} // namespace
+
+IPHLPAPI::IPHLPAPI() { LoadIpHelper(); }
+
+IPHLPAPI::~IPHLPAPI() { ReleaseIpHelper(); }
+
+bool LoadIpHelper() {
+    Binding& b = State();
+    if (b.references++ == 0) {
+        b.library = OpenIpHelperLibrary();
+        if (b.library != nullptr) {
+            for (std::size_t i = 0; i < kSlotNames.size(); ++i) {
+                b.slots[i] = FindLibraryEntryPoint(b.library, kSlotNames[i]);
+            }
+        }
+    }
+    return b.library != nullptr;
+}
+
+void ReleaseIpHelper() {
+    Binding& b = State();
+    if (--b.references == 0) {
+        b.slots.fill(nullptr);
+        CloseLibrary(b.library);
+        b.library = nullptr;
+    }
+}
+
+ULONG GetAdaptersInfo(PIP_ADAPTER_INFO AdapterInfo, PULONG SizePointer) {
+    if (auto fn = Bound<GetAdaptersInfoFn>(kGetAdaptersInfo)) {
+        return fn(AdapterInfo, SizePointer);
+    }
+    return Unavailable();
+}
+
+DWORD GetIfEntry(PMIB_IFROW pIfRow) {
+    if (auto fn = Bound<GetIfEntryFn>(kGetIfEntry)) {
+        return fn(pIfRow);
+    }
+    return Unavailable();
+}
+
+DWORD GetPerAdapterInfo(ULONG IfIndex, PIP_PER_ADAPTER_INFO pPerAdapterInfo, PULONG pOutBufLen) {
+    if (auto fn = Bound<GetPerAdapterInfoFn>(kGetPerAdapterInfo)) {
+        return fn(IfIndex, pPerAdapterInfo, pOutBufLen);
+    }
+    return Unavailable();
+}
+
+DWORD GetIfEntry2(PMIB_IF_ROW2 Row) {
+    if (auto fn = Bound<GetIfEntry2Fn>(kGetIfEntry2)) {
+        return fn(Row);
+    }
+    return Unavailable();
+}
+
+std::int32_t IpHelperReferenceCount() { return State().references; }
+
+bool IpHelperLoaded() { return State().library != nullptr; }
+
+bool IpHelperEntryPointBound(const char* name) {
+    for (std::size_t i = 0; i < kSlotNames.size(); ++i) {
+        if (std::strcmp(kSlotNames[i], name) == 0) {
+            return State().slots[i] != nullptr;
+        }
+    }
+    return false;
+}
+
+} // namespace qmr

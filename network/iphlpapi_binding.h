@@ -1,0 +1,45 @@
+#pragma once
+// Run-time binding of the IP helper library. The program starts, and polls, even where the
+// library or one of its entry points is missing: the wrappers then answer 50.
+
+#include "network/iphlpapi_records.h"
+
+#include <cstdint>
+
+namespace qmr {
+
+// Its one static instance loads the library at program start and releases it at the end.
+class IPHLPAPI {
+public:
+    IPHLPAPI();
+    virtual ~IPHLPAPI();
+    IPHLPAPI(const IPHLPAPI&) = delete;
+    IPHLPAPI& operator=(const IPHLPAPI&) = delete;
+};
+
+// Adds one reference; loads the library and resolves every slot only when there was none.
+// Returns whether the library is loaded.
+bool LoadIpHelper();
+// Drops one reference; at zero empties the slots and frees the library.
+void ReleaseIpHelper();
+
+// The wrappers: call through when the slot is filled (loading on demand), otherwise set the
+// last error to 1 and return 50.
+ULONG GetAdaptersInfo(PIP_ADAPTER_INFO AdapterInfo, PULONG SizePointer);
+DWORD GetIfEntry(PMIB_IFROW pIfRow);
+DWORD GetPerAdapterInfo(ULONG IfIndex, PIP_PER_ADAPTER_INFO pPerAdapterInfo, PULONG pOutBufLen);
+// Not one of the original slots: the 64-bit interface row, for speeds above 4 Gbit/s and
+// counters beyond 4 GiB.
+DWORD GetIfEntry2(PMIB_IF_ROW2 Row);
+
+// State of the binding, for tests and diagnostics.
+std::int32_t IpHelperReferenceCount();
+bool IpHelperLoaded();
+bool IpHelperEntryPointBound(const char* name);
+
+inline constexpr std::uint32_t kStatusSuccess = 0;
+inline constexpr std::uint32_t kStatusBufferOverflow = 111;
+inline constexpr std::uint32_t kStatusNotSupported = 50;
+inline constexpr std::uint32_t kLastErrorInvalidFunction = 1;
+
+} // namespace qmr

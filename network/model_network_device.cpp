@@ -1,0 +1,258 @@
+#include "model_network_device.h"
+
+#include "base/format.h"
+#include "base/record_text.h"
+#include "base/tick_count.h"
+#include "base/utf16_text.h"
+#include "network/iphlpapi_binding.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <stdexcept>
+
+namespace qmr {
+
+namespace {
+
+constexpr const char* kCantCreateList = "Not enough of memory. Can't create TList object.";
+
+std::unique_ptr<TModelNetworkDevice::TAddressList> CreateList() {
+    auto* list = new (std::nothrow) TModelNetworkDevice::TAddressList;
+    if (list == nullptr) {
+        throw std::runtime_error(kCantCreateList);
+    }
+    return std::unique_ptr<TModelNetworkDevice::TAddressList>(list);
+}
+
+TModelNetworkDevice::tagIP_ADDRESS CopyNode(const IP_ADDR_STRING& node) {
+    return {RecordTextToUtf16(node.IpAddress.String, sizeof node.IpAddress.String),
+            RecordTextToUtf16(node.IpMask.String, sizeof node.IpMask.String), node.Context};
+}
+
+const TModelNetworkDevice::tagIP_ADDRESS& Entry(const std::unique_ptr<TModelNetworkDevice::TAddressList>& list,
+                                                int i) {
+    if (!list || i < 0) {
+        throw std::out_of_range("List index out of bounds");
+    }
+    return list->at(static_cast<std::size_t>(i));
+}
+
+int Count(const std::unique_ptr<TModelNetworkDevice::TAddressList>& list) {
+    return list ? static_cast<int>(list->size()) : 0;
+}
+
+} // namespace
+
+TModelNetworkDevice::TModelNetworkDevice(const IP_ADAPTER_INFO* adapter,
+                                         const TFriendlyNameTable* names) {
+    m_IpAddressList = CreateList();
+    m_GatewayList = CreateList();
+    m_DhcpServerList = CreateList();
+    m_DnsServerList = CreateList();
+    FillFromAdapter(adapter, names);
+}
+
+TModelNetworkDevice::~TModelNetworkDevice() {
+    ClearAddressList(m_IpAddressList.get());
+    m_IpAddressList.reset();
+    ClearAddressList(m_GatewayList.get());
+    m_GatewayList.reset();
+    ClearAddressList(m_DhcpServerList.get());
+    m_DhcpServerList.reset();
+    ClearAddressList(m_DnsServerList.get());
+    m_DnsServerList.reset();
+}
+
+void TModelNetworkDevice::FillFromAdapter(const IP_ADAPTER_INFO* adapter,
+                                          const TFriendlyNameTable* names) {
+    if (adapter == nullptr) {
+        return;
+    }
+    m_AdapterName = RecordTextToUtf16(adapter->AdapterName, sizeof adapter->AdapterName);
+    m_Description = RecordTextToUtf16(adapter->Description, sizeof adapter->Description);
+    // The record's field holds 8 bytes; a longer claimed length is cut to what is there.
+    m_Address = FormatHardwareAddress(
+        adapter->Address, std::min<std::size_t>(adapter->AddressLength, sizeof adapter->Address));
+    m_Index = adapter->Index;
+    m_Type = adapter->Type;
+    m_DhcpEnabled = adapter->DhcpEnabled != 0;
+
+    ClearAddressList(m_IpAddressList.get());
+    CopyAddressChain(&adapter->IpAddressList, *m_IpAddressList);
+    ClearAddressList(m_GatewayList.get());
+    CopyAddressChain(&adapter->GatewayList, *m_GatewayList);
+    ClearAddressList(m_DhcpServerList.get());
+    if (m_DhcpEnabled) {
+        CopyAddressChain(&adapter->DhcpServer, *m_DhcpServerList);
+    }
+
+    m_HaveWins = adapter->HaveWins != 0;
+    if (m_HaveWins) {
+        m_PrimaryWinsServer = CopyNode(adapter->PrimaryWinsServer);
+        m_SecondaryWinsServer = CopyNode(adapter->SecondaryWinsServer);
+    }
+    m_LeaseObtained = static_cast<std::uint32_t>(adapter->LeaseObtained);
+    m_LeaseExpires = static_cast<std::uint32_t>(adapter->LeaseExpires);
+
+    if (names != nullptr) {
+        m_FriendlyName = LookupFriendlyName(m_AdapterName, m_Description, *names);
+    } else {
+        m_FriendlyName = LookupFriendlyName(m_AdapterName, m_Description, ReadFriendlyNameTable());
+    }
+
+    FillFromInterfaceRow();
+    FillFromPerAdapterInfo();
+}
+
+void TModelNetworkDevice::FillFromInterfaceRow() {
+    MIB_IFROW row;
+    std::memset(&row, 0, sizeof row);
+    row.dwIndex = m_Index;
+    if (qmr::GetIfEntry(&row) != kStatusSuccess) {
+        return;
+    }
+    const std::size_t nameLength =
+        std::find(row.wszName, row.wszName + MAX_INTERFACE_NAME_LEN, 0) - row.wszName;
+    m_IfName.assign(reinterpret_cast<const char16_t*>(row.wszName), nameLength);
+    m_IfIndex = row.dwIndex;
+    m_IfType = row.dwType;
+    m_Mtu = row.dwMtu;
+    m_Speed = row.dwSpeed;
+    m_PhysAddress =
+        FormatHardwareAddress(row.bPhysAddr, std::min<std::size_t>(row.dwPhysAddrLen, MAXLEN_PHYSADDR));
+    m_AdminStatus = row.dwAdminStatus != 0;
+    m_OperStatus = row.dwOperStatus;
+    m_LastChange = row.dwLastChange != 0 ? row.dwLastChange : SystemTickCount();
+    m_InOctets = row.dwInOctets;
+    m_InUcastPkts = row.dwInUcastPkts;
+    m_InNUcastPkts = row.dwInNUcastPkts;
+    m_InDiscards = row.dwInDiscards;
+    m_InErrors = row.dwInErrors;
+    m_InUnknownProtos = row.dwInUnknownProtos;
+    m_OutOctets = row.dwOutOctets;
+    m_OutUcastPkts = row.dwOutUcastPkts;
+    m_OutNUcastPkts = row.dwOutNUcastPkts;
+    m_OutDiscards = row.dwOutDiscards;
+    m_OutErrors = row.dwOutErrors;
+    m_OutQLen = row.dwOutQLen;
+    // Exactly dwDescrLen bytes as they stand, no search for a terminating zero; the field
+    // holds 256 bytes, so a longer claimed length is cut there.
+    m_IfDescription = RecordBytesToUtf16(reinterpret_cast<const char*>(row.bDescr),
+                                         std::min<std::size_t>(row.dwDescrLen, MAXLEN_IFDESCR));
+    if (IsBlankText(m_FriendlyName)) {
+        m_FriendlyName = m_IfDescription;
+    }
+
+    // The 64-bit row, where the library has it, carries what the 32-bit one cannot hold.
+    MIB_IF_ROW2 row2;
+    std::memset(&row2, 0, sizeof row2);
+    row2.InterfaceIndex = m_Index;
+    if (qmr::GetIfEntry2(&row2) == kStatusSuccess) {
+        m_Speed = row2.ReceiveLinkSpeed;
+        m_InOctets = row2.InOctets;
+        m_InUcastPkts = row2.InUcastPkts;
+        m_InNUcastPkts = row2.InNUcastPkts;
+        m_InDiscards = row2.InDiscards;
+        m_InErrors = row2.InErrors;
+        m_InUnknownProtos = row2.InUnknownProtos;
+        m_OutOctets = row2.OutOctets;
+        m_OutUcastPkts = row2.OutUcastPkts;
+        m_OutNUcastPkts = row2.OutNUcastPkts;
+        m_OutDiscards = row2.OutDiscards;
+        m_OutErrors = row2.OutErrors;
+        m_OutQLen = row2.OutQLen;
+    }
+}
+
+void TModelNetworkDevice::FillFromPerAdapterInfo() {
+    // One record with its embedded first DNS node; grows only when the library asks.
+    constexpr ULONG kFirstSize = 52;
+    ULONG size = kFirstSize;
+    std::vector<std::uint64_t> buffer((size + 7) / 8);
+    auto* info = reinterpret_cast<PIP_PER_ADAPTER_INFO>(buffer.data());
+    DWORD status = qmr::GetPerAdapterInfo(m_IfIndex, info, &size);
+    if (status == kStatusBufferOverflow) {
+        buffer.assign((size + 7) / 8, 0);
+        info = reinterpret_cast<PIP_PER_ADAPTER_INFO>(buffer.data());
+        status = qmr::GetPerAdapterInfo(m_IfIndex, info, &size);
+    }
+    if (status != kStatusSuccess) {
+        return;
+    }
+    m_AutoconfigEnabled = info->AutoconfigEnabled != 0;
+    m_AutoconfigActive = info->AutoconfigActive != 0;
+    ClearAddressList(m_DnsServerList.get());
+    CopyAddressChain(&info->DnsServerList, *m_DnsServerList);
+}
+
+void TModelNetworkDevice::CopyAddressChain(const IP_ADDR_STRING* first, TAddressList& list) {
+    for (const IP_ADDR_STRING* node = first; node != nullptr; node = node->Next) {
+        list.push_back(CopyNode(*node));
+    }
+}
+
+void TModelNetworkDevice::ClearAddressList(TAddressList* list) {
+    if (list != nullptr) {
+        list->clear();
+    }
+}
+
+std::u16string TModelNetworkDevice::FormatHardwareAddress(const BYTE* bytes, std::size_t length) {
+    std::u16string text;
+    for (std::size_t i = 0; i < length; ++i) {
+        if (i > 0) {
+            text += u'-';
+        }
+        text += Format(u"%02X", {static_cast<unsigned>(bytes[i])});
+    }
+    return text;
+}
+
+std::u16string TModelNetworkDevice::LookupFriendlyName(const std::u16string& adapterName,
+                                                       const std::u16string& adapterDescription,
+                                                       const TFriendlyNameTable& names) const {
+    std::u16string result = adapterDescription;
+    for (const TFriendlyNameEntry& entry : names) {
+        if (!entry.Opened) {
+            continue;
+        }
+        // A value of another type ends the search silently, keeping what result holds.
+        if (!entry.ServiceNameReadable) {
+            break;
+        }
+        if (entry.ServiceName == adapterName) {
+            if (entry.DescriptionReadable) {
+                result = entry.Description;
+            }
+            break;
+        }
+    }
+    if (IsBlankText(result)) {
+        result = adapterDescription;
+    }
+    return result;
+}
+
+std::u16string TModelNetworkDevice::GetIpAddress(int i) const { return Entry(m_IpAddressList, i).IpAddress; }
+std::u16string TModelNetworkDevice::GetIpMask(int i) const { return Entry(m_IpAddressList, i).IpMask; }
+int TModelNetworkDevice::GetIpAddressCount() const { return Count(m_IpAddressList); }
+std::u16string TModelNetworkDevice::GetGateway(int i) const { return Entry(m_GatewayList, i).IpAddress; }
+int TModelNetworkDevice::GetGatewayCount() const { return Count(m_GatewayList); }
+std::u16string TModelNetworkDevice::GetDnsServer(int i) const { return Entry(m_DnsServerList, i).IpAddress; }
+int TModelNetworkDevice::GetDnsServerCount() const { return Count(m_DnsServerList); }
+
+std::u16string TModelNetworkDevice::GetWinsServer(int i) const {
+    if (!m_HaveWins) {
+        return {};
+    }
+    if (i == 0) {
+        return m_PrimaryWinsServer.IpAddress;
+    }
+    if (i == 1) {
+        return m_SecondaryWinsServer.IpAddress;
+    }
+    return {};
+}
+
+} // namespace qmr

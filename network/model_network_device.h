@@ -1,0 +1,100 @@
+#pragma once
+// One network adapter as read at one poll: the adapter record, completed with its interface
+// row, its per-adapter record and its friendly name. Complete when constructed, read only after.
+
+#include "network/friendly_name_table.h"
+#include "network/iphlpapi_records.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace qmr {
+
+class TModelNetworkDevice {
+public:
+    struct tagIP_ADDRESS {
+        std::u16string IpAddress;
+        std::u16string IpMask;
+        std::uint32_t Context = 0;
+    };
+    using TAddressList = std::vector<tagIP_ADDRESS>;
+
+    // `adapter` may be null: the device then keeps its starting values. `names` is the
+    // friendly-name table of the poll; without one the device reads the table itself.
+    explicit TModelNetworkDevice(const IP_ADAPTER_INFO* adapter,
+                                 const TFriendlyNameTable* names = nullptr);
+    virtual ~TModelNetworkDevice();
+    TModelNetworkDevice(const TModelNetworkDevice&) = delete;
+    TModelNetworkDevice& operator=(const TModelNetworkDevice&) = delete;
+
+    // Indexed accessors: the index must be below the count; outside it std::out_of_range.
+    std::u16string GetIpAddress(int i) const;
+    std::u16string GetIpMask(int i) const;
+    int GetIpAddressCount() const;
+    std::u16string GetGateway(int i) const;
+    int GetGatewayCount() const;
+    std::u16string GetWinsServer(int i) const;
+    std::u16string GetDnsServer(int i) const;
+    int GetDnsServerCount() const;
+    std::uint32_t GetIfIndex() const { return m_IfIndex; }
+
+    std::u16string m_AdapterName;
+    std::u16string m_Description;
+    std::u16string m_Address;
+    std::uint32_t m_Index = 0;
+    std::uint32_t m_Type = 0;
+    bool m_DhcpEnabled = false;
+    std::unique_ptr<TAddressList> m_IpAddressList;
+    std::unique_ptr<TAddressList> m_GatewayList;
+    std::unique_ptr<TAddressList> m_DhcpServerList;
+    bool m_HaveWins = false;
+    tagIP_ADDRESS m_PrimaryWinsServer;
+    tagIP_ADDRESS m_SecondaryWinsServer;
+    std::uint32_t m_LeaseObtained = 0;
+    std::uint32_t m_LeaseExpires = 0;
+    std::u16string m_FriendlyName;
+    std::u16string m_IfName;
+    std::uint32_t m_IfIndex = 0;
+    std::uint32_t m_IfType = 0;
+    std::uint32_t m_Mtu = 0;
+    // Speed and traffic counters are 64-bit: the 32-bit row overflows at 4.3 Gbit/s and wraps
+    // its counters after 4 GiB, so they come from the 64-bit row where the library has one.
+    std::uint64_t m_Speed = 0;
+    std::u16string m_PhysAddress;
+    bool m_AdminStatus = false;
+    std::uint32_t m_OperStatus = 0;
+    std::uint32_t m_LastChange = 0;
+    std::uint64_t m_InOctets = 0;
+    std::uint64_t m_InUcastPkts = 0;
+    std::uint64_t m_InNUcastPkts = 0;
+    std::uint64_t m_InDiscards = 0;
+    std::uint64_t m_InErrors = 0;
+    std::uint64_t m_InUnknownProtos = 0;
+    std::uint64_t m_OutOctets = 0;
+    std::uint64_t m_OutUcastPkts = 0;
+    std::uint64_t m_OutNUcastPkts = 0;
+    std::uint64_t m_OutDiscards = 0;
+    std::uint64_t m_OutErrors = 0;
+    std::uint64_t m_OutQLen = 0;
+    std::u16string m_IfDescription;
+    bool m_AutoconfigEnabled = false;
+    bool m_AutoconfigActive = false;
+    std::unique_ptr<TAddressList> m_DnsServerList;
+
+    // "%02X" bytes joined by "-"; length 0 gives empty text.
+    static std::u16string FormatHardwareAddress(const BYTE* bytes, std::size_t length);
+
+private:
+    void FillFromAdapter(const IP_ADAPTER_INFO* adapter, const TFriendlyNameTable* names);
+    void FillFromInterfaceRow();
+    void FillFromPerAdapterInfo();
+    static void CopyAddressChain(const IP_ADDR_STRING* first, TAddressList& list);
+    static void ClearAddressList(TAddressList* list);
+    std::u16string LookupFriendlyName(const std::u16string& adapterName,
+                                      const std::u16string& adapterDescription,
+                                      const TFriendlyNameTable& names) const;
+};
+
+} // namespace qmr
