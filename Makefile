@@ -9,7 +9,7 @@ PACKAGES := build-essential cmake pkg-config clang \
 	libgtest-dev libgmock-dev googletest libbenchmark-dev \
 	qt6-base-dev qt6-base-dev-tools libqt6svg6-dev qt6-svg-dev \
 	libnl-3-dev libnl-route-3-dev libudev-dev iproute2 \
-	xvfb xauth openbox trayer xdotool xclip x11-utils \
+	python3 xvfb xauth openbox trayer xdotool xclip x11-utils \
 	g++-mingw-w64-x86-64 wine64
 
 .PHONY: all deps configure build test run clean
