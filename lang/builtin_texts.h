@@ -1,0 +1,23 @@
+#pragma once
+// The built-in English text of every text identifier, the fallback of every language.
+
+#include <string>
+
+namespace LANGUAGE {
+
+constexpr int FirstTextId = 1001;
+constexpr int LastTextId = 1053;
+constexpr int TextIdCount = LastTextId - FirstTextId + 1;
+
+// The built-in text of 1001 .. 1053, the empty string for any other identifier. The first call
+// fills the store once, whatever identifier it asks for.
+std::u16string GetBuiltInText(int id);
+
+// Whether a call of GetBuiltInText has filled the store yet.
+bool IsBuiltInStoreFilled();
+
+// Creates the (still unfilled) store. Objects created after this call are destroyed before the
+// store, so they may ask for built-in texts until they are gone.
+void CreateBuiltInStore();
+
+} // namespace LANGUAGE
