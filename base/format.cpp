@@ -100,8 +100,9 @@ std::u16string Format(std::u16string_view format, std::initializer_list<FormatAr
         case u'i':
         case u'd': {
             const std::int64_t v = AsSigned(arg);
-            std::u16string body = v < 0 ? u"-" + Digits(0 - static_cast<std::uint64_t>(v), 10, false)
-                                        : Digits(static_cast<std::uint64_t>(v), 10, false);
+            std::u16string body = v < 0
+                                      ? u"-" + Digits(0 - static_cast<std::uint64_t>(v), 10, false)
+                                      : Digits(static_cast<std::uint64_t>(v), 10, false);
             Pad(out, std::move(body), width, zero);
             break;
         }

@@ -4,7 +4,11 @@
 
 namespace qmr {
 
-void SetLastErrorCode(std::uint32_t code) { ::SetLastError(code); }
-std::uint32_t GetLastErrorCode() { return ::GetLastError(); }
+void SetLastErrorCode(std::uint32_t code) {
+    ::SetLastError(code);
+}
+std::uint32_t GetLastErrorCode() {
+    return ::GetLastError();
+}
 
 } // namespace qmr

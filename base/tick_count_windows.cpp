@@ -4,6 +4,8 @@
 
 namespace qmr {
 
-std::uint32_t SystemTickCount() { return ::GetTickCount(); }
+std::uint32_t SystemTickCount() {
+    return ::GetTickCount();
+}
 
 } // namespace qmr

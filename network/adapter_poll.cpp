@@ -17,8 +17,8 @@ std::uint32_t ReadNetworkDevices(TDeviceList& devices) {
         return status;
     }
     const TFriendlyNameTable names = ReadFriendlyNameTable();
-    for (auto* adapter = reinterpret_cast<const IP_ADAPTER_INFO*>(buffer.data()); adapter != nullptr;
-         adapter = adapter->Next) {
+    for (auto* adapter = reinterpret_cast<const IP_ADAPTER_INFO*>(buffer.data());
+         adapter != nullptr; adapter = adapter->Next) {
         if (adapter->Type != MIB_IF_TYPE_LOOPBACK) {
             devices.push_back(std::make_unique<TModelNetworkDevice>(adapter, &names));
         }

@@ -10,7 +10,8 @@ namespace {
 
 // The lookup's path begins with a backslash, meaning "from the root of HKEY_LOCAL_MACHINE";
 // the registry calls want it without that backslash.
-constexpr const wchar_t* kNetworkCards = L"Software\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards";
+constexpr const wchar_t* kNetworkCards =
+    L"Software\\Microsoft\\Windows NT\\CurrentVersion\\NetworkCards";
 
 enum class ValueRead { Text, Missing, NotText };
 
@@ -27,7 +28,8 @@ ValueRead ReadStringValue(HKEY key, const wchar_t* name, std::u16string& out) {
     }
     std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
     DWORD bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-    rc = ::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &bytes);
+    rc = ::RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
+                            &bytes);
     if (rc != ERROR_SUCCESS) {
         return ValueRead::NotText;
     }
@@ -52,7 +54,8 @@ TFriendlyNameTable ReadFriendlyNameTable() {
     for (DWORD i = 0;; ++i) {
         wchar_t name[256];
         DWORD length = 256;
-        if (::RegEnumKeyExW(cards, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+        if (::RegEnumKeyExW(cards, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS) {
             break;
         }
         names.emplace_back(name, length);
@@ -63,7 +66,8 @@ TFriendlyNameTable ReadFriendlyNameTable() {
         TFriendlyNameEntry entry;
         const std::wstring path = std::wstring(kNetworkCards) + L"\\" + name;
         HKEY card = nullptr;
-        if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &card) != ERROR_SUCCESS) {
+        if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &card) !=
+            ERROR_SUCCESS) {
             entry.Opened = false;
             table.push_back(std::move(entry));
             continue;

@@ -21,7 +21,8 @@ LibraryHandle OpenIpHelperLibrary() {
     }
     const std::string folder = Utf16ToUtf8(FolderOfPath(ExecutablePath()));
     if (!folder.empty()) {
-        if (void* next_to_us = ::dlopen((folder + kProviderFileName).c_str(), RTLD_NOW | RTLD_LOCAL)) {
+        if (void* next_to_us =
+                ::dlopen((folder + kProviderFileName).c_str(), RTLD_NOW | RTLD_LOCAL)) {
             return next_to_us;
         }
     }

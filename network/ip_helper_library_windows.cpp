@@ -4,7 +4,9 @@
 
 namespace qmr {
 
-LibraryHandle OpenIpHelperLibrary() { return ::LoadLibraryW(L"iphlpapi.dll"); }
+LibraryHandle OpenIpHelperLibrary() {
+    return ::LoadLibraryW(L"iphlpapi.dll");
+}
 
 void* FindLibraryEntryPoint(LibraryHandle library, const char* name) {
     if (library == nullptr) {

@@ -13,10 +13,10 @@ namespace {
 // The slots in the order the library's users have always resolved them; only GetIfEntry,
 // GetAdaptersInfo and GetPerAdapterInfo (and GetIfEntry2, appended) are called.
 constexpr std::array<const char*, 16> kSlotNames = {
-    "GetIfTable",      "GetIfEntry",     "GetAdaptersInfo", "GetPerAdapterInfo",
+    "GetIfTable",       "GetIfEntry",       "GetAdaptersInfo",   "GetPerAdapterInfo",
     "GetNetworkParams", "GetInterfaceInfo", "GetIpForwardTable", "IcmpCreateFile",
-    "Icmp6CreateFile", "IcmpCloseHandle", "IcmpSendEcho",    "IcmpSendEcho2",
-    "Icmp6SendEcho2",  "IcmpParseReplies", "Icmp6ParseReplies", "GetIfEntry2",
+    "Icmp6CreateFile",  "IcmpCloseHandle",  "IcmpSendEcho",      "IcmpSendEcho2",
+    "Icmp6SendEcho2",   "IcmpParseReplies", "Icmp6ParseReplies", "GetIfEntry2",
 };
 
 enum Slot : std::size_t {
@@ -60,9 +60,13 @@ IPHLPAPI g_IpHelper;
 
 } // namespace
 
-IPHLPAPI::IPHLPAPI() { LoadIpHelper(); }
+IPHLPAPI::IPHLPAPI() {
+    LoadIpHelper();
+}
 
-IPHLPAPI::~IPHLPAPI() { ReleaseIpHelper(); }
+IPHLPAPI::~IPHLPAPI() {
+    ReleaseIpHelper();
+}
 
 bool LoadIpHelper() {
     Binding& b = State();
@@ -114,9 +118,13 @@ DWORD GetIfEntry2(PMIB_IF_ROW2 Row) {
     return Unavailable();
 }
 
-std::int32_t IpHelperReferenceCount() { return State().references; }
+std::int32_t IpHelperReferenceCount() {
+    return State().references;
+}
 
-bool IpHelperLoaded() { return State().library != nullptr; }
+bool IpHelperLoaded() {
+    return State().library != nullptr;
+}
 
 bool IpHelperEntryPointBound(const char* name) {
     for (std::size_t i = 0; i < kSlotNames.size(); ++i) {

@@ -5,9 +5,9 @@
 
 #ifdef _WIN32
 
+#include <iphlpapi.h>
 #include <winsock2.h>
 #include <ws2ipdef.h>
-#include <iphlpapi.h>
 
 #else
 
@@ -72,7 +72,11 @@ typedef enum {
     IfOperStatusLowerLayerDown
 } IF_OPER_STATUS;
 
-typedef enum { NET_IF_ADMIN_STATUS_UP = 1, NET_IF_ADMIN_STATUS_DOWN, NET_IF_ADMIN_STATUS_TESTING } NET_IF_ADMIN_STATUS;
+typedef enum {
+    NET_IF_ADMIN_STATUS_UP = 1,
+    NET_IF_ADMIN_STATUS_DOWN,
+    NET_IF_ADMIN_STATUS_TESTING
+} NET_IF_ADMIN_STATUS;
 
 typedef enum {
     MediaConnectStateUnknown,

@@ -30,8 +30,8 @@ TModelNetworkDevice::tagIP_ADDRESS CopyNode(const IP_ADDR_STRING& node) {
             RecordTextToUtf16(node.IpMask.String, sizeof node.IpMask.String), node.Context};
 }
 
-const TModelNetworkDevice::tagIP_ADDRESS& Entry(const std::unique_ptr<TModelNetworkDevice::TAddressList>& list,
-                                                int i) {
+const TModelNetworkDevice::tagIP_ADDRESS&
+Entry(const std::unique_ptr<TModelNetworkDevice::TAddressList>& list, int i) {
     if (!list || i < 0) {
         throw std::out_of_range("List index out of bounds");
     }
@@ -119,8 +119,8 @@ void TModelNetworkDevice::FillFromInterfaceRow() {
     m_IfType = row.dwType;
     m_Mtu = row.dwMtu;
     m_Speed = row.dwSpeed;
-    m_PhysAddress =
-        FormatHardwareAddress(row.bPhysAddr, std::min<std::size_t>(row.dwPhysAddrLen, MAXLEN_PHYSADDR));
+    m_PhysAddress = FormatHardwareAddress(
+        row.bPhysAddr, std::min<std::size_t>(row.dwPhysAddrLen, MAXLEN_PHYSADDR));
     m_AdminStatus = row.dwAdminStatus != 0;
     m_OperStatus = row.dwOperStatus;
     m_LastChange = row.dwLastChange != 0 ? row.dwLastChange : SystemTickCount();
@@ -234,13 +234,27 @@ std::u16string TModelNetworkDevice::LookupFriendlyName(const std::u16string& ada
     return result;
 }
 
-std::u16string TModelNetworkDevice::GetIpAddress(int i) const { return Entry(m_IpAddressList, i).IpAddress; }
-std::u16string TModelNetworkDevice::GetIpMask(int i) const { return Entry(m_IpAddressList, i).IpMask; }
-int TModelNetworkDevice::GetIpAddressCount() const { return Count(m_IpAddressList); }
-std::u16string TModelNetworkDevice::GetGateway(int i) const { return Entry(m_GatewayList, i).IpAddress; }
-int TModelNetworkDevice::GetGatewayCount() const { return Count(m_GatewayList); }
-std::u16string TModelNetworkDevice::GetDnsServer(int i) const { return Entry(m_DnsServerList, i).IpAddress; }
-int TModelNetworkDevice::GetDnsServerCount() const { return Count(m_DnsServerList); }
+std::u16string TModelNetworkDevice::GetIpAddress(int i) const {
+    return Entry(m_IpAddressList, i).IpAddress;
+}
+std::u16string TModelNetworkDevice::GetIpMask(int i) const {
+    return Entry(m_IpAddressList, i).IpMask;
+}
+int TModelNetworkDevice::GetIpAddressCount() const {
+    return Count(m_IpAddressList);
+}
+std::u16string TModelNetworkDevice::GetGateway(int i) const {
+    return Entry(m_GatewayList, i).IpAddress;
+}
+int TModelNetworkDevice::GetGatewayCount() const {
+    return Count(m_GatewayList);
+}
+std::u16string TModelNetworkDevice::GetDnsServer(int i) const {
+    return Entry(m_DnsServerList, i).IpAddress;
+}
+int TModelNetworkDevice::GetDnsServerCount() const {
+    return Count(m_DnsServerList);
+}
 
 std::u16string TModelNetworkDevice::GetWinsServer(int i) const {
     if (!m_HaveWins) {

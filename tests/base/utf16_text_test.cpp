@@ -1,0 +1,49 @@
+#include "base/executable_path.h"
+#include "base/utf16_text.h"
+
+#include <gtest/gtest.h>
+
+namespace qmr {
+namespace {
+
+TEST(Utf16Text, RoundTripsEveryPlane) {
+    const std::string utf8 = "ASCII Русский 中文 \xF0\x9F\x98\x80";
+    const std::u16string utf16 = Utf8ToUtf16(utf8);
+    EXPECT_EQ(utf16, u"ASCII Русский 中文 \U0001F600");
+    EXPECT_EQ(Utf16ToUtf8(utf16), utf8);
+}
+
+TEST(Utf16Text, InvalidUtf8IsReplacedNeverDropped) {
+    // A stray continuation byte, a truncated sequence at the end, an overlong slash and an
+    // encoded surrogate: each becomes one replacement character and the text around survives.
+    EXPECT_EQ(Utf8ToUtf16("a\x80z"), u"a\uFFFDz");
+    EXPECT_EQ(Utf8ToUtf16("ab\xE2\x82"), u"ab\uFFFD");
+    EXPECT_EQ(Utf8ToUtf16("\xC0\xAF!"), u"\uFFFD!");
+    EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80x"), u"\uFFFDx");
+    EXPECT_EQ(Utf8ToUtf16("\xFF"), u"\uFFFD");
+}
+
+TEST(Utf16Text, UnpairedSurrogateBecomesReplacement) {
+    EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800)) + u"x"), "\xEF\xBF\xBDx");
+}
+
+TEST(Utf16Text, BlankMeansOnlySpacesAndControls) {
+    EXPECT_TRUE(IsBlankText(u""));
+    EXPECT_TRUE(IsBlankText(u"  \t\r\n"));
+    EXPECT_TRUE(IsBlankText(std::u16string(3, u'\0')));
+    EXPECT_FALSE(IsBlankText(u"  x "));
+    EXPECT_FALSE(IsBlankText(u"\u00A0")); // no-break space is above U+0020
+}
+
+TEST(ExecutablePath, SplitsFolderAndFileName) {
+    EXPECT_EQ(FolderOfPath(u"/opt/qmr/bin/qmr"), u"/opt/qmr/bin/");
+    EXPECT_EQ(FileNameOfPath(u"/opt/qmr/bin/qmr"), u"qmr");
+    EXPECT_EQ(FolderOfPath(u"qmr"), u"");
+    EXPECT_EQ(FileNameOfPath(u"qmr"), u"qmr");
+    const std::u16string self = ExecutablePath();
+    ASSERT_FALSE(self.empty());
+    EXPECT_EQ(FileNameOfPath(self), u"qmr_base_tests");
+}
+
+} // namespace
+} // namespace qmr

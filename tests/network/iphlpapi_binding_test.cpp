@@ -1,0 +1,168 @@
+#include "base/last_error.h"
+#include "network/adapter_poll.h"
+#include "network/iphlpapi_binding.h"
+#include "tests/support/binding_fixture.h"
+#include "tests/support/scripted_provider.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace qmr {
+namespace {
+
+using test::RebindIpHelper;
+using test::ScriptedProviderFunction;
+using test::TestBinaryFolder;
+
+class BindingTest : public ::testing::Test {
+protected:
+    void TearDown() override { test::UnbindIpHelper(); }
+
+    void BindScripted() {
+        RebindIpHelper(TestBinaryFolder() + "libqmr-test-provider.so");
+        ASSERT_TRUE(IpHelperLoaded());
+        ScriptedProviderFunction<decltype(&QmrTestProvider_Reset)>("QmrTestProvider_Reset")();
+        setAdapters = ScriptedProviderFunction<decltype(&QmrTestProvider_SetAdapters)>(
+            "QmrTestProvider_SetAdapters");
+        push = ScriptedProviderFunction<decltype(&QmrTestProvider_PushAdaptersInfoAnswer)>(
+            "QmrTestProvider_PushAdaptersInfoAnswer");
+        calls = ScriptedProviderFunction<decltype(&QmrTestProvider_AdaptersInfoCalls)>(
+            "QmrTestProvider_AdaptersInfoCalls");
+        sizeIn = ScriptedProviderFunction<decltype(&QmrTestProvider_AdaptersInfoSizeIn)>(
+            "QmrTestProvider_AdaptersInfoSizeIn");
+    }
+
+    decltype(&QmrTestProvider_SetAdapters) setAdapters = nullptr;
+    decltype(&QmrTestProvider_PushAdaptersInfoAnswer) push = nullptr;
+    decltype(&QmrTestProvider_AdaptersInfoCalls) calls = nullptr;
+    decltype(&QmrTestProvider_AdaptersInfoSizeIn) sizeIn = nullptr;
+};
+
+TEST_F(BindingTest, AbsentLibraryAnswersFiftyEverywhereAndAPollFindsNothing) {
+    RebindIpHelper(TestBinaryFolder() + "no-such-provider.so");
+    EXPECT_FALSE(IpHelperLoaded());
+
+    ULONG size = 640;
+    SetLastErrorCode(0);
+    EXPECT_EQ(qmr::GetAdaptersInfo(nullptr, &size), 50u);
+    EXPECT_EQ(GetLastErrorCode(), 1u);
+    MIB_IFROW row{};
+    SetLastErrorCode(0);
+    EXPECT_EQ(qmr::GetIfEntry(&row), 50u);
+    EXPECT_EQ(GetLastErrorCode(), 1u);
+    SetLastErrorCode(0);
+    EXPECT_EQ(qmr::GetPerAdapterInfo(0, nullptr, &size), 50u);
+    EXPECT_EQ(GetLastErrorCode(), 1u);
+    MIB_IF_ROW2 row2{};
+    EXPECT_EQ(qmr::GetIfEntry2(&row2), 50u);
+
+    TDeviceList devices;
+    EXPECT_EQ(ReadNetworkDevices(devices), 50u);
+    EXPECT_TRUE(devices.empty());
+}
+
+TEST_F(BindingTest, EmptySlotWhileReferencedRaisesTheCountWithoutANewLoad) {
+    RebindIpHelper(TestBinaryFolder() + "no-such-provider.so");
+    ASSERT_EQ(IpHelperReferenceCount(), 1);
+    ULONG size = 0;
+    qmr::GetAdaptersInfo(nullptr, &size);
+    qmr::GetAdaptersInfo(nullptr, &size);
+    EXPECT_EQ(IpHelperReferenceCount(), 3);
+    EXPECT_FALSE(IpHelperLoaded());
+}
+
+TEST_F(BindingTest, OneAbsentEntryPointFailsOnlyItsWrapper) {
+    RebindIpHelper(TestBinaryFolder() + "libqmr-test-provider-partial.so");
+    ASSERT_TRUE(IpHelperLoaded());
+    EXPECT_TRUE(IpHelperEntryPointBound("GetAdaptersInfo"));
+    EXPECT_TRUE(IpHelperEntryPointBound("GetIfEntry"));
+    EXPECT_FALSE(IpHelperEntryPointBound("GetPerAdapterInfo"));
+    // Slots the library never had stay empty too.
+    EXPECT_FALSE(IpHelperEntryPointBound("IcmpSendEcho"));
+
+    ULONG size = 52;
+    SetLastErrorCode(0);
+    EXPECT_EQ(qmr::GetPerAdapterInfo(1, nullptr, &size), 50u);
+    EXPECT_EQ(GetLastErrorCode(), 1u);
+
+    ScriptedProviderFunction<decltype(&QmrTestProvider_Reset)>("QmrTestProvider_Reset")();
+    const QmrTestAdapter eth = MakeTestAdapter("eth0", 2, "10.0.0.5");
+    ScriptedProviderFunction<decltype(&QmrTestProvider_SetAdapters)>("QmrTestProvider_SetAdapters")(
+        &eth, 1);
+    TDeviceList devices;
+    ASSERT_EQ(ReadNetworkDevices(devices), 0u);
+    ASSERT_EQ(devices.size(), 1u);
+    // The row was read; only the per-adapter part is missing.
+    EXPECT_EQ(devices[0]->GetIfIndex(), 2u);
+    EXPECT_EQ(devices[0]->GetDnsServerCount(), 0);
+}
+
+TEST_F(BindingTest, LastReleaseFreesTheLibraryAndEmptiesTheSlots) {
+    BindScripted();
+    EXPECT_TRUE(LoadIpHelper());
+    EXPECT_EQ(IpHelperReferenceCount(), 2);
+    ReleaseIpHelper();
+    EXPECT_TRUE(IpHelperLoaded());
+    ReleaseIpHelper();
+    EXPECT_FALSE(IpHelperLoaded());
+    EXPECT_FALSE(IpHelperEntryPointBound("GetAdaptersInfo"));
+}
+
+TEST_F(BindingTest, PollRetriesOnceWithTheSizeAskedFor) {
+    BindScripted();
+    const QmrTestAdapter adapters[] = {MakeTestAdapter("eth0", 2, "10.0.0.5"),
+                                       MakeTestAdapter("eth1", 3, "10.0.1.5")};
+    setAdapters(adapters, 2);
+    push(111, 2000);
+
+    TDeviceList devices;
+    EXPECT_EQ(ReadNetworkDevices(devices), 0u);
+    ASSERT_EQ(calls(), 2);
+    EXPECT_EQ(sizeIn(0), 640u);
+    EXPECT_EQ(sizeIn(1), 2000u);
+    ASSERT_EQ(devices.size(), 2u);
+    EXPECT_EQ(devices[0]->GetIfIndex(), 2u);
+    EXPECT_EQ(devices[1]->GetIfIndex(), 3u);
+}
+
+TEST_F(BindingTest, PollGivesUpAfterTheSecondOverflow) {
+    BindScripted();
+    const QmrTestAdapter eth = MakeTestAdapter("eth0", 2, "10.0.0.5");
+    setAdapters(&eth, 1);
+    push(111, 2000);
+    push(111, 4000);
+
+    TDeviceList devices;
+    EXPECT_EQ(ReadNetworkDevices(devices), 111u);
+    EXPECT_EQ(calls(), 2);
+    EXPECT_TRUE(devices.empty());
+}
+
+TEST_F(BindingTest, PollSkipsLoopbackAndKeepsTheLibrarysOrder) {
+    BindScripted();
+    QmrTestAdapter adapters[] = {MakeTestAdapter("wlan0", 7, "192.168.1.7"),
+                                 MakeTestAdapter("lo", 1, "127.0.0.1"),
+                                 MakeTestAdapter("eth0", 2, "10.0.0.5")};
+    adapters[1].Type = MIB_IF_TYPE_LOOPBACK;
+    setAdapters(adapters, 3);
+    // Three records do not fit the first 640 bytes: the retry is taken on the way.
+    TDeviceList devices;
+    ASSERT_EQ(ReadNetworkDevices(devices), 0u);
+    ASSERT_EQ(devices.size(), 2u);
+    EXPECT_EQ(devices[0]->m_AdapterName, u"wlan0");
+    EXPECT_EQ(devices[1]->m_AdapterName, u"eth0");
+}
+
+TEST_F(BindingTest, OnlyLoopbackGivesNoDevice) {
+    BindScripted();
+    QmrTestAdapter lo = MakeTestAdapter("lo", 1, "127.0.0.1");
+    lo.Type = MIB_IF_TYPE_LOOPBACK;
+    setAdapters(&lo, 1);
+    TDeviceList devices;
+    EXPECT_EQ(ReadNetworkDevices(devices), 0u);
+    EXPECT_TRUE(devices.empty());
+}
+
+} // namespace
+} // namespace qmr

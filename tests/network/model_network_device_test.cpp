@@ -1,0 +1,262 @@
+#include "network/iphlpapi_binding.h"
+#include "network/model_network_device.h"
+
+#include "base/tick_count.h"
+#include "tests/support/binding_fixture.h"
+#include "tests/support/scripted_provider.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <stdexcept>
+
+namespace qmr {
+namespace {
+
+using test::ScriptedProviderFunction;
+
+void SetText(char* field, std::size_t capacity, const char* text) {
+    std::strncpy(field, text, capacity - 1);
+}
+#define SET_TEXT(field, text) SetText(field, sizeof field, text)
+
+// An adapter record as the library lays it out, with every chain at its embedded first node.
+struct Record {
+    IP_ADAPTER_INFO info;
+    IP_ADDR_STRING more[4];
+
+    Record(const char* name, DWORD index) {
+        std::memset(this, 0, sizeof *this);
+        SET_TEXT(info.AdapterName, name);
+        SET_TEXT(info.Description, "Intel(R) Ethernet Connection");
+        info.Index = index;
+        info.Type = MIB_IF_TYPE_ETHERNET;
+        info.AddressLength = 6;
+        const BYTE mac[] = {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E};
+        std::memcpy(info.Address, mac, 6);
+        SET_TEXT(info.IpAddressList.IpAddress.String, "0.0.0.0");
+        SET_TEXT(info.IpAddressList.IpMask.String, "0.0.0.0");
+        SET_TEXT(info.GatewayList.IpAddress.String, "0.0.0.0");
+    }
+};
+
+class DeviceModelTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::RebindIpHelper(test::TestBinaryFolder() + "libqmr-test-provider.so");
+        ASSERT_TRUE(IpHelperLoaded());
+        ScriptedProviderFunction<decltype(&QmrTestProvider_Reset)>("QmrTestProvider_Reset")();
+    }
+    void TearDown() override { test::UnbindIpHelper(); }
+
+    // The interface rows (and per-adapter records) the library answers from now on.
+    void ServeRows(std::initializer_list<QmrTestAdapter> rows) {
+        const std::vector<QmrTestAdapter> list(rows);
+        ScriptedProviderFunction<decltype(&QmrTestProvider_SetAdapters)>(
+            "QmrTestProvider_SetAdapters")(list.data(), static_cast<int>(list.size()));
+    }
+    void IfEntry2Answers(bool answers) {
+        ScriptedProviderFunction<decltype(&QmrTestProvider_SetIfEntry2Answers)>(
+            "QmrTestProvider_SetIfEntry2Answers")(answers ? 1 : 0);
+    }
+
+    const TFriendlyNameTable noNames;
+};
+
+TEST_F(DeviceModelTest, NullRecordKeepsEveryStartingValue) {
+    const TModelNetworkDevice device(nullptr, &noNames);
+    EXPECT_EQ(device.GetIfIndex(), 0u);
+    EXPECT_EQ(device.GetIpAddressCount(), 0);
+    EXPECT_EQ(device.GetGatewayCount(), 0);
+    EXPECT_EQ(device.GetDnsServerCount(), 0);
+    EXPECT_TRUE(device.m_FriendlyName.empty());
+    EXPECT_TRUE(device.m_Address.empty());
+    EXPECT_EQ(device.m_Speed, 0u);
+    EXPECT_THROW(device.GetIpAddress(0), std::out_of_range);
+}
+
+TEST_F(DeviceModelTest, EmbeddedFirstNodesAlwaysGiveOneAddressAndOneGateway) {
+    Record r("eth0", 2);
+    const TModelNetworkDevice device(&r.info, &noNames);
+    ASSERT_EQ(device.GetIpAddressCount(), 1);
+    ASSERT_EQ(device.GetGatewayCount(), 1);
+    EXPECT_EQ(device.GetIpAddress(0), u"0.0.0.0");
+    EXPECT_EQ(device.GetGateway(0), u"0.0.0.0");
+    EXPECT_THROW(device.GetIpAddress(1), std::out_of_range);
+    EXPECT_THROW(device.GetGateway(-1), std::out_of_range);
+}
+
+TEST_F(DeviceModelTest, ChainOfThreeKeepsOrderAndPairsMasksWithTheirAddresses) {
+    Record r("eth0", 2);
+    SET_TEXT(r.info.IpAddressList.IpAddress.String, "10.0.0.5");
+    SET_TEXT(r.info.IpAddressList.IpMask.String, "255.0.0.0");
+    r.info.IpAddressList.Context = 11;
+    r.info.IpAddressList.Next = &r.more[0];
+    SET_TEXT(r.more[0].IpAddress.String, "10.0.0.6");
+    SET_TEXT(r.more[0].IpMask.String, "255.255.0.0");
+    r.more[0].Next = &r.more[1];
+    SET_TEXT(r.more[1].IpAddress.String, "192.168.1.10");
+    SET_TEXT(r.more[1].IpMask.String, "255.255.255.0");
+    r.more[1].Context = 13;
+
+    const TModelNetworkDevice device(&r.info, &noNames);
+    ASSERT_EQ(device.GetIpAddressCount(), 3);
+    EXPECT_EQ(device.GetIpAddress(0), u"10.0.0.5");
+    EXPECT_EQ(device.GetIpMask(0), u"255.0.0.0");
+    EXPECT_EQ(device.GetIpAddress(1), u"10.0.0.6");
+    EXPECT_EQ(device.GetIpMask(1), u"255.255.0.0");
+    EXPECT_EQ(device.GetIpAddress(2), u"192.168.1.10");
+    EXPECT_EQ(device.GetIpMask(2), u"255.255.255.0");
+    EXPECT_EQ((*device.m_IpAddressList)[0].Context, 11u);
+    EXPECT_EQ((*device.m_IpAddressList)[2].Context, 13u);
+}
+
+TEST_F(DeviceModelTest, DhcpOffIgnoresTheServerNodeAndWinsOffIgnoresItsNodes) {
+    Record r("eth0", 2);
+    SET_TEXT(r.info.DhcpServer.IpAddress.String, "192.168.1.1");
+    SET_TEXT(r.info.PrimaryWinsServer.IpAddress.String, "10.1.1.1");
+    SET_TEXT(r.info.SecondaryWinsServer.IpAddress.String, "10.1.1.2");
+    r.info.DhcpEnabled = 0;
+    r.info.HaveWins = 0;
+    const TModelNetworkDevice off(&r.info, &noNames);
+    EXPECT_TRUE(off.m_DhcpServerList->empty());
+    EXPECT_EQ(off.GetWinsServer(0), u"");
+    EXPECT_EQ(off.GetWinsServer(1), u"");
+
+    r.info.DhcpEnabled = 1;
+    r.info.HaveWins = 1;
+    const TModelNetworkDevice on(&r.info, &noNames);
+    ASSERT_EQ(on.m_DhcpServerList->size(), 1u);
+    EXPECT_EQ((*on.m_DhcpServerList)[0].IpAddress, u"192.168.1.1");
+    EXPECT_EQ(on.GetWinsServer(0), u"10.1.1.1");
+    EXPECT_EQ(on.GetWinsServer(1), u"10.1.1.2");
+    EXPECT_EQ(on.GetWinsServer(2), u"");
+    EXPECT_EQ(on.GetWinsServer(-1), u"");
+}
+
+TEST_F(DeviceModelTest, HardwareAddressText) {
+    Record r("eth0", 2);
+    EXPECT_EQ(TModelNetworkDevice(&r.info, &noNames).m_Address, u"00-1A-2B-3C-4D-5E");
+    r.info.AddressLength = 0;
+    EXPECT_EQ(TModelNetworkDevice(&r.info, &noNames).m_Address, u"");
+    // A length beyond the 8-byte field is cut to the field, never read past it.
+    r.info.AddressLength = 4000;
+    EXPECT_EQ(TModelNetworkDevice(&r.info, &noNames).m_Address.size(), 8u * 3 - 1);
+}
+
+TEST_F(DeviceModelTest, InterfaceRowFillsTheRowFieldsAndPerAdapterRecordTheDns) {
+    QmrTestAdapter row = MakeTestAdapter("eth0", 2);
+    row.DnsCount = 3;
+    std::strcpy(row.Dns[0], "1.1.1.1");
+    std::strcpy(row.Dns[1], "8.8.8.8");
+    std::strcpy(row.Dns[2], "9.9.9.9");
+    row.OperStatus = 4;
+    ServeRows({row});
+    Record r("eth0", 2);
+    const TModelNetworkDevice device(&r.info, &noNames);
+    EXPECT_EQ(device.GetIfIndex(), 2u);
+    EXPECT_EQ(device.m_IfName, u"eth0");
+    EXPECT_EQ(device.m_Mtu, 1500u);
+    EXPECT_EQ(device.m_OperStatus, 4u);
+    EXPECT_TRUE(device.m_AdminStatus);
+    EXPECT_EQ(device.m_PhysAddress, u"00-1A-2B-3C-4D-02");
+    EXPECT_EQ(device.m_LastChange, 1234u);
+    // Three DNS servers do not fit the first 52 bytes: the retry with the size asked for
+    // brings them all.
+    ASSERT_EQ(device.GetDnsServerCount(), 3);
+    EXPECT_EQ(device.GetDnsServer(0), u"1.1.1.1");
+    EXPECT_EQ(device.GetDnsServer(2), u"9.9.9.9");
+}
+
+TEST_F(DeviceModelTest, ZeroLastChangeTakesTheTickCountOfTheFill) {
+    QmrTestAdapter row = MakeTestAdapter("eth0", 2);
+    row.LastChange = 0;
+    ServeRows({row});
+    Record r("eth0", 2);
+    const std::uint32_t before = SystemTickCount();
+    const TModelNetworkDevice device(&r.info, &noNames);
+    const std::uint32_t after = SystemTickCount();
+    EXPECT_GE(device.m_LastChange, before);
+    EXPECT_LE(device.m_LastChange, after);
+}
+
+TEST_F(DeviceModelTest, FailedRowLeavesIndexZeroAndAsksPerAdapterInfoForIndexZero) {
+    QmrTestAdapter row = MakeTestAdapter("eth0", 2);
+    row.RowFails = 1;
+    row.DnsCount = 1;
+    std::strcpy(row.Dns[0], "1.1.1.1");
+    ServeRows({row});
+    Record r("eth0", 2);
+    const TModelNetworkDevice device(&r.info, &noNames);
+    EXPECT_EQ(device.GetIfIndex(), 0u);
+    EXPECT_EQ(device.m_Speed, 0u);
+    EXPECT_TRUE(device.m_IfName.empty());
+    // Index 0 names no adapter, so no DNS server arrives.
+    EXPECT_EQ(device.GetDnsServerCount(), 0);
+    EXPECT_EQ(device.m_FriendlyName, u"Intel(R) Ethernet Connection");
+}
+
+TEST_F(DeviceModelTest, SpeedAndCountersComeFromTheSixtyFourBitRowWhenItAnswers) {
+    QmrTestAdapter row = MakeTestAdapter("eth0", 2);
+    row.Speed32 = 4294967295u; // what the 32-bit row can say of a 10 Gbit/s link
+    row.Speed64 = 10000000000ull;
+    row.InOctets = 5ull << 30; // 5 GiB: wrapped in the 32-bit row
+    row.OutOctets = 21;
+    ServeRows({row});
+    Record r("eth0", 2);
+
+    IfEntry2Answers(true);
+    const TModelNetworkDevice wide(&r.info, &noNames);
+    EXPECT_EQ(wide.m_Speed, 10000000000ull);
+    EXPECT_EQ(wide.m_InOctets, 5ull << 30);
+    EXPECT_EQ(wide.m_OutOctets, 21u);
+    EXPECT_EQ(wide.m_OutQLen, 7u);
+
+    IfEntry2Answers(false);
+    const TModelNetworkDevice narrow(&r.info, &noNames);
+    EXPECT_EQ(narrow.m_Speed, 4294967295u);
+    EXPECT_EQ(narrow.m_InOctets, static_cast<std::uint32_t>(5ull << 30));
+}
+
+// The friendly-name rules, against tables such as the registry or the link aliases give.
+TEST_F(DeviceModelTest, FriendlyNameRules) {
+    Record r("{GUID-ETH0}", 2);
+    auto nameWith = [&](const TFriendlyNameTable& names) {
+        return TModelNetworkDevice(&r.info, &names).m_FriendlyName;
+    };
+
+    // No entry matches: the adapter description.
+    EXPECT_EQ(nameWith({{u"{OTHER}", u"Other card"}}), u"Intel(R) Ethernet Connection");
+    // The first of two entries with the same service name wins.
+    EXPECT_EQ(nameWith({{u"{GUID-ETH0}", u"Local Area Connection"}, {u"{GUID-ETH0}", u"Second"}}),
+              u"Local Area Connection");
+    // Letter case matters.
+    EXPECT_EQ(nameWith({{u"{guid-eth0}", u"Lower case"}}), u"Intel(R) Ethernet Connection");
+    // A blank description is no name; a padded one is kept as it stands.
+    EXPECT_EQ(nameWith({{u"{GUID-ETH0}", u"   "}}), u"Intel(R) Ethernet Connection");
+    EXPECT_EQ(nameWith({{u"{GUID-ETH0}", u" Office "}}), u" Office ");
+    // A key that would not open is skipped; a value of another type ends the search.
+    TFriendlyNameEntry closed{u"{GUID-ETH0}", u"Closed", false};
+    EXPECT_EQ(nameWith({closed, {u"{GUID-ETH0}", u"Open"}}), u"Open");
+    TFriendlyNameEntry dword{u"", u"", true, false};
+    EXPECT_EQ(nameWith({dword, {u"{GUID-ETH0}", u"Too late"}}), u"Intel(R) Ethernet Connection");
+    TFriendlyNameEntry dwordDescription{u"{GUID-ETH0}", u"", true, true, false};
+    EXPECT_EQ(nameWith({dwordDescription, {u"{GUID-ETH0}", u"Too late"}}),
+              u"Intel(R) Ethernet Connection");
+}
+
+TEST_F(DeviceModelTest, BlankNamesFallBackToTheInterfaceDescription) {
+    QmrTestAdapter row = MakeTestAdapter("eth0", 2);
+    std::strcpy(row.IfDescription, "Realtek PCIe GbE");
+    ServeRows({row});
+    Record r("eth0", 2);
+    SET_TEXT(r.info.Description, " ");
+    const TFriendlyNameTable blank{{u"eth0", u"  "}};
+    EXPECT_EQ(TModelNetworkDevice(&r.info, &blank).m_FriendlyName, u"Realtek PCIe GbE");
+    // A name that is not blank is not replaced by the row's description.
+    SET_TEXT(r.info.Description, "Adapter");
+    EXPECT_EQ(TModelNetworkDevice(&r.info, &noNames).m_FriendlyName, u"Adapter");
+}
+
+} // namespace
+} // namespace qmr

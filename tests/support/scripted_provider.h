@@ -1,0 +1,54 @@
+#pragma once
+// A provider library of the tests' own: it serves adapter records that a test scripts, and
+// answers statuses that a test forces, so the binding, the device model and the window can be
+// driven through every path without touching the machine's adapters.
+
+#include "network/iphlpapi_records.h"
+
+#include <cstdint>
+
+extern "C" {
+
+struct QmrTestAdapter {
+    char Name[64];
+    char Description[128];
+    DWORD Index;
+    UINT Type;
+    UINT DhcpEnabled;
+    int IpCount;
+    char Ip[4][16];
+    char Mask[4][16];
+    int GatewayCount;
+    char Gateway[3][16];
+    int DnsCount;
+    char Dns[3][16];
+    UINT MacLength;
+    BYTE Mac[8];
+    DWORD OperStatus;
+    DWORD Speed32;
+    ULONG64 Speed64;
+    ULONG64 InOctets;
+    ULONG64 OutOctets;
+    // The interface row of this adapter cannot be read (GetIfEntry answers 2).
+    int RowFails;
+    DWORD LastChange;
+    char IfDescription[64];
+};
+
+// Forgets adapters, forced statuses and counters.
+void QmrTestProvider_Reset();
+// The adapters that GetAdaptersInfo reports from now on, in this order.
+void QmrTestProvider_SetAdapters(const QmrTestAdapter* adapters, int count);
+// Forces the answer of the next GetAdaptersInfo call (first in, first out): the status, and
+// the size reported back with it.
+void QmrTestProvider_PushAdaptersInfoAnswer(ULONG status, ULONG size);
+// Calls of GetAdaptersInfo so far, and the buffer size passed in by call `n`.
+int QmrTestProvider_AdaptersInfoCalls();
+ULONG QmrTestProvider_AdaptersInfoSizeIn(int n);
+// Whether GetIfEntry2 answers (0) or fails (50).
+void QmrTestProvider_SetIfEntry2Answers(int answers);
+}
+
+// Fills an adapter description with sensible defaults for tests.
+QmrTestAdapter MakeTestAdapter(const char* name, DWORD index, const char* ip = "",
+                               DWORD operStatus = 5);
