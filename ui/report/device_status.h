@@ -1,0 +1,36 @@
+#pragma once
+// A device's status in its four forms (text, colour, picture name, picture index) and the
+// value texts of the reports: speed with its unit, grouped counts and the count word.
+
+#include "network/model_network_device.h"
+
+#include <cstdint>
+#include <string>
+
+namespace qmr {
+
+// Pictures of the item list and the tray icon: 0 without a device, 1 link works, 2 no link,
+// 3 connecting.
+int GetStatusImageIndex(const TModelNetworkDevice* device);
+
+// The status text in the current language.
+std::u16string GetStatusText(const TModelNetworkDevice& device);
+
+// 0xRRGGBB.
+std::uint32_t GetStatusColor(const TModelNetworkDevice& device);
+
+// Name of the report's status picture: "error", "warning" or "online".
+std::u16string GetStatusPicture(const TModelNetworkDevice& device);
+
+// "999 bps", "54 Mbps", "10000 Mbps": truncated, no unit above Mbps.
+std::u16string GetSpeedText(const TModelNetworkDevice& device);
+
+// Decimal digits grouped by three with ordinary spaces: 1234567 gives "1 234 567".
+std::u16string FormatCount(std::uint64_t value);
+
+// The word that follows a count: `one` for a last digit 1, `few` for 2 to 4, `many` otherwise,
+// with 11 to 19 themselves counting as `many`. Returns one of its arguments.
+const std::u16string& SelectCountWord(std::uint64_t n, const std::u16string& one,
+                                      const std::u16string& few, const std::u16string& many);
+
+} // namespace qmr

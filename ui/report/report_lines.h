@@ -1,0 +1,31 @@
+#pragma once
+// The report of one adapter as a list of lines: the display report in markup (normal and
+// expert form) and the plain-text report for the clipboard. Every word is looked up in the
+// current language when the lines are built.
+
+#include "network/model_network_device.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qmr {
+
+// One text per line; an empty text is an empty line.
+using TLineList = std::vector<std::u16string>;
+
+// Each builder appends to `list` (nothing when it is null); a null device gives the
+// no-device report.
+void BuildReportMarkup(TLineList* list, const TModelNetworkDevice* device);
+void BuildExpertReportMarkup(TLineList* list, const TModelNetworkDevice* device);
+void BuildReportText(TLineList* list, const TModelNetworkDevice* device);
+void BuildExpertReportText(TLineList* list, const TModelNetworkDevice* device);
+
+// Every line followed by CR LF, the last one included.
+std::u16string JoinClipboardText(const TLineList& lines);
+
+// Writes '&', '<' and '>' as "&amp;", "&lt;" and "&gt;", so that a device's own texts show
+// as text in the markup view instead of being read as markup.
+std::u16string EscapeMarkupText(std::u16string_view text);
+
+} // namespace qmr
