@@ -1,0 +1,129 @@
+#include "lang/ini_file.h"
+
+#include "base/file_bytes.h"
+#include "base/utf16_text.h"
+#include "lang/text_case.h"
+
+namespace LANGUAGE {
+
+namespace {
+
+constexpr char16_t Replacement = 0xFFFD;
+
+std::u16string DecodeUtf16(std::string_view bytes, bool bigEndian) {
+    std::u16string text;
+    text.reserve(bytes.size() / 2 + 1);
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    std::size_t i = 0;
+    for (; i + 1 < bytes.size(); i += 2) {
+        const unsigned hi = bigEndian ? p[i] : p[i + 1];
+        const unsigned lo = bigEndian ? p[i + 1] : p[i];
+        text.push_back(static_cast<char16_t>(hi << 8 | lo));
+    }
+    if (i < bytes.size()) {
+        text.push_back(Replacement); // an odd byte at the end
+    }
+    return text;
+}
+
+bool StartsWith(std::string_view bytes, std::string_view prefix) {
+    return bytes.substr(0, prefix.size()) == prefix;
+}
+
+bool IsBlank(char16_t c) {
+    return c == u' ' || c == u'\t';
+}
+
+std::u16string_view Trim(std::u16string_view s) {
+    while (!s.empty() && IsBlank(s.front())) {
+        s.remove_prefix(1);
+    }
+    while (!s.empty() && IsBlank(s.back())) {
+        s.remove_suffix(1);
+    }
+    return s;
+}
+
+} // namespace
+
+std::u16string DecodeFileText(std::string_view bytes) {
+    if (StartsWith(bytes, "\xEF\xBB\xBF")) {
+        return qmr::Utf8ToUtf16(bytes.substr(3));
+    }
+    if (StartsWith(bytes, "\xFF\xFE")) {
+        return DecodeUtf16(bytes.substr(2), false);
+    }
+    if (StartsWith(bytes, "\xFE\xFF")) {
+        return DecodeUtf16(bytes.substr(2), true);
+    }
+    return qmr::Utf8ToUtf16(bytes);
+}
+
+TIniFile::TIniFile(std::string_view bytes) {
+    Parse(DecodeFileText(bytes));
+}
+
+std::optional<TIniFile> TIniFile::Read(const std::u16string& path) {
+    std::string bytes;
+    if (!qmr::FileExists(path) || !qmr::ReadFileBytes(path, bytes)) {
+        return std::nullopt;
+    }
+    return TIniFile(bytes);
+}
+
+void TIniFile::Parse(std::u16string_view text) {
+    constexpr std::size_t NoSection = static_cast<std::size_t>(-1);
+    std::size_t current = NoSection;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find_first_of(u"\r\n", start);
+        if (end == std::u16string_view::npos) {
+            end = text.size();
+        }
+        const std::u16string_view line = Trim(text.substr(start, end - start));
+        start = end + 1;
+        if (line.empty() || line.front() == u';' || line.front() == u'#') {
+            continue;
+        }
+        if (line.front() == u'[') {
+            const std::size_t close = line.find(u']');
+            if (close == std::u16string_view::npos) {
+                continue; // not a section line; the current section goes on
+            }
+            const std::u16string_view name = Trim(line.substr(1, close - 1));
+            if (name.empty()) {
+                current = NoSection; // keys under a nameless section belong to no language
+                continue;
+            }
+            const auto [it, added] = m_SectionIndex.try_emplace(FoldCase(name), m_Sections.size());
+            if (added) {
+                m_SectionNames.emplace_back(name);
+                m_Sections.emplace_back();
+            }
+            current = it->second;
+            continue;
+        }
+        const std::size_t equals = line.find(u'=');
+        if (current == NoSection || equals == std::u16string_view::npos) {
+            continue;
+        }
+        const std::u16string_view key = Trim(line.substr(0, equals));
+        if (key.empty()) {
+            continue;
+        }
+        m_Sections[current].try_emplace(FoldCase(key), Trim(line.substr(equals + 1)));
+    }
+}
+
+std::u16string TIniFile::ReadString(std::u16string_view section, std::u16string_view key,
+                                    const std::u16string& defaultValue) const {
+    const auto sectionIt = m_SectionIndex.find(FoldCase(section));
+    if (sectionIt == m_SectionIndex.end()) {
+        return defaultValue;
+    }
+    const TValues& values = m_Sections[sectionIt->second];
+    const auto valueIt = values.find(FoldCase(key));
+    return valueIt == values.end() ? defaultValue : valueIt->second;
+}
+
+} // namespace LANGUAGE
