@@ -288,68 +288,53 @@ void WriteExpertBody(TLineWriter& w, const TModelNetworkDevice& device) {
     w.EmptyLine();
 }
 
-void WriteMarkupNoDevice(TMarkupWriter& w) {
+void WriteNoDevice(TMarkupWriter& w) {
     w.Font(kNoDeviceSize, kNoDeviceColor, GetLangText(kTextNoInterfaces));
 }
 
-void WriteTextNoDevice(TTextWriter& w) {
+void WriteNoDevice(TTextWriter& w) {
     w.Plain(GetLangText(kTextNoInterfaces));
     w.EmptyLine();
+}
+
+// Head and body of one form; without a list nothing, without a device the no-device report.
+template <typename TWriter>
+void BuildLines(TLineList* list, const TModelNetworkDevice* device,
+                void (*writeHead)(TWriter&, const TModelNetworkDevice&),
+                void (*writeBody)(TLineWriter&, const TModelNetworkDevice&)) {
+    if (list == nullptr) {
+        return;
+    }
+    TWriter w(*list);
+    if (device == nullptr) {
+        WriteNoDevice(w);
+        return;
+    }
+    writeHead(w, *device);
+    writeBody(w, *device);
 }
 
 } // namespace
 
 void BuildReportMarkup(TLineList* list, const TModelNetworkDevice* device) {
-    if (list == nullptr) {
-        return;
-    }
-    TMarkupWriter w(*list);
-    if (device == nullptr) {
-        WriteMarkupNoDevice(w);
-        return;
-    }
-    WriteMarkupHead(w, *device);
-    WriteNormalBody(w, *device);
+    BuildLines<TMarkupWriter>(list, device, WriteMarkupHead, WriteNormalBody);
 }
 
 void BuildExpertReportMarkup(TLineList* list, const TModelNetworkDevice* device) {
-    if (list == nullptr) {
-        return;
-    }
-    TMarkupWriter w(*list);
-    if (device == nullptr) {
-        WriteMarkupNoDevice(w);
-        return;
-    }
-    WriteMarkupHead(w, *device);
-    WriteExpertBody(w, *device);
+    BuildLines<TMarkupWriter>(list, device, WriteMarkupHead, WriteExpertBody);
 }
 
 void BuildReportText(TLineList* list, const TModelNetworkDevice* device) {
-    if (list == nullptr) {
-        return;
-    }
-    TTextWriter w(*list);
-    if (device == nullptr) {
-        WriteTextNoDevice(w);
-        return;
-    }
-    WriteTextHead(w, *device);
-    WriteNormalBody(w, *device);
-    w.EmptyLine();
+    // The plain normal form ends with an empty line; the display one does not.
+    BuildLines<TTextWriter>(list, device, WriteTextHead,
+                            [](TLineWriter& w, const TModelNetworkDevice& d) {
+                                WriteNormalBody(w, d);
+                                w.EmptyLine();
+                            });
 }
 
 void BuildExpertReportText(TLineList* list, const TModelNetworkDevice* device) {
-    if (list == nullptr) {
-        return;
-    }
-    TTextWriter w(*list);
-    if (device == nullptr) {
-        WriteTextNoDevice(w);
-        return;
-    }
-    WriteTextHead(w, *device);
-    WriteExpertBody(w, *device);
+    BuildLines<TTextWriter>(list, device, WriteTextHead, WriteExpertBody);
 }
 
 std::u16string JoinClipboardText(const TLineList& lines) {
