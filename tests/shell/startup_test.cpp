@@ -1,0 +1,163 @@
+#include "shell/startup.h"
+
+#include "lang/lang_strings.h"
+#include "shell/file_locations.h"
+#include "shell/platform_queries.h"
+#include "tests/shell/recording_startup_ui.h"
+#include "tests/shell/shell_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+using qmr::test::TRecordingStartupUi;
+using qmr::test::TScopedEnvironment;
+using qmr::test::TTempFolder;
+using TCalls = std::vector<std::u16string>;
+
+namespace {
+
+constexpr char kLanguageFile[] = "[ru_RU]\nName=Russian\n1006=Kopirovat\n"
+                                 "[en_EN]\nName=English\n";
+
+// Start-up against a fake executable in a temporary folder, with a language file beside it, a
+// program-data folder of its own and a fresh catalogue.
+class Startup : public ::testing::Test {
+protected:
+    void SetUp() override {
+        LANGUAGE::LangStrings.reset(new LANGUAGE::TLangStrings());
+        std::filesystem::create_directory(m_Temp.Path() / "data");
+        qmr::test::WriteTextFile(m_Temp.Path() / "language.ini", kLanguageFile);
+        m_Executable = m_Temp.Text() + qmr::PathSeparator() + u"qmr.exe";
+    }
+    void TearDown() override {
+        qmr::ResetFileLocations();
+        LANGUAGE::LangStrings.reset(new LANGUAGE::TLangStrings());
+    }
+
+    TCalls Run(std::vector<std::u16string> arguments) {
+        arguments.insert(arguments.begin(), m_Executable);
+        EXPECT_EQ(qmr::RunStartup(arguments, m_Ui), 0);
+        return m_Ui.m_Calls;
+    }
+
+    int CurrentIndex() const { return LANGUAGE::LangStrings->GetCurrentIndex(); }
+
+    TTempFolder m_Temp;
+    std::u16string m_Executable;
+    TRecordingStartupUi m_Ui;
+    TScopedEnvironment m_ProgramData{"ProgramData", (m_Temp.Path() / "data").string()};
+    TScopedEnvironment m_LcAll{"LC_ALL", "en_US.UTF-8"};
+};
+
+} // namespace
+
+TEST(UsageText, IsTwelveFixedLinesNamingTheExecutable) {
+    EXPECT_EQ(qmr::BuildUsageText(u"qmr.exe"), u"Quillmere. Version 1.0\n"
+                                               u"Copyright (C) 2026 Quillmere developers\n"
+                                               u"\n"
+                                               u"Usage:\n"
+                                               u"\n"
+                                               u"\tqmr.exe [params]\n"
+                                               u"\n"
+                                               u"Params:\n"
+                                               u"\n"
+                                               u"\t-u\trun in minimized mode\n"
+                                               u"\t--help\tthis window\n"
+                                               u"\n");
+    // The file name is put in as it is, even when it looks like a format.
+    const std::u16string odd = qmr::BuildUsageText(u"100%s %i.exe");
+    EXPECT_NE(odd.find(u"\n\t100%s %i.exe [params]\n"), std::u16string::npos);
+}
+
+TEST(HelpArgument, OnlyExactLowerCaseDoubleDashHelpAnywhere) {
+    EXPECT_TRUE(qmr::HasHelpArgument({u"qmr", u"--help"}));
+    EXPECT_TRUE(qmr::HasHelpArgument({u"qmr", u"-u", u"x", u"--help"}));
+    EXPECT_TRUE(qmr::HasHelpArgument({u"qmr", u"--help", u"-u"}));
+    EXPECT_TRUE(qmr::HasHelpArgument({u"--help"}));
+    EXPECT_FALSE(qmr::HasHelpArgument({}));
+    for (const char16_t* near : {u"-help", u"-HELP", u"--HELP", u"--Help", u"help", u"--help ",
+                                 u" --help", u"--help=1", u"---help", u"/?"}) {
+        EXPECT_FALSE(qmr::HasHelpArgument({u"qmr", near, u"-u"}));
+    }
+}
+
+TEST_F(Startup, HelpShowsUsageBoxAndNothingElse) {
+    for (const std::vector<std::u16string>& arguments :
+         {std::vector<std::u16string>{u"--help"}, {u"-u", u"--help"}, {u"--help", u"-u"}}) {
+        m_Ui.m_Calls.clear();
+        EXPECT_EQ(Run(arguments), (TCalls{u"title:Quillmere", u"box:Help Info"}));
+        EXPECT_EQ(m_Ui.m_BoxText, qmr::BuildUsageText(u"qmr.exe"));
+        // The language file is not loaded on the way out.
+        EXPECT_EQ(LANGUAGE::LangStrings->GetLanguageCount(), 1);
+    }
+}
+
+TEST_F(Startup, HelpStillWorksOutFileLocationsFirst) {
+    Run({u"--help"});
+    EXPECT_TRUE(std::filesystem::is_directory(m_Temp.Path() / "data" / "Quillmere"));
+    EXPECT_EQ(qmr::g_SettingsFile, (m_Temp.Path() / "data" / "Quillmere" / "qmr.ini").u16string());
+    EXPECT_EQ(qmr::g_LanguageFile, (m_Temp.Path() / "language.ini").u16string());
+}
+
+TEST_F(Startup, LookalikesOfHelpAreIgnoredAndTheWindowRuns) {
+    EXPECT_EQ(Run({u"-HELP", u"-help", u"--HELP", u"-u"}), (TCalls{u"title:Quillmere", u"window"}));
+    EXPECT_EQ(LANGUAGE::LangStrings->GetLanguageCount(), 2);
+}
+
+TEST_F(Startup, RussianRussiaInterfaceSelectsRuRuBeforeTheWindow) {
+    const TScopedEnvironment russian("LC_ALL", "ru_RU.UTF-8");
+    int indexSeenByWindow = -1;
+    m_Ui.m_OnMainWindow = [&] { indexSeenByWindow = CurrentIndex(); };
+    Run({});
+    EXPECT_EQ(indexSeenByWindow, LANGUAGE::LangStrings->IndexOfLanguage(u"ru_RU"));
+    EXPECT_EQ(indexSeenByWindow, 1);
+}
+
+TEST_F(Startup, OtherInterfaceLanguagesKeepTheInitialLanguage) {
+    for (const char* locale : {"ru_UA.UTF-8", "ru_MD.UTF-8", "uk_UA.UTF-8", "en_US.UTF-8"}) {
+        LANGUAGE::LangStrings.reset(new LANGUAGE::TLangStrings());
+        const TScopedEnvironment other("LC_ALL", locale);
+        Run({});
+        EXPECT_EQ(LANGUAGE::LangStrings->GetLanguageCount(), 2) << locale;
+        EXPECT_EQ(CurrentIndex(), 0) << locale;
+    }
+}
+
+TEST_F(Startup, LanguageChoiceNeedsExactly1049) {
+    qmr::LoadLanguageFile(m_Temp.Text() + qmr::PathSeparator() + u"language.ini");
+    for (const std::uint16_t neighbour : {1048, 1050, 0x0019, 0x0819, 0x1419, 0x0409}) {
+        qmr::SelectFirstLanguage(neighbour);
+        EXPECT_EQ(CurrentIndex(), 0) << neighbour;
+    }
+    qmr::SelectFirstLanguage(1049);
+    EXPECT_EQ(CurrentIndex(), 1);
+}
+
+TEST_F(Startup, MissingLanguageFileLeavesBuiltInCatalogue) {
+    std::filesystem::remove(m_Temp.Path() / "language.ini");
+    const TScopedEnvironment russian("LC_ALL", "ru_RU.UTF-8");
+    EXPECT_EQ(Run({}), (TCalls{u"title:Quillmere", u"window"}));
+    EXPECT_EQ(LANGUAGE::LangStrings->GetLanguageCount(), 1);
+    EXPECT_EQ(CurrentIndex(), 0);
+}
+
+TEST_F(Startup, EscapingExceptionsAreShownAndStartupReturnsZero) {
+    m_Ui.m_OnMainWindow = [] { throw std::runtime_error("Window failed."); };
+    EXPECT_EQ(Run({}), (TCalls{u"title:Quillmere", u"window", u"exception:Window failed."}));
+
+    m_Ui.m_Calls.clear();
+    m_Ui.m_OnMainWindow = [] { throw 42; };
+    EXPECT_EQ(Run({}), (TCalls{u"title:Quillmere", u"window", u"exception:"}));
+
+    m_Ui.m_Calls.clear();
+    m_Ui.m_OnMessageBox = [] { throw std::runtime_error("No box."); };
+    EXPECT_EQ(Run({u"--help"}),
+              (TCalls{u"title:Quillmere", u"box:Help Info", u"exception:No box."}));
+}
+
+TEST_F(Startup, FailingExceptionDisplayStillReturnsZero) {
+    m_Ui.m_OnMainWindow = [] { throw std::runtime_error("First."); };
+    m_Ui.m_OnException = [] { throw std::runtime_error("Second."); };
+    EXPECT_EQ(Run({}), (TCalls{u"title:Quillmere", u"window", u"exception:First."}));
+}
