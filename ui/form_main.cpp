@@ -1,0 +1,211 @@
+#include "form_main.h"
+
+#include "ui/report/device_status.h"
+
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QMessageBox>
+
+#include <new>
+#include <stdexcept>
+
+namespace qmr {
+
+namespace {
+QString Text(int id) {
+    return QString::fromStdU16String(LANGUAGE::GetLangText(id));
+}
+} // namespace
+
+TFormMain::TFormMain(QWidget* owner, std::vector<std::u16string> arguments)
+    : QWidget(owner), m_Arguments(std::move(arguments)) {
+    ShowMessage = [this](const QString& text, const QString& caption) {
+        QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, this);
+        box.exec();
+    };
+
+    CreateControls();
+
+    m_Devices.reset();
+    m_ReportPending = false;
+    m_SelectedIfIndex = 0;
+    m_WheelFactor = 16.0;
+
+    m_Devices.reset(new (std::nothrow) TDeviceList);
+    if (!m_Devices) {
+        throw std::runtime_error("Not enough of memory. Can't create TObjectList object.");
+    }
+
+    LayoutReportArea();
+
+    // Idle: the event dispatcher is about to wait, so the thread has nothing else to do.
+    m_IdleConnection =
+        connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
+                [this] { OnAppIdle(); });
+
+    m_AdvAppStyler.Style = TTMSStyle::tsWindows7;
+
+    if (LANGUAGE::LangStrings) {
+        LANGUAGE::LangStrings->AttachControl(this);
+    }
+    ApplyTexts();
+    m_AeroButton_CopyReport->setEnabled(false);
+    m_Timer_Poll->setInterval(1000);
+    ShowReport(nullptr);
+    // The first poll runs here; an exception from it fails the construction.
+    m_Timer_PollTimer(m_Timer_Poll);
+    ScanMinimizeArguments();
+    BuildLanguageMenu();
+}
+
+TFormMain::~TFormMain() {
+    disconnect(m_IdleConnection);
+    if (LANGUAGE::LangStrings) {
+        LANGUAGE::LangStrings->DetachControl(this);
+    }
+    m_Devices.reset();
+}
+
+void TFormMain::ApplyTexts() {
+    setWindowTitle(Text(1005));
+    m_AeroButton_CopyReport->setText(Text(1006));
+    m_AeroButton_CopyReport->setToolTip(Text(1007));
+    m_ImageSectionItem->Caption = Text(1008);
+    m_AdvPolyList->update();
+    m_AdvOfficeCheckBox_ExpertMode->setText(Text(1009));
+    m_TabSet_Report->setTabText(0, Text(1010));
+    m_TabSet_Report->setTabText(1, Text(1011));
+    m_PopupMenuItem_Exit->setText(Text(1051));
+    m_PopupMenuItem_About->setText(Text(1052));
+    m_PopupMenuItem_SelectLanguage->setTitle(Text(1053));
+    m_TrayIcon->setToolTip(windowTitle());
+}
+
+void TFormMain::OnAppIdle() {
+    if (!m_ReportPending) {
+        return;
+    }
+    m_ReportPending = false;
+    try {
+        ShowReport(FindDeviceByIfIndex(m_SelectedIfIndex));
+    } catch (...) {
+        // The next poll asks for a new rebuild; nothing is shown to the user.
+    }
+}
+
+void TFormMain::m_Timer_PollTimer(QObject*) {
+    m_Timer_Poll->stop();
+    PollDevices();
+    m_Timer_Poll->start();
+}
+
+void TFormMain::PollDevices() {
+    m_Devices->clear();
+    ReadNetworkDevices(*m_Devices);
+    SyncDeviceItems();
+    if (m_Devices->empty()) {
+        m_AeroButton_CopyReport->setEnabled(false);
+    }
+}
+
+void TFormMain::SyncDeviceItems() {
+    m_AdvPolyList->BeginUpdate();
+    for (int i = m_AdvPolyList->Count() - 1; i >= 0; --i) {
+        TPolyListItem* item = m_AdvPolyList->Item(i);
+        if (item == m_ImageSectionItem) {
+            continue;
+        }
+        if (FindDeviceByIfIndex(item->Tag) == nullptr) {
+            m_AdvPolyList->RemoveAt(i);
+        }
+    }
+    for (const auto& device : *m_Devices) {
+        bool present = false;
+        for (int i = 0; i < m_AdvPolyList->Count() && !present; ++i) {
+            const TPolyListItem* item = m_AdvPolyList->Item(i);
+            present = item != m_ImageSectionItem && item->Tag == device->GetIfIndex();
+        }
+        if (!present) {
+            auto item = std::make_unique<TPolyListItem>();
+            item->Caption = QString::fromStdU16String(device->m_FriendlyName);
+            item->Tag = device->GetIfIndex();
+            item->Spacing = 8;
+            item->ImageIndex = GetStatusImageIndex(device.get());
+            m_AdvPolyList->Append(std::move(item));
+        }
+    }
+    m_AdvPolyList->EndUpdate();
+
+    int position = m_AdvPolyList->Tag;
+    if (position > m_AdvPolyList->Count()) {
+        position = 1;
+    }
+    if (position < 1) {
+        position = 1;
+    }
+    m_AdvPolyList->Tag = position;
+    m_AdvPolyList->SelectRequest(position);
+}
+
+TModelNetworkDevice* TFormMain::FindDeviceByIfIndex(std::uint32_t index) const {
+    for (const auto& device : *m_Devices) {
+        if (device->GetIfIndex() == index) {
+            return device.get();
+        }
+    }
+    return nullptr;
+}
+
+void TFormMain::m_AdvPolyListItemSelect(QObject*, TPolyListItem* item, bool&) {
+    for (int i = 0; i < m_AdvPolyList->Count(); ++i) {
+        if (m_AdvPolyList->Item(i) == item) {
+            m_AdvPolyList->Tag = i;
+        }
+    }
+    m_SelectedIfIndex = item->Tag;
+    m_ReportPending = true;
+}
+
+void TFormMain::m_AdvOfficeCheckBox_ExpertModeClick(QObject*) {
+    m_ReportPending = true;
+}
+
+void TFormMain::m_AdvFormStylerChange(QObject*) {
+    m_ReportPending = true;
+}
+
+void TFormMain::m_PopupMenuItem_ExitClick(QObject*) {
+    close();
+}
+
+void TFormMain::HandleLangChanged(int newIndex, LANGUAGE::TLangStrings*) {
+    // Delivered at once, as the catalogue requires: the event is sent, not posted.
+    QEvent event(WM_LANGCHANGED_EVENT);
+    Q_UNUSED(newIndex);
+    QCoreApplication::sendEvent(this, &event);
+}
+
+bool TFormMain::event(QEvent* event) {
+    if (WndProc(event)) {
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+bool TFormMain::WndProc(QEvent* event) {
+    if (event->type() == WM_APP_MINIMIZE) {
+        MinimizeApplication();
+        return true;
+    }
+    if (event->type() == WM_LANGCHANGED_EVENT) {
+        ApplyTexts();
+        return true;
+    }
+    return false;
+}
+
+void TFormMain::ShowException(const QString& message) {
+    ShowMessage(message, QCoreApplication::applicationName());
+}
+
+} // namespace qmr

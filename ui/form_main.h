@@ -1,0 +1,148 @@
+#pragma once
+// The program's one window: the adapter list on the left, the live report of the selected
+// adapter on the right, polled once a second and rebuilt at idle moments.
+
+#include "lang/lang_strings.h"
+#include "network/adapter_poll.h"
+#include "ui/markup_view.h"
+#include "ui/picture_store.h"
+#include "ui/poly_list.h"
+#include "ui/stylers.h"
+
+#include <QCheckBox>
+#include <QEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSystemTrayIcon>
+#include <QTabBar>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace qmr {
+
+// The window's own messages, as Qt event types.
+inline constexpr QEvent::Type WM_APP_MINIMIZE = static_cast<QEvent::Type>(1025);
+inline constexpr QEvent::Type WM_LANGCHANGED_EVENT =
+    static_cast<QEvent::Type>(LANGUAGE::WM_LANGCHANGED);
+
+class TFormMain : public QWidget, public LANGUAGE::TLangControl {
+    Q_OBJECT
+public:
+    // `arguments` is the command line, position 0 the program itself.
+    explicit TFormMain(QWidget* owner = nullptr, std::vector<std::u16string> arguments = {});
+    ~TFormMain() override;
+
+    // Controls, in their declared order.
+    QTimer* m_Timer_Poll;
+    TAdvPolyList* m_AdvPolyList;
+    TImageSectionItem* m_ImageSectionItem;
+    QPushButton* m_AeroButton_CopyReport;
+    TPictureContainer m_PictureContainer;
+    TImageList m_ImageList;
+    TAdvAppStyler m_AdvAppStyler;
+    TAdvFormStyler* m_AdvFormStyler;
+    QLabel* m_HTMLabel_Copyright;
+    QSystemTrayIcon* m_TrayIcon;
+    QScrollArea* m_ScrollBox_Report;
+    THTMLStaticText* m_HTMLStaticText_Report;
+    QCheckBox* m_AdvOfficeCheckBox_ExpertMode;
+    QTabBar* m_TabSet_Report;
+    TXPManifest m_XPManifest;
+    QMenu* m_AdvPopupMenu;
+    QAction* m_PopupMenuItem_Exit;
+    TAdvMenuOfficeStyler m_AdvMenuOfficeStyler;
+    QAction* m_PopupMenuItem_About;
+    QMenu* m_PopupMenuItem_SelectLanguage;
+
+    // The window's state.
+    std::unique_ptr<TDeviceList> m_Devices;
+    bool m_ReportPending = false;
+    std::uint32_t m_SelectedIfIndex = 0;
+    double m_WheelFactor = 16.0;
+    // The tray icon's picture index, set by every report build.
+    int m_TrayIconImageIndex = 0;
+
+    void ApplyTexts();
+    void OnAppIdle();
+    void m_Timer_PollTimer(QObject* sender);
+    void PollDevices();
+    void SyncDeviceItems();
+    TModelNetworkDevice* FindDeviceByIfIndex(std::uint32_t index) const;
+    void m_AdvPolyListItemSelect(QObject* sender, TPolyListItem* item, bool& allow);
+    void m_AdvOfficeCheckBox_ExpertModeClick(QObject* sender);
+    void m_AdvFormStylerChange(QObject* sender);
+    void m_PopupMenuItem_ExitClick(QObject* sender);
+
+    // The report.
+    void ShowReport(const TModelNetworkDevice* device);
+    QSize MeasureMarkupLine(const QString& line) const;
+
+    // Copy to the clipboard.
+    void m_AeroButton_CopyReportClick(QObject* sender);
+    void CopyReport(const TModelNetworkDevice* device);
+
+    // Tray and minimised start.
+    void OnAppMinimize();
+    void OnAppRestore();
+    void m_TrayIconClick(QObject* sender);
+    void MinimizeApplication();
+    void RestoreApplication();
+
+    // About box and language menu.
+    void BuildLanguageMenu();
+    void OnLanguageItemClick(QObject* sender);
+    void m_PopupMenuItem_AboutClick(QObject* sender);
+
+    // Wheel scrolling of the report.
+    void m_ScrollBox_ReportMouseWheel(QObject* sender, Qt::KeyboardModifiers shift, int wheelDelta,
+                                      QPoint mousePos, bool& handled);
+    void FormMouseWheel(QObject* sender, Qt::KeyboardModifiers shift, int wheelDelta,
+                        QPoint mousePos, bool& handled);
+
+    // How a message box is shown; tests replace it to see what would be shown.
+    std::function<void(const QString& text, const QString& caption)> ShowMessage;
+    // Shows an error as the framework's exception display would.
+    void ShowException(const QString& message);
+
+    void HandleLangChanged(int newIndex, LANGUAGE::TLangStrings* strings) override;
+
+    // Design lengths at 120 pixels per inch, scaled to this screen.
+    int Scaled(int designLength) const;
+
+protected:
+    bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool WndProc(QEvent* event);
+    void CreateControls();
+    void LayoutReportArea();
+    void ApplyAnchors();
+    void ScanMinimizeArguments();
+    double PixelsPerInch() const;
+
+    struct Anchored {
+        QWidget* Widget;
+        bool Left, Top, Right, Bottom;
+        QRect Design; // geometry at the client size below
+    };
+    std::vector<Anchored> m_Anchors;
+    QSize m_AnchorClient;
+    QRect m_CheckBoxDesign;
+    QSize m_ListDesignSize;
+    std::vector<std::u16string> m_Arguments;
+    bool m_Minimized = false;
+    bool m_PollingStopped = false;
+    QMetaObject::Connection m_IdleConnection;
+};
+
+} // namespace qmr

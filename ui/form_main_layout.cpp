@@ -1,0 +1,251 @@
+// The window's controls, their geometry at 120 pixels per inch scaled to the screen, their
+// anchoring, and the wheel scrolling of the report.
+
+#include "form_main.h"
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QScreen>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include <cmath>
+
+namespace qmr {
+
+namespace {
+constexpr int kDesignPpi = 120;
+constexpr int kClientWidth = 935;
+constexpr int kClientHeight = 591;
+} // namespace
+
+double TFormMain::PixelsPerInch() const {
+    const int dpi = logicalDpiY();
+    if (dpi > 0) {
+        return dpi;
+    }
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->logicalDotsPerInchY() : 96.0;
+}
+
+int TFormMain::Scaled(int designLength) const {
+    return static_cast<int>(std::lround(designLength * PixelsPerInch() / kDesignPpi));
+}
+
+void TFormMain::CreateControls() {
+    QFont windowFont(QStringLiteral("Tahoma"));
+    windowFont.setPixelSize(Scaled(14));
+    setFont(windowFont);
+    setWindowIcon(ApplicationIcon());
+    resize(Scaled(kClientWidth), Scaled(kClientHeight));
+    setMinimumSize(Scaled(392), Scaled(262));
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+    QPalette face = palette();
+    face.setColor(QPalette::Window, QApplication::palette().color(QPalette::Button));
+    setPalette(face);
+    setAutoFillBackground(true);
+
+    m_Timer_Poll = new QTimer(this);
+    connect(m_Timer_Poll, &QTimer::timeout, this, [this] {
+        // An error stops polling for the rest of the run: the timer is not started again.
+        try {
+            m_Timer_PollTimer(m_Timer_Poll);
+        } catch (const std::exception& e) {
+            ShowException(QString::fromUtf8(e.what()));
+        } catch (...) {
+            ShowException(QString());
+        }
+    });
+
+    m_AdvPolyList = new TAdvPolyList(this);
+    m_AdvPolyList->SetImages(&m_ImageList);
+    m_AdvPolyList->setGeometry(0, 0, Scaled(315), height());
+    auto heading = std::make_unique<TImageSectionItem>();
+    heading->Picture = HeadingPicture();
+    heading->Spacing = 8;
+    m_ImageSectionItem = static_cast<TImageSectionItem*>(m_AdvPolyList->Append(std::move(heading)));
+    connect(m_AdvPolyList, &TAdvPolyList::ItemSelect, this, [this](TPolyListItem* item) {
+        bool allow = true;
+        m_AdvPolyListItemSelect(m_AdvPolyList, item, allow);
+    });
+
+    m_AeroButton_CopyReport = new QPushButton(this);
+    m_AeroButton_CopyReport->setObjectName(QStringLiteral("m_AeroButton_CopyReport"));
+    m_AeroButton_CopyReport->setGeometry(Scaled(756), Scaled(548), Scaled(169), Scaled(33));
+    m_AeroButton_CopyReport->setEnabled(false);
+    connect(m_AeroButton_CopyReport, &QPushButton::clicked, this,
+            [this] { m_AeroButton_CopyReportClick(m_AeroButton_CopyReport); });
+
+    m_AdvFormStyler = new TAdvFormStyler(this, &m_AdvAppStyler);
+    connect(m_AdvFormStyler, &TAdvFormStyler::Change, this,
+            [this](QObject* s) { m_AdvFormStylerChange(s); });
+
+    m_HTMLabel_Copyright = new QLabel(this);
+    m_HTMLabel_Copyright->setText(QStringLiteral("Quillmere \u00A9 2026 Quillmere developers"));
+    m_HTMLabel_Copyright->setStyleSheet(QStringLiteral("color: #808080; background: transparent;"));
+    m_HTMLabel_Copyright->setGeometry(Scaled(323), Scaled(557), Scaled(393), Scaled(24));
+    m_HTMLabel_Copyright->adjustSize();
+
+    m_TrayIcon = new QSystemTrayIcon(this);
+    m_TrayIcon->setIcon(m_ImageList.Icon(0));
+    connect(m_TrayIcon, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason why) {
+                if (why == QSystemTrayIcon::Trigger) {
+                    m_TrayIconClick(m_TrayIcon);
+                }
+            });
+
+    m_ScrollBox_Report = new QScrollArea(this);
+    m_ScrollBox_Report->setFrameShape(QFrame::NoFrame);
+    m_ScrollBox_Report->setWidgetResizable(false);
+    m_ScrollBox_Report->setFocusPolicy(Qt::StrongFocus);
+    QPalette white = m_ScrollBox_Report->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    m_ScrollBox_Report->setPalette(white);
+    m_ScrollBox_Report->setAutoFillBackground(true);
+    m_ScrollBox_Report->viewport()->setAutoFillBackground(true);
+    m_ScrollBox_Report->viewport()->setPalette(white);
+
+    m_HTMLStaticText_Report = new THTMLStaticText;
+    m_HTMLStaticText_Report->SetLineSpacing(4);
+    m_HTMLStaticText_Report->SetPictureContainer(&m_PictureContainer);
+    m_HTMLStaticText_Report->setFocusPolicy(Qt::ClickFocus);
+    m_ScrollBox_Report->setWidget(m_HTMLStaticText_Report);
+
+    m_AdvOfficeCheckBox_ExpertMode = new QCheckBox(m_AdvPolyList);
+    m_AdvOfficeCheckBox_ExpertMode->setObjectName(QStringLiteral("m_AdvOfficeCheckBox_ExpertMode"));
+    QFont boxFont(QStringLiteral("Tahoma"));
+    boxFont.setPixelSize(Scaled(15));
+    m_AdvOfficeCheckBox_ExpertMode->setFont(boxFont);
+    m_AdvOfficeCheckBox_ExpertMode->setGeometry(Scaled(21), Scaled(548), Scaled(273), Scaled(26));
+    m_AdvOfficeCheckBox_ExpertMode->setChecked(false);
+    connect(m_AdvOfficeCheckBox_ExpertMode, &QCheckBox::clicked, this,
+            [this] { m_AdvOfficeCheckBox_ExpertModeClick(m_AdvOfficeCheckBox_ExpertMode); });
+
+    m_TabSet_Report = new QTabBar(this);
+    m_TabSet_Report->setGeometry(Scaled(323), Scaled(513), Scaled(602), Scaled(27));
+    m_TabSet_Report->addTab(QString());
+    m_TabSet_Report->addTab(QString());
+    m_TabSet_Report->setCurrentIndex(0);
+    m_TabSet_Report->hide();
+
+    m_AdvPopupMenu = new QMenu(this);
+    m_PopupMenuItem_SelectLanguage = m_AdvPopupMenu->addMenu(QString());
+    m_PopupMenuItem_SelectLanguage->menuAction()->setVisible(false);
+    m_PopupMenuItem_About = m_AdvPopupMenu->addAction(QString());
+    connect(m_PopupMenuItem_About, &QAction::triggered, this,
+            [this] { m_PopupMenuItem_AboutClick(m_PopupMenuItem_About); });
+    m_PopupMenuItem_Exit = m_AdvPopupMenu->addAction(QString());
+    connect(m_PopupMenuItem_Exit, &QAction::triggered, this,
+            [this] { m_PopupMenuItem_ExitClick(m_PopupMenuItem_Exit); });
+    m_AdvMenuOfficeStyler.Apply(m_AdvPopupMenu);
+
+    // Anchors, relative to each control's parent as it is now.
+    m_AnchorClient = size();
+    const QSize listSize = m_AdvPolyList->size();
+    m_Anchors = {
+        {m_AdvPolyList, true, true, false, true, m_AdvPolyList->geometry()},
+        {m_TabSet_Report, true, false, true, true, m_TabSet_Report->geometry()},
+        {m_AeroButton_CopyReport, false, false, true, true, m_AeroButton_CopyReport->geometry()},
+        {m_HTMLabel_Copyright, true, false, false, true, m_HTMLabel_Copyright->geometry()},
+    };
+    m_CheckBoxDesign = m_AdvOfficeCheckBox_ExpertMode->geometry();
+    m_ListDesignSize = listSize;
+
+    qApp->installEventFilter(this);
+}
+
+void TFormMain::LayoutReportArea() {
+    // Set after scaling and not scaled themselves.
+    const QRect tab = m_TabSet_Report->geometry();
+    m_ScrollBox_Report->setGeometry(tab.left(), 8, tab.width(), tab.top() - 8);
+    m_Anchors.push_back(
+        {m_ScrollBox_Report, true, true, true, true, m_ScrollBox_Report->geometry()});
+    const QSize client = m_ScrollBox_Report->viewport()->size();
+    m_HTMLStaticText_Report->setGeometry(12, 12, client.width() - 12 - 12,
+                                         client.height() - 12 - 12);
+    // Qt paints every widget double-buffered already; nothing to switch on.
+}
+
+void TFormMain::ApplyAnchors() {
+    const int dx = width() - m_AnchorClient.width();
+    const int dy = height() - m_AnchorClient.height();
+    for (const Anchored& a : m_Anchors) {
+        QRect r = a.Design;
+        if (a.Right) {
+            a.Left ? r.setWidth(r.width() + dx) : r.moveLeft(r.left() + dx);
+        }
+        if (a.Bottom) {
+            a.Top ? r.setHeight(r.height() + dy) : r.moveTop(r.top() + dy);
+        }
+        a.Widget->setGeometry(r);
+    }
+    // The check box sits inside the list, anchored to its left and bottom edges.
+    QRect box = m_CheckBoxDesign;
+    box.moveTop(box.top() + m_AdvPolyList->height() - m_ListDesignSize.height());
+    m_AdvOfficeCheckBox_ExpertMode->setGeometry(box);
+}
+
+void TFormMain::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (!m_Anchors.empty()) {
+        ApplyAnchors();
+    }
+}
+
+void TFormMain::contextMenuEvent(QContextMenuEvent* event) {
+    m_AdvPopupMenu->exec(event->globalPos());
+}
+
+void TFormMain::m_ScrollBox_ReportMouseWheel(QObject*, Qt::KeyboardModifiers shift, int wheelDelta,
+                                             QPoint, bool& handled) {
+    const int step = static_cast<int>(std::trunc(m_WheelFactor * -wheelDelta / PixelsPerInch()));
+    QScrollBar* bar = (shift & Qt::ShiftModifier) ? m_ScrollBox_Report->horizontalScrollBar()
+                                                  : m_ScrollBox_Report->verticalScrollBar();
+    if (step > 0 && bar->value() < bar->maximum()) {
+        bar->setValue(std::min(bar->value() + step, bar->maximum()));
+    } else if (step <= 0 && bar->value() > 0) {
+        bar->setValue(std::max(bar->value() + step, 0));
+    }
+    handled = true;
+}
+
+void TFormMain::FormMouseWheel(QObject* sender, Qt::KeyboardModifiers shift, int wheelDelta,
+                               QPoint mousePos, bool& handled) {
+    // The pointer's position on the screen, as the wheel event carries it.
+    const QPoint local = m_ScrollBox_Report->mapFromGlobal(mousePos);
+    if (local.x() >= 0 && local.y() >= 0 && local.x() < m_ScrollBox_Report->width() &&
+        local.y() < m_ScrollBox_Report->height()) {
+        m_ScrollBox_ReportMouseWheel(sender, shift, wheelDelta, mousePos, handled);
+    }
+}
+
+bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::Wheel) {
+        return QWidget::eventFilter(watched, event);
+    }
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr || widget->window() != this) {
+        return false;
+    }
+    auto* wheel = static_cast<QWheelEvent*>(event);
+    // Qt's wheel delta of one notch is 120 like Windows'; Shift is the sideways bar.
+    const int delta =
+        wheel->angleDelta().y() != 0 ? wheel->angleDelta().y() : wheel->angleDelta().x();
+    const QPoint where = wheel->globalPosition().toPoint();
+    bool handled = false;
+    // The wheel goes to the focused control first, as on Windows: the report area when it
+    // has the focus, otherwise the window, which passes it on when the pointer is over the report.
+    const QWidget* focus = QApplication::focusWidget();
+    if (focus != nullptr &&
+        (focus == m_ScrollBox_Report || m_ScrollBox_Report->isAncestorOf(focus))) {
+        m_ScrollBox_ReportMouseWheel(m_ScrollBox_Report, wheel->modifiers(), delta, where, handled);
+    } else {
+        FormMouseWheel(this, wheel->modifiers(), delta, where, handled);
+    }
+    return handled;
+}
+
+} // namespace qmr

@@ -1,0 +1,89 @@
+#include "markup_layout.h"
+
+#include "ui/picture_store.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+namespace qmr {
+
+namespace {
+
+QFont FontOf(const TMarkupStyle& style, const QFont& base) {
+    QFont font = base;
+    if (style.Face) {
+        font.setFamily(QString::fromStdU16String(*style.Face));
+    }
+    if (style.SizePoints && *style.SizePoints > 0) {
+        font.setPointSize(*style.SizePoints);
+    }
+    font.setBold(style.Bold);
+    return font;
+}
+
+QColor ColorOf(const TMarkupStyle& style, const QColor& base) {
+    if (!style.Color) {
+        return base;
+    }
+    return QColor((*style.Color >> 16) & 0xFF, (*style.Color >> 8) & 0xFF, *style.Color & 0xFF);
+}
+
+struct Piece {
+    int Width = 0;
+    int Ascent = 0;
+    int Descent = 0;
+};
+
+Piece Measure(const TMarkupRun& run, const TMarkupMetrics& m) {
+    if (!run.Image.empty()) {
+        const QPixmap picture =
+            m.Pictures ? m.Pictures->Picture(QString::fromStdU16String(run.Image)) : QPixmap();
+        return {picture.width(), picture.height(), 0};
+    }
+    const QFontMetrics fm(FontOf(run.Style, m.BaseFont));
+    return {fm.horizontalAdvance(QString::fromStdU16String(run.Text)), fm.ascent(), fm.descent()};
+}
+
+} // namespace
+
+QSize LayoutMarkup(const std::vector<TMarkupLine>& lines, const TMarkupMetrics& metrics,
+                   QPainter* painter, QPoint origin) {
+    const QFontMetrics baseMetrics(metrics.BaseFont);
+    int y = origin.y();
+    int widest = 0;
+    for (const TMarkupLine& line : lines) {
+        std::vector<Piece> pieces;
+        int ascent = baseMetrics.ascent();
+        int descent = baseMetrics.descent();
+        int width = 0;
+        for (const TMarkupRun& run : line) {
+            pieces.push_back(Measure(run, metrics));
+            ascent = std::max(ascent, pieces.back().Ascent);
+            descent = std::max(descent, pieces.back().Descent);
+            width += pieces.back().Width;
+        }
+        if (painter != nullptr) {
+            int x = origin.x();
+            for (std::size_t i = 0; i < line.size(); ++i) {
+                const TMarkupRun& run = line[i];
+                if (!run.Image.empty()) {
+                    const QPixmap picture =
+                        metrics.Pictures
+                            ? metrics.Pictures->Picture(QString::fromStdU16String(run.Image))
+                            : QPixmap();
+                    painter->drawPixmap(x, y + ascent - pieces[i].Ascent, picture);
+                } else {
+                    painter->setFont(FontOf(run.Style, metrics.BaseFont));
+                    painter->setPen(ColorOf(run.Style, metrics.TextColor));
+                    painter->drawText(x, y + ascent, QString::fromStdU16String(run.Text));
+                }
+                x += pieces[i].Width;
+            }
+        }
+        widest = std::max(widest, width);
+        y += ascent + descent + metrics.LineSpacing;
+    }
+    return {widest, y - origin.y()};
+}
+
+} // namespace qmr

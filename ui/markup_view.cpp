@@ -1,0 +1,62 @@
+#include "markup_view.h"
+
+#include <QPainter>
+
+namespace qmr {
+
+THTMLStaticText::THTMLStaticText(QWidget* parent) : QWidget(parent) {
+    setAutoFillBackground(true);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, Qt::white);
+    setPalette(p);
+}
+
+void THTMLStaticText::ReplaceLine(int i, const QString& line) {
+    m_Lines[i] = line;
+    ++m_LineWrites;
+    Changed();
+}
+
+void THTMLStaticText::AppendLine(const QString& line) {
+    m_Lines.append(line);
+    ++m_LineWrites;
+    Changed();
+}
+
+void THTMLStaticText::DeleteLine(int i) {
+    m_Lines.removeAt(i);
+    Changed();
+}
+
+void THTMLStaticText::EndUpdate() {
+    if (m_UpdateDepth > 0 && --m_UpdateDepth == 0 && m_Dirty) {
+        m_Dirty = false;
+        ++m_RepaintRequests;
+        update();
+    }
+}
+
+void THTMLStaticText::Changed() {
+    if (m_UpdateDepth > 0) {
+        m_Dirty = true;
+        return;
+    }
+    ++m_RepaintRequests;
+    update();
+}
+
+TMarkupMetrics THTMLStaticText::Metrics() const {
+    return {font(), palette().color(QPalette::WindowText), m_LineSpacing, m_Pictures};
+}
+
+QSize THTMLStaticText::MeasureMarkup(const QString& markup) const {
+    return LayoutMarkup(ParseMarkup(markup.toStdU16String()), Metrics());
+}
+
+void THTMLStaticText::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    LayoutMarkup(ParseMarkup(m_Lines.join(QString()).toStdU16String()), Metrics(), &painter);
+}
+
+} // namespace qmr

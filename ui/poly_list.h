@@ -1,0 +1,92 @@
+#pragma once
+// The adapter list: a heading item that cannot be selected, then image-and-text items, painted
+// with the gradients of the window's item appearance table.
+
+#include <QPixmap>
+#include <QString>
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace qmr {
+
+class TImageList;
+
+class TPolyListItem {
+public:
+    virtual ~TPolyListItem() = default;
+    QString Caption;
+    std::uint32_t Tag = 0;
+    int Spacing = 8;
+    int ImageIndex = -1;
+    bool Selectable = true;
+    bool Selected = false;
+};
+
+// The heading: its own picture and a larger caption; never selectable.
+class TImageSectionItem : public TPolyListItem {
+public:
+    TImageSectionItem() { Selectable = false; }
+    QPixmap Picture;
+    int CaptionSize = 12;
+};
+
+class TAdvPolyList : public QWidget {
+    Q_OBJECT
+public:
+    explicit TAdvPolyList(QWidget* parent = nullptr);
+
+    void SetImages(const TImageList* images) { m_Images = images; }
+
+    void BeginUpdate() { ++m_UpdateDepth; }
+    void EndUpdate();
+
+    // The list owns its items.
+    TPolyListItem* Append(std::unique_ptr<TPolyListItem> item);
+    void RemoveAt(int position);
+    int Count() const { return static_cast<int>(m_Items.size()); }
+    TPolyListItem* Item(int position) const {
+        return m_Items.at(static_cast<std::size_t>(position)).get();
+    }
+    // The selected item, or null.
+    TPolyListItem* SelectedItem() const;
+
+    // Unselects every item; then, when any item is selectable, selects the item at the position
+    // clamped to the list and raises ItemSelect for it, even when it was selected before.
+    void SelectRequest(int position);
+
+    // A value the list keeps for its owner (the window keeps the selected position here).
+    int Tag = 0;
+
+    int RepaintRequests() const { return m_RepaintRequests; }
+    QRect ItemRect(int position) const;
+
+signals:
+    void ItemSelect(TPolyListItem* item);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
+private:
+    void Changed();
+    int PositionAt(QPoint point) const;
+    void Select(int position);
+
+    std::vector<std::unique_ptr<TPolyListItem>> m_Items;
+    const TImageList* m_Images = nullptr;
+    int m_UpdateDepth = 0;
+    bool m_Dirty = false;
+    int m_RepaintRequests = 0;
+    int m_Hovered = -1;
+    int m_Pressed = -1;
+    int m_ScrollOffset = 0;
+};
+
+} // namespace qmr
