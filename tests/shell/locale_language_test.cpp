@@ -33,11 +33,3 @@ TEST(LocaleLanguage, PortableLocaleIsEnglish) {
         EXPECT_EQ(LanguageIdFromLocaleName(name), 1033) << name;
     }
 }
-
-TEST(LocaleLanguage, MessagesLocaleTakesFirstNonEmptyOfThree) {
-    EXPECT_EQ(qmr::MessagesLocaleName("ru_RU", "de_DE", "en_US"), "ru_RU");
-    EXPECT_EQ(qmr::MessagesLocaleName(nullptr, "de_DE", "en_US"), "de_DE");
-    EXPECT_EQ(qmr::MessagesLocaleName("", "", "en_US"), "en_US");
-    EXPECT_EQ(qmr::MessagesLocaleName(nullptr, nullptr, nullptr), "");
-    EXPECT_EQ(qmr::MessagesLocaleName("", nullptr, ""), "");
-}

@@ -114,16 +114,6 @@ TEST_F(Startup, RussianRussiaInterfaceSelectsRuRuBeforeTheWindow) {
     EXPECT_EQ(indexSeenByWindow, 1);
 }
 
-TEST_F(Startup, OtherInterfaceLanguagesKeepTheInitialLanguage) {
-    for (const char* locale : {"ru_UA.UTF-8", "ru_MD.UTF-8", "uk_UA.UTF-8", "en_US.UTF-8"}) {
-        LANGUAGE::LangStrings.reset(new LANGUAGE::TLangStrings());
-        const TScopedEnvironment other("LC_ALL", locale);
-        Run({});
-        EXPECT_EQ(LANGUAGE::LangStrings->GetLanguageCount(), 2) << locale;
-        EXPECT_EQ(CurrentIndex(), 0) << locale;
-    }
-}
-
 TEST_F(Startup, LanguageChoiceNeedsExactly1049) {
     qmr::LoadLanguageFile(m_Temp.Text() + qmr::PathSeparator() + u"language.ini");
     for (const std::uint16_t neighbour : {1048, 1050, 0x0019, 0x0819, 0x1419, 0x0409}) {
