@@ -67,6 +67,8 @@ public:
     double m_WheelFactor = 16.0;
     // The tray icon's picture index, set by every report build.
     int m_TrayIconImageIndex = 0;
+    // Report builds so far: the idle rebuild must happen once per idle moment, not per event.
+    int m_ReportBuilds = 0;
 
     void ApplyTexts();
     void OnAppIdle();

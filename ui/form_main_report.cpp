@@ -18,6 +18,7 @@ void TFormMain::ShowReport(const TModelNetworkDevice* device) {
     if (!list) {
         return;
     }
+    ++m_ReportBuilds;
     if (m_AdvOfficeCheckBox_ExpertMode->isChecked()) {
         BuildExpertReportMarkup(list.get(), device);
     } else {
