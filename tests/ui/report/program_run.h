@@ -14,8 +14,8 @@ struct TProgramResult {
     std::string Err;
 };
 
-// `environment` changes the inherited environment: a value sets the variable, std::nullopt
-// removes it.
+// argv[0] is looked up on PATH when it holds no slash. `environment` changes the inherited
+// environment: a value sets the variable, std::nullopt removes it.
 TProgramResult RunProgram(const std::vector<std::string>& argv,
                           const std::map<std::string, std::optional<std::string>>& environment);
 
