@@ -380,11 +380,12 @@ constexpr const char* kRussian = "[ru_RU]\n"
 TEST_F(ReportLinesTest, RussianReportShowsItsThreeCountForms) {
     UseLanguageFile(kRussian, u"ru_RU");
     TDeviceSpec spec = ExampleSpec();
-    spec.Description = "Подключение по локальной сети";
     spec.Dhcp = false;
     spec.InOctets = 21;
     spec.OutOctets = 1234;
     const auto device = MakeDevice(spec);
+    // Set here: record texts are in the system's code page, which need not hold Cyrillic.
+    device->m_FriendlyName = u"Подключение по локальной сети";
     EXPECT_EQ(JoinClipboardText(Build(BuildReportText, device.get())),
               u"Сетевой интерфейс:   Подключение по локальной сети\r\n"
               u"Состояние:   В сети\r\n"
