@@ -11,7 +11,7 @@ namespace qmr {
 namespace {
 
 using test::MakeDevice;
-using test::TDeviceSpec;
+using test::TDeviceFacts;
 
 class ReportLinesTest : public test::LanguageTest {};
 
@@ -24,27 +24,27 @@ TLineList Build(Builder builder, const TModelNetworkDevice* device) {
 }
 
 // The device of the plain-text example: one address, one gateway, 1234567 bytes in, 21 out.
-TDeviceSpec ExampleSpec() {
-    return TDeviceSpec{};
+TDeviceFacts ExampleFacts() {
+    return TDeviceFacts{};
 }
 
 // Two of everything, WINS on, a 10 Gbit/s link that is still connecting.
 std::unique_ptr<TModelNetworkDevice> RichDevice() {
-    TDeviceSpec spec;
-    spec.Description = "Wireless Link";
-    spec.Dhcp = false;
-    spec.Type = 71;
-    spec.OperStatus = 3;
-    spec.Speed = 10000000000ull;
-    spec.Addresses = {{"10.0.0.5", "255.0.0.0"}, {"10.0.0.6", "255.255.0.0"}};
-    spec.Gateways = {"10.0.0.1", "10.0.0.254"};
-    spec.DnsServers = {"8.8.8.8", "8.8.4.4", "1.1.1.1"};
-    spec.HaveWins = true;
-    spec.PrimaryWins = "10.0.0.7";
-    spec.SecondaryWins = "10.0.0.8";
-    spec.InOctets = 5000000000ull;
-    spec.OutOctets = 2;
-    auto device = MakeDevice(spec);
+    TDeviceFacts facts;
+    facts.Description = "Wireless Link";
+    facts.Dhcp = false;
+    facts.Type = 71;
+    facts.OperStatus = 3;
+    facts.Speed = 10000000000ull;
+    facts.Addresses = {{"10.0.0.5", "255.0.0.0"}, {"10.0.0.6", "255.255.0.0"}};
+    facts.Gateways = {"10.0.0.1", "10.0.0.254"};
+    facts.DnsServers = {"8.8.8.8", "8.8.4.4", "1.1.1.1"};
+    facts.HaveWins = true;
+    facts.PrimaryWins = "10.0.0.7";
+    facts.SecondaryWins = "10.0.0.8";
+    facts.InOctets = 5000000000ull;
+    facts.OutOctets = 2;
+    auto device = MakeDevice(facts);
     device->m_InUcastPkts = 1001;
     device->m_InNUcastPkts = 12;
     device->m_InDiscards = 3;
@@ -57,7 +57,7 @@ std::unique_ptr<TModelNetworkDevice> RichDevice() {
 }
 
 TEST_F(ReportLinesTest, PlainNormalFormIsTheElevenLineExample) {
-    const auto device = MakeDevice(ExampleSpec());
+    const auto device = MakeDevice(ExampleFacts());
     EXPECT_EQ(JoinClipboardText(Build(BuildReportText, device.get())),
               u"Network Interface:   Local Area Connection\r\n"
               u"Status:   Online\r\n"
@@ -73,7 +73,7 @@ TEST_F(ReportLinesTest, PlainNormalFormIsTheElevenLineExample) {
 }
 
 TEST_F(ReportLinesTest, DisplayNormalForm) {
-    const auto device = MakeDevice(ExampleSpec());
+    const auto device = MakeDevice(ExampleFacts());
     const TLineList expected = {
         u"<font size=\"18\" color=\"#000000\">Local Area Connection</font>",
         u"",
@@ -103,7 +103,7 @@ TEST_F(ReportLinesTest, NoDeviceGivesTheNoDeviceLineInEveryForm) {
     EXPECT_EQ(JoinClipboardText(Build(BuildExpertReportText, nullptr)),
               u"No Network Interfaces\r\n\r\n");
     // Without a list the builders have nowhere to write and must not try.
-    const auto device = MakeDevice(ExampleSpec());
+    const auto device = MakeDevice(ExampleFacts());
     for (Builder builder :
          {BuildReportMarkup, BuildExpertReportMarkup, BuildReportText, BuildExpertReportText}) {
         builder(nullptr, device.get());
@@ -112,7 +112,7 @@ TEST_F(ReportLinesTest, NoDeviceGivesTheNoDeviceLineInEveryForm) {
 }
 
 TEST_F(ReportLinesTest, BuildersAppendToWhatTheListHolds) {
-    const auto device = MakeDevice(ExampleSpec());
+    const auto device = MakeDevice(ExampleFacts());
     TLineList lines = {u"kept"};
     BuildReportText(&lines, device.get());
     ASSERT_EQ(lines.size(), 12u);
@@ -199,12 +199,12 @@ TEST_F(ReportLinesTest, PlainExpertFormNumbersEveryListWithoutEmptyLines) {
 }
 
 TEST_F(ReportLinesTest, ExpertFormsWithSingleEntriesUseUnnumberedLabels) {
-    TDeviceSpec spec = ExampleSpec();
-    spec.DnsServers = {"192.168.1.53"};
+    TDeviceFacts facts = ExampleFacts();
+    facts.DnsServers = {"192.168.1.53"};
     // WINS texts in the record count for nothing while the flag is off.
-    spec.PrimaryWins = "192.168.1.7";
-    spec.SecondaryWins = "192.168.1.8";
-    const auto device = MakeDevice(spec);
+    facts.PrimaryWins = "192.168.1.7";
+    facts.SecondaryWins = "192.168.1.8";
+    const auto device = MakeDevice(facts);
 
     const TLineList markup = Build(BuildExpertReportMarkup, device.get());
     const TLineList expectedMarkup = {
@@ -291,11 +291,11 @@ TEST_F(ReportLinesTest, WinsBlockCases) {
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "flag " << c.HaveWins << " primary '" << c.Primary
                                         << "' secondary '" << c.Secondary << "'");
-        TDeviceSpec spec = ExampleSpec();
-        spec.HaveWins = c.HaveWins;
-        spec.PrimaryWins = c.Primary;
-        spec.SecondaryWins = c.Secondary;
-        const auto device = MakeDevice(spec);
+        TDeviceFacts facts = ExampleFacts();
+        facts.HaveWins = c.HaveWins;
+        facts.PrimaryWins = c.Primary;
+        facts.SecondaryWins = c.Secondary;
+        const auto device = MakeDevice(facts);
 
         // One address, one gateway and no DNS server: the WINS block starts at line 15 of the
         // display report and at line 9 of the plain one.
@@ -316,14 +316,14 @@ TEST_F(ReportLinesTest, WinsBlockCases) {
 }
 
 TEST_F(ReportLinesTest, DeviceTextsAreEscapedInTheDisplayReportOnly) {
-    TDeviceSpec spec = ExampleSpec();
-    spec.Description = "<b>& Co";
-    spec.DnsServers = {"<dns>"};
-    spec.HaveWins = true;
-    spec.PrimaryWins = "<w>";
-    spec.Addresses = {{"<ip>", "&mask"}};
-    spec.Gateways = {"gw>"};
-    const auto device = MakeDevice(spec);
+    TDeviceFacts facts = ExampleFacts();
+    facts.Description = "<b>& Co";
+    facts.DnsServers = {"<dns>"};
+    facts.HaveWins = true;
+    facts.PrimaryWins = "<w>";
+    facts.Addresses = {{"<ip>", "&mask"}};
+    facts.Gateways = {"gw>"};
+    const auto device = MakeDevice(facts);
     device->m_Address = u"<mac>";
 
     for (Builder builder : {BuildReportMarkup, BuildExpertReportMarkup}) {
@@ -379,11 +379,11 @@ constexpr const char* kRussian = "[ru_RU]\n"
 
 TEST_F(ReportLinesTest, RussianReportShowsItsThreeCountForms) {
     UseLanguageFile(kRussian, u"ru_RU");
-    TDeviceSpec spec = ExampleSpec();
-    spec.Dhcp = false;
-    spec.InOctets = 21;
-    spec.OutOctets = 1234;
-    const auto device = MakeDevice(spec);
+    TDeviceFacts facts = ExampleFacts();
+    facts.Dhcp = false;
+    facts.InOctets = 21;
+    facts.OutOctets = 1234;
+    const auto device = MakeDevice(facts);
     // Set here: record texts are in the system's code page, which need not hold Cyrillic.
     device->m_FriendlyName = u"Подключение по локальной сети";
     EXPECT_EQ(JoinClipboardText(Build(BuildReportText, device.get())),

@@ -24,23 +24,23 @@ void FillNode(IP_ADDR_STRING& node, const TAddressPair& pair) {
 
 } // namespace
 
-TAdapterRecord::TAdapterRecord(const TDeviceSpec& spec) {
+TAdapterRecord::TAdapterRecord(const TDeviceFacts& facts) {
     CopyText(m_Info.AdapterName, "{qmr-report-test}");
-    CopyText(m_Info.Description, spec.Description);
-    m_Info.AddressLength = static_cast<UINT>(spec.Mac.size());
-    std::copy(spec.Mac.begin(), spec.Mac.end(), m_Info.Address);
+    CopyText(m_Info.Description, facts.Description);
+    m_Info.AddressLength = static_cast<UINT>(facts.Mac.size());
+    std::copy(facts.Mac.begin(), facts.Mac.end(), m_Info.Address);
     m_Info.Index = kUnusedIndex;
-    m_Info.Type = spec.Type;
-    m_Info.DhcpEnabled = spec.Dhcp ? 1 : 0;
-    FillChain(m_Info.IpAddressList, spec.Addresses);
+    m_Info.Type = facts.Type;
+    m_Info.DhcpEnabled = facts.Dhcp ? 1 : 0;
+    FillChain(m_Info.IpAddressList, facts.Addresses);
     std::vector<TAddressPair> gateways;
-    for (const std::string& g : spec.Gateways) {
+    for (const std::string& g : facts.Gateways) {
         gateways.push_back({g, "255.255.255.255"});
     }
     FillChain(m_Info.GatewayList, gateways);
-    m_Info.HaveWins = spec.HaveWins ? 1 : 0;
-    FillNode(m_Info.PrimaryWinsServer, {spec.PrimaryWins, ""});
-    FillNode(m_Info.SecondaryWinsServer, {spec.SecondaryWins, ""});
+    m_Info.HaveWins = facts.HaveWins ? 1 : 0;
+    FillNode(m_Info.PrimaryWinsServer, {facts.PrimaryWins, ""});
+    FillNode(m_Info.SecondaryWinsServer, {facts.SecondaryWins, ""});
 }
 
 void TAdapterRecord::FillChain(IP_ADDR_STRING& first, const std::vector<TAddressPair>& entries) {
@@ -59,15 +59,15 @@ void TAdapterRecord::FillChain(IP_ADDR_STRING& first, const std::vector<TAddress
     }
 }
 
-std::unique_ptr<TModelNetworkDevice> MakeDevice(const TDeviceSpec& spec) {
-    const TAdapterRecord record(spec);
+std::unique_ptr<TModelNetworkDevice> MakeDevice(const TDeviceFacts& facts) {
+    const TAdapterRecord record(facts);
     auto device = std::make_unique<TModelNetworkDevice>(record.Get());
-    device->m_OperStatus = spec.OperStatus;
-    device->m_Speed = spec.Speed;
-    device->m_InOctets = spec.InOctets;
-    device->m_OutOctets = spec.OutOctets;
+    device->m_OperStatus = facts.OperStatus;
+    device->m_Speed = facts.Speed;
+    device->m_InOctets = facts.InOctets;
+    device->m_OutOctets = facts.OutOctets;
     device->m_DnsServerList->clear();
-    for (const std::string& dns : spec.DnsServers) {
+    for (const std::string& dns : facts.DnsServers) {
         device->m_DnsServerList->push_back({Utf8ToUtf16(dns), u"", 0});
     }
     return device;

@@ -16,7 +16,7 @@ struct TAddressPair {
     std::string Mask;
 };
 
-struct TDeviceSpec {
+struct TDeviceFacts {
     std::string Description = "Local Area Connection";
     std::vector<std::uint8_t> Mac = {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E};
     bool Dhcp = true;
@@ -36,7 +36,7 @@ struct TDeviceSpec {
 // An IP_ADAPTER_INFO with its address chains; the extra chain nodes live here too.
 class TAdapterRecord {
 public:
-    explicit TAdapterRecord(const TDeviceSpec& spec);
+    explicit TAdapterRecord(const TDeviceFacts& facts);
     // The chains point into the record and into m_Nodes.
     TAdapterRecord(const TAdapterRecord&) = delete;
     TAdapterRecord& operator=(const TAdapterRecord&) = delete;
@@ -49,8 +49,8 @@ private:
     std::deque<IP_ADDR_STRING> m_Nodes;
 };
 
-// A device built from the spec's record; the interface values and the DNS list are set from
-// the spec whatever the machine's IP helper answered for the record's index.
-std::unique_ptr<TModelNetworkDevice> MakeDevice(const TDeviceSpec& spec);
+// A device built from a record of these facts; the interface values and the DNS list are then
+// set from them, whatever the machine's IP helper answered for the record's index.
+std::unique_ptr<TModelNetworkDevice> MakeDevice(const TDeviceFacts& facts);
 
 } // namespace qmr::test
