@@ -5,9 +5,13 @@
 
 #ifdef _WIN32
 
-#include <iphlpapi.h>
+// In this order: winsock2.h must come before anything that includes windows.h, and netioapi.h
+// (through iphlpapi.h) declares MIB_IF_ROW2 and GetIfEntry2 only after ws2ipdef.h.
 #include <winsock2.h>
+
 #include <ws2ipdef.h>
+
+#include <iphlpapi.h>
 
 #else
 

@@ -42,7 +42,7 @@ TEST(ExecutablePath, SplitsFolderAndFileName) {
     EXPECT_EQ(FileNameOfPath(u"qmr"), u"qmr");
     const std::u16string self = ExecutablePath();
     ASSERT_FALSE(self.empty());
-    EXPECT_EQ(FileNameOfPath(self), u"qmr_base_tests");
+    EXPECT_EQ(FileNameOfPath(self), u"qmr_base_tests" QMR_TEST_EXECUTABLE_SUFFIX);
 }
 
 } // namespace
