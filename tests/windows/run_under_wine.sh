@@ -1,0 +1,71 @@
+#!/bin/sh
+# Runs a Windows program under Wine in a prefix of the build tree:
+#   run_under_wine.sh PREFIX PROGRAM.exe [ARGUMENT...]
+#   run_under_wine.sh --ensure PREFIX    create the prefix unless it exists
+#   run_under_wine.sh --fresh PREFIX     throw the prefix away and create it anew
+#   run_under_wine.sh --stop PREFIX      stop the prefix's wineserver
+# The prefix is created on first use (wineboot -i takes a while), under a lock, so that test
+# discovery during the build and the tests themselves can share it. Wine's own diagnostics are
+# silenced, and the Mono and Gecko installers are kept from asking anything.
+set -eu
+
+WINE=${QMR_WINE:-wine}
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+# Console programs need no display; an unreachable one would only slow Wine down.
+unset DISPLAY WAYLAND_DISPLAY
+
+# Under the prefix's lock. A half-made prefix of an interrupted start is no prefix: wineboot
+# writes system.reg last.
+ensure_prefix() {
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    (
+        flock 9
+        if [ "${1:-}" = fresh ] && [ -d "$WINEPREFIX" ]; then
+            wineserver -k 2>/dev/null || true
+            rm -rf "$WINEPREFIX"
+        fi
+        if [ ! -f "$WINEPREFIX/system.reg" ]; then
+            rm -rf "$WINEPREFIX"
+            mkdir -p "$WINEPREFIX"
+            "$WINE" wineboot -i >/dev/null 2>&1
+            wineserver -w
+        fi
+    ) 9>"$WINEPREFIX.lock"
+    test -f "$WINEPREFIX/system.reg"
+}
+
+case "${1:-}" in
+--ensure)
+    export WINEPREFIX="$2"
+    ensure_prefix
+    ;;
+--fresh)
+    export WINEPREFIX="$2"
+    ensure_prefix fresh
+    echo "fresh Wine prefix: $WINEPREFIX"
+    ;;
+--stop)
+    export WINEPREFIX="$2"
+    if [ -d "$WINEPREFIX" ]; then
+        wineserver -k 2>/dev/null || true
+    fi
+    ;;
+*)
+    export WINEPREFIX="$1"
+    shift
+    ensure_prefix
+    # The first program of a Wine session starts its service processes, which inherit its
+    # output and keep it open for seconds after the program ends; whoever reads that output
+    # (CTest, test discovery) would wait for them. So the program writes to files, and they are
+    # passed on once it has ended.
+    output=$(mktemp)
+    errors=$(mktemp)
+    trap 'rm -f "$output" "$errors"' EXIT
+    status=0
+    "$WINE" "$@" >"$output" 2>"$errors" || status=$?
+    cat "$output"
+    cat "$errors" >&2
+    exit "$status"
+    ;;
+esac
