@@ -1,0 +1,343 @@
+// qmr-bench-poll: what one poll of the window costs on Linux, against iproute2 on the same
+// links. For 1, 64 and 512 links (veth pairs, peers in a second namespace, two IPv4
+// addresses each, one default route) it times qmr::ReadNetworkDevices, which is the window's
+// poll (adapter records with the 640-byte first call and its retry, then for every record the
+// interface rows, the per-adapter record and the friendly name), and in the same run
+// `ip -s -d addr show` and `ip route show` on that namespace. Needs root.
+//
+//   build/<dir>/bin/qmr-bench-poll [--links 1,64,512] [--rounds N]
+
+#include "network/adapter_poll.h"
+#include "network/friendly_name_table.h"
+#include "network/iphlpapi_binding.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <sched.h>
+#include <spawn.h>
+#include <stdexcept>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Runs the program with stdout drained through a pipe, as a reader of its output would;
+// returns its exit status.
+int Run(const std::vector<std::string>& arguments, bool quiet = true) {
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    }
+    argv.push_back(nullptr);
+    int pipeEnds[2];
+    if (::pipe2(pipeEnds, O_CLOEXEC) != 0) {
+        throw std::runtime_error("pipe failed");
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+    if (quiet) {
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    }
+    pid_t child = 0;
+    const int spawned = ::posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipeEnds[1]);
+    char buffer[65536];
+    while (spawned == 0 && ::read(pipeEnds[0], buffer, sizeof buffer) > 0) {
+    }
+    ::close(pipeEnds[0]);
+    if (spawned != 0) {
+        throw std::runtime_error("cannot start " + arguments[0]);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void MustRun(const std::vector<std::string>& arguments) {
+    if (Run(arguments, false) != 0) {
+        std::string line;
+        for (const std::string& argument : arguments) {
+            line += argument + " ";
+        }
+        throw std::runtime_error("failed: " + line);
+    }
+}
+
+// A namespace with `links` veth ends, their peers in a second namespace; deleted on exit.
+class TBenchNamespace {
+public:
+    explicit TBenchNamespace(int links)
+        : m_Name("qmr-bench-" + std::to_string(::getpid()) + "-" + std::to_string(links)),
+          m_Peer(m_Name + "-peer") {
+        MustRun({"ip", "netns", "add", m_Name});
+        MustRun({"ip", "netns", "add", m_Peer});
+        const std::string ours = "/tmp/" + m_Name + ".batch";
+        const std::string theirs = "/tmp/" + m_Peer + ".batch";
+        {
+            std::ofstream near(ours);
+            std::ofstream far(theirs);
+            near << "link set lo up\n";
+            for (int i = 0; i < links; ++i) {
+                const std::string v = "v" + std::to_string(i);
+                const std::string p = "p" + std::to_string(i);
+                const std::string third =
+                    std::to_string(i / 250) + "." + std::to_string(i % 250 + 1);
+                near << "link add " << v << " type veth peer name " << p << " netns " << m_Peer
+                     << "\n"
+                     << "addr add 10." << third << ".1/24 dev " << v << "\n"
+                     << "addr add 10." << (100 + i / 250) << "." << (i % 250 + 1) << ".1/24 dev "
+                     << v << "\n"
+                     << "link set " << v << " up\n";
+                far << "link set " << p << " up\n";
+            }
+            near.flush();
+        }
+        MustRun({"ip", "-n", m_Name, "-batch", ours});
+        MustRun({"ip", "-n", m_Peer, "-batch", theirs});
+        MustRun({"ip", "-n", m_Name, "route", "add", "default", "via", "10.0.1.254", "dev", "v0",
+                 "metric", "100"});
+        std::remove(ours.c_str());
+        std::remove(theirs.c_str());
+    }
+    ~TBenchNamespace() {
+        Run({"ip", "netns", "del", m_Name});
+        Run({"ip", "netns", "del", m_Peer});
+    }
+    TBenchNamespace(const TBenchNamespace&) = delete;
+    TBenchNamespace& operator=(const TBenchNamespace&) = delete;
+
+    const std::string& Name() const { return m_Name; }
+
+private:
+    std::string m_Name;
+    std::string m_Peer;
+};
+
+// Moves the calling thread into a namespace and back out when destroyed.
+class TInsideNamespace {
+public:
+    explicit TInsideNamespace(const std::string& name) {
+        m_Home = ::open("/proc/self/ns/net", O_RDONLY | O_CLOEXEC);
+        const int target = ::open(("/run/netns/" + name).c_str(), O_RDONLY | O_CLOEXEC);
+        if (m_Home < 0 || target < 0 || ::setns(target, CLONE_NEWNET) != 0) {
+            throw std::runtime_error("cannot enter namespace " + name);
+        }
+        ::close(target);
+    }
+    ~TInsideNamespace() {
+        ::setns(m_Home, CLONE_NEWNET);
+        ::close(m_Home);
+    }
+    TInsideNamespace(const TInsideNamespace&) = delete;
+    TInsideNamespace& operator=(const TInsideNamespace&) = delete;
+
+private:
+    int m_Home = -1;
+};
+
+struct TFigures {
+    double Median = 0;
+    double Best = 0;
+};
+
+template <typename Work> TFigures Measure(int rounds, Work work) {
+    std::vector<double> ms;
+    for (int i = 0; i < rounds; ++i) {
+        const auto start = Clock::now();
+        work();
+        ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    std::sort(ms.begin(), ms.end());
+    return {ms[ms.size() / 2], ms.front()};
+}
+
+// The poll's parts, each timed on its own over every adapter: where a poll spends its time.
+struct TBreakdown {
+    TFigures Adapters;
+    TFigures Names;
+    TFigures Rows;
+    TFigures Rows2;
+    TFigures PerAdapter;
+};
+
+std::vector<std::uint64_t> ReadAdapterBuffer(ULONG& size) {
+    size = 640;
+    std::vector<std::uint64_t> buffer((size + 7) / 8);
+    ULONG status = qmr::GetAdaptersInfo(reinterpret_cast<PIP_ADAPTER_INFO>(buffer.data()), &size);
+    if (status == qmr::kStatusBufferOverflow) {
+        buffer.assign((size + 7) / 8, 0);
+        status = qmr::GetAdaptersInfo(reinterpret_cast<PIP_ADAPTER_INFO>(buffer.data()), &size);
+    }
+    if (status != qmr::kStatusSuccess) {
+        throw std::runtime_error("GetAdaptersInfo answered " + std::to_string(status));
+    }
+    return buffer;
+}
+
+TBreakdown MeasureBreakdown(int rounds) {
+    ULONG size = 0;
+    const std::vector<std::uint64_t> records = ReadAdapterBuffer(size);
+    std::vector<std::uint32_t> indexes;
+    for (auto* a = reinterpret_cast<const IP_ADAPTER_INFO*>(records.data()); a != nullptr;
+         a = a->Next) {
+        indexes.push_back(a->Index);
+    }
+    TBreakdown b;
+    b.Adapters = Measure(rounds, [&] { ReadAdapterBuffer(size); });
+    b.Names = Measure(rounds, [] { qmr::ReadFriendlyNameTable(); });
+    b.Rows = Measure(rounds, [&] {
+        for (const std::uint32_t index : indexes) {
+            MIB_IFROW row{};
+            row.dwIndex = index;
+            qmr::GetIfEntry(&row);
+        }
+    });
+    b.Rows2 = Measure(rounds, [&] {
+        for (const std::uint32_t index : indexes) {
+            MIB_IF_ROW2 row{};
+            row.InterfaceIndex = index;
+            qmr::GetIfEntry2(&row);
+        }
+    });
+    b.PerAdapter = Measure(rounds, [&] {
+        for (const std::uint32_t index : indexes) {
+            ULONG perSize = 52;
+            std::vector<std::uint64_t> buffer((perSize + 7) / 8);
+            if (qmr::GetPerAdapterInfo(index, reinterpret_cast<PIP_PER_ADAPTER_INFO>(buffer.data()),
+                                       &perSize) == qmr::kStatusBufferOverflow) {
+                buffer.assign((perSize + 7) / 8, 0);
+                qmr::GetPerAdapterInfo(index, reinterpret_cast<PIP_PER_ADAPTER_INFO>(buffer.data()),
+                                       &perSize);
+            }
+        }
+    });
+    return b;
+}
+
+struct TResult {
+    int Links = 0;
+    TFigures Poll;
+    TBreakdown Parts;
+    TFigures IpAddr;
+    TFigures IpRoute;
+    std::size_t Devices = 0;
+};
+
+TResult Bench(int links, int rounds) {
+    TBenchNamespace space(links);
+    TResult result;
+    result.Links = links;
+    {
+        TInsideNamespace inside(space.Name());
+        auto poll = [&] {
+            qmr::TDeviceList devices;
+            qmr::ReadNetworkDevices(devices);
+            result.Devices = devices.size();
+        };
+        for (int i = 0; i < 3; ++i) {
+            poll();
+        }
+        result.Poll = Measure(rounds, poll);
+        result.Parts = MeasureBreakdown(rounds);
+    }
+    const std::vector<std::string> addr = {"ip", "-n", space.Name(), "-s", "-d", "addr", "show"};
+    const std::vector<std::string> route = {"ip", "-n", space.Name(), "route", "show"};
+    Run(addr);
+    result.IpAddr = Measure(rounds, [&] { Run(addr); });
+    result.IpRoute = Measure(rounds, [&] { Run(route); });
+    return result;
+}
+
+std::vector<int> ParseLinks(const char* text) {
+    std::vector<int> links;
+    for (const char* p = text; *p != '\0';) {
+        char* end = nullptr;
+        const long value = std::strtol(p, &end, 10);
+        if (end == p || value < 1 || value > 4000) {
+            throw std::runtime_error("--links takes numbers from 1 to 4000 separated by commas");
+        }
+        links.push_back(static_cast<int>(value));
+        p = *end == ',' ? end + 1 : end;
+    }
+    return links;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    try {
+        std::vector<int> linkCounts = {1, 64, 512};
+        int rounds = 0;
+        for (int i = 1; i < argc; ++i) {
+            if (std::strcmp(argv[i], "--links") == 0 && i + 1 < argc) {
+                linkCounts = ParseLinks(argv[++i]);
+            } else if (std::strcmp(argv[i], "--rounds") == 0 && i + 1 < argc) {
+                rounds = std::max(1, std::atoi(argv[++i]));
+            } else {
+                std::fprintf(stderr, "usage: %s [--links 1,64,512] [--rounds N]\n", argv[0]);
+                return 2;
+            }
+        }
+        if (::geteuid() != 0) {
+            std::fprintf(stderr, "qmr-bench-poll needs root: it creates network namespaces\n");
+            return 1;
+        }
+        std::printf("%6s %8s %12s %12s %14s %12s %12s %10s\n", "links", "devices", "poll ms",
+                    "per link us", "ip addr ms", "ip route ms", "poll/ipaddr", "best ms");
+        std::vector<TResult> results;
+        for (const int links : linkCounts) {
+            const int n = rounds > 0 ? rounds : std::clamp(4000 / (links + 10), 15, 200);
+            const TResult r = Bench(links, n);
+            results.push_back(r);
+            std::printf("%6d %8zu %12.3f %12.2f %14.3f %12.3f %12.2f %10.3f\n", r.Links, r.Devices,
+                        r.Poll.Median, 1000.0 * r.Poll.Median / r.Links, r.IpAddr.Median,
+                        r.IpRoute.Median, r.Poll.Median / r.IpAddr.Median, r.Poll.Best);
+            std::fflush(stdout);
+        }
+        std::printf("\nparts of one poll, median ms (adapter records: both calls; rows, rows2 and "
+                    "per-adapter:"
+                    " all adapters)\n%6s %12s %12s %12s %12s %12s\n",
+                    "links", "records", "names", "rows", "rows2", "per-adapter");
+        for (const TResult& r : results) {
+            std::printf("%6d %12.3f %12.3f %12.3f %12.3f %12.3f\n", r.Links,
+                        r.Parts.Adapters.Median, r.Parts.Names.Median, r.Parts.Rows.Median,
+                        r.Parts.Rows2.Median, r.Parts.PerAdapter.Median);
+        }
+        std::printf("\n");
+        const auto find = [&](int links) -> const TResult* {
+            for (const TResult& r : results) {
+                if (r.Links == links) {
+                    return &r;
+                }
+            }
+            return nullptr;
+        };
+        if (const TResult* big = find(512)) {
+            std::printf("512-link poll %.3f ms against one `ip -s -d addr show` %.3f ms: %s\n",
+                        big->Poll.Median, big->IpAddr.Median,
+                        big->Poll.Median < big->IpAddr.Median ? "cheaper" : "NOT cheaper");
+            if (const TResult* mid = find(64)) {
+                const double ratio = (big->Poll.Median / 512) / (mid->Poll.Median / 64);
+                std::printf("per-link cost at 512 / at 64: %.2f (%s 1.5)\n", ratio,
+                            ratio <= 1.5 ? "within" : "ABOVE");
+            }
+        }
+        return 0;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "qmr-bench-poll: %s\n", error.what());
+        return 1;
+    }
+}

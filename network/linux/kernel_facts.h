@@ -1,0 +1,59 @@
+#pragma once
+// What the kernel says about the links of the network namespace, copied out of the netlink
+// objects into plain values so that nothing of the netlink library outlives one request.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qmr {
+
+using TIpv4Address = std::array<std::uint8_t, 4>;
+
+struct TLinkStatistics {
+    std::uint64_t RxBytes = 0;
+    std::uint64_t RxPackets = 0;
+    std::uint64_t RxMulticast = 0;
+    std::uint64_t RxDropped = 0;
+    std::uint64_t RxErrors = 0;
+    std::uint64_t RxNoHandler = 0;
+    std::uint64_t TxBytes = 0;
+    std::uint64_t TxPackets = 0;
+    std::uint64_t TxDropped = 0;
+    std::uint64_t TxErrors = 0;
+};
+
+struct TLinkFacts {
+    std::uint32_t Index = 0;
+    std::string Name;
+    // The rtnetlink link kind ("veth", "bridge", "tun", ...); empty for plain hardware.
+    std::string Kind;
+    std::string Alias;
+    unsigned ArpType = 0;
+    unsigned Flags = 0;         // IFF_*
+    std::uint8_t OperState = 0; // IF_OPER_*
+    bool Carrier = false;
+    std::uint32_t Mtu = 0;
+    std::vector<std::uint8_t> HardwareAddress;
+    TLinkStatistics Statistics;
+};
+
+struct TAddressFacts {
+    std::uint32_t LinkIndex = 0;
+    TIpv4Address Address{};
+    int PrefixLength = 0;
+    unsigned Flags = 0; // IFA_F_*
+    // Seconds left; 0xFFFFFFFF is forever.
+    std::uint32_t ValidLifetime = 0;
+    // Hundredths of a second since boot when the kernel last updated the address.
+    std::uint32_t UpdatedAt = 0;
+};
+
+struct TDefaultRoute {
+    std::uint32_t LinkIndex = 0;
+    TIpv4Address Gateway{};
+    std::uint32_t Metric = 0;
+};
+
+} // namespace qmr

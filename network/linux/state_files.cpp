@@ -1,0 +1,98 @@
+#include "state_files.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace qmr {
+
+std::optional<std::string> ReadStateFile(const std::string& path) {
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) {
+        return std::nullopt;
+    }
+    std::string bytes;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t count = ::read(descriptor, buffer, sizeof buffer);
+        if (count > 0) {
+            bytes.append(buffer, static_cast<std::size_t>(count));
+        } else if (count == 0 || errno != EINTR) {
+            ::close(descriptor);
+            if (count < 0) {
+                return std::nullopt;
+            }
+            return bytes;
+        }
+    }
+}
+
+std::vector<std::string> ListStateFolder(const std::string& path) {
+    std::vector<std::string> names;
+    DIR* folder = ::opendir(path.c_str());
+    if (folder == nullptr) {
+        return names;
+    }
+    while (const dirent* entry = ::readdir(folder)) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.emplace_back(name);
+        }
+    }
+    ::closedir(folder);
+    return names;
+}
+
+std::optional<TIpv4Address> ParseIpv4(std::string_view text) {
+    char copy[INET_ADDRSTRLEN] = {};
+    if (text.empty() || text.size() >= sizeof copy) {
+        return std::nullopt;
+    }
+    text.copy(copy, text.size());
+    TIpv4Address address{};
+    if (::inet_pton(AF_INET, copy, address.data()) != 1) {
+        return std::nullopt;
+    }
+    return address;
+}
+
+std::string Ipv4Text(const TIpv4Address& address) {
+    char text[INET_ADDRSTRLEN] = {};
+    ::inet_ntop(AF_INET, address.data(), text, sizeof text);
+    return text;
+}
+
+std::vector<std::string_view> SplitWords(std::string_view text) {
+    std::vector<std::string_view> words;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t begin = text.find_first_not_of(" \t\r", start);
+        if (begin == std::string_view::npos) {
+            break;
+        }
+        std::size_t end = text.find_first_of(" \t\r", begin);
+        if (end == std::string_view::npos) {
+            end = text.size();
+        }
+        words.push_back(text.substr(begin, end - begin));
+        start = end;
+    }
+    return words;
+}
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        lines.push_back(text.substr(0, end));
+        if (end == std::string_view::npos) {
+            break;
+        }
+        text.remove_prefix(end + 1);
+    }
+    return lines;
+}
+
+} // namespace qmr

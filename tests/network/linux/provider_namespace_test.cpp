@@ -1,0 +1,255 @@
+// The provider library as the program loads it, called from a thread inside a private network
+// namespace: the size protocol at the edges of the buffer, and polling while links come and go.
+
+#include "network/adapter_poll.h"
+#include "network/iphlpapi_binding.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <memory>
+#include <sched.h>
+#include <set>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace qmr {
+namespace {
+
+int Shell(const std::string& command) {
+    return std::system((command + " >/dev/null 2>&1").c_str());
+}
+
+class ProviderNamespace : public ::testing::Test {
+protected:
+    const std::string ns = "qmr-pv-" + std::to_string(::getpid());
+    const std::string far = ns + "-far";
+
+    void SetUp() override {
+        if (Shell("ip netns add " + ns) != 0) {
+            const char* ci = std::getenv("CI");
+            if (ci != nullptr && std::string(ci) == "true") {
+                FAIL() << "cannot create a network namespace (root needed)";
+            }
+            GTEST_SKIP() << "cannot create a network namespace (root needed)";
+        }
+        ASSERT_EQ(Shell("ip netns add " + far), 0);
+    }
+    void TearDown() override {
+        Shell("ip netns del " + ns);
+        Shell("ip netns del " + far);
+    }
+    void Ip(const std::string& arguments) {
+        ASSERT_EQ(Shell("ip -n " + ns + " " + arguments), 0) << arguments;
+    }
+
+    // setns moves only the calling thread, so the test's own thread stays where it was.
+    template <typename Work> void Inside(Work work) {
+        std::thread([&] {
+            const int fd = ::open(("/run/netns/" + ns).c_str(), O_RDONLY | O_CLOEXEC);
+            ASSERT_GE(fd, 0);
+            ASSERT_EQ(::setns(fd, CLONE_NEWNET), 0);
+            ::close(fd);
+            work();
+        }).join();
+    }
+};
+
+// Every record and every further address node lies inside the buffer; the records come in
+// ifindex order. Returns the indexes.
+std::vector<std::uint32_t> WalkRecords(const void* buffer, std::size_t size) {
+    const auto begin = reinterpret_cast<std::uintptr_t>(buffer);
+    const auto inside = [&](const void* p, std::size_t object) {
+        const auto at = reinterpret_cast<std::uintptr_t>(p);
+        return at >= begin && at + object <= begin + size && (at - begin) % 8 == 0;
+    };
+    std::vector<std::uint32_t> indexes;
+    for (auto* a = static_cast<const IP_ADAPTER_INFO*>(buffer); a != nullptr; a = a->Next) {
+        EXPECT_TRUE(inside(a, sizeof *a)) << "record outside the buffer";
+        if (!inside(a, sizeof *a) || indexes.size() > size / sizeof *a) {
+            break;
+        }
+        EXPECT_TRUE(indexes.empty() || a->Index > indexes.back());
+        EXPECT_NE(a->AdapterName[0], '\0');
+        EXPECT_NE(a->Description[0], '\0');
+        for (const IP_ADDR_STRING* chain : {&a->IpAddressList, &a->GatewayList}) {
+            for (const IP_ADDR_STRING* node = chain->Next; node != nullptr; node = node->Next) {
+                EXPECT_TRUE(inside(node, sizeof *node)) << "address node outside the buffer";
+                if (!inside(node, sizeof *node)) {
+                    break;
+                }
+            }
+        }
+        indexes.push_back(a->Index);
+    }
+    return indexes;
+}
+
+std::unique_ptr<unsigned char[]> Filled(std::size_t size) {
+    std::unique_ptr<unsigned char[]> block(new unsigned char[size]);
+    std::fill(block.get(), block.get() + size, 0xA5);
+    return block;
+}
+
+bool Untouched(const unsigned char* block, std::size_t size) {
+    return std::all_of(block, block + size, [](unsigned char b) { return b == 0xA5; });
+}
+
+TEST_F(ProviderNamespace, TooSmallBuffersGetTheExactSizeAndStayUntouched) {
+    Ip("link add wide type veth peer name wide-far netns " + far);
+    for (int i = 1; i <= 5; ++i) {
+        Ip("addr add 10.7." + std::to_string(i) + ".2/24 dev wide");
+    }
+    Ip("link set wide up");
+    Ip("route add default via 10.7.1.1 dev wide metric 10");
+    Ip("route add default via 10.7.2.1 dev wide metric 20");
+    Inside([&] {
+        ULONG size = 0;
+        ASSERT_EQ(qmr::GetAdaptersInfo(nullptr, &size), 111u);
+        // lo and wide; four more addresses and one more gateway.
+        ASSERT_EQ(size, 2 * sizeof(IP_ADAPTER_INFO) + 5 * sizeof(IP_ADDR_STRING));
+        EXPECT_EQ(
+            qmr::GetAdaptersInfo(reinterpret_cast<PIP_ADAPTER_INFO>(Filled(8).get()), nullptr),
+            87u);
+        for (const ULONG small : {ULONG{0}, ULONG{1}, ULONG{640}, ULONG{704}, size - 1}) {
+            auto block = Filled(size);
+            ULONG asked = small;
+            EXPECT_EQ(qmr::GetAdaptersInfo(reinterpret_cast<PIP_ADAPTER_INFO>(block.get()), &asked),
+                      111u);
+            EXPECT_EQ(asked, size);
+            EXPECT_TRUE(Untouched(block.get(), size)) << "written with room for " << small;
+        }
+        // Exactly the size: the heap block ends there, so a write past it is caught.
+        auto exact = Filled(size);
+        ULONG asked = size;
+        ASSERT_EQ(qmr::GetAdaptersInfo(reinterpret_cast<PIP_ADAPTER_INFO>(exact.get()), &asked),
+                  0u);
+        EXPECT_EQ(WalkRecords(exact.get(), size).size(), 2u);
+
+        MIB_IFROW row{};
+        row.dwIndex = 0x7FFFFFF0u;
+        EXPECT_EQ(qmr::GetIfEntry(&row), 13u);
+        EXPECT_EQ(qmr::GetIfEntry(nullptr), 87u);
+        MIB_IF_ROW2 row2{};
+        row2.InterfaceIndex = 0x7FFFFFF0u;
+        EXPECT_EQ(qmr::GetIfEntry2(&row2), 2u);
+
+        const ULONG lo = 1;
+        ULONG perSize = 52;
+        auto per = Filled(sizeof(IP_PER_ADAPTER_INFO));
+        ASSERT_EQ(
+            qmr::GetPerAdapterInfo(lo, reinterpret_cast<PIP_PER_ADAPTER_INFO>(per.get()), &perSize),
+            111u);
+        EXPECT_GE(perSize, sizeof(IP_PER_ADAPTER_INFO));
+        EXPECT_TRUE(Untouched(per.get(), sizeof(IP_PER_ADAPTER_INFO)));
+        auto perExact = Filled(perSize);
+        EXPECT_EQ(qmr::GetPerAdapterInfo(lo, reinterpret_cast<PIP_PER_ADAPTER_INFO>(perExact.get()),
+                                         &perSize),
+                  0u);
+        EXPECT_NE(qmr::GetPerAdapterInfo(0x7FFFFFF0u,
+                                         reinterpret_cast<PIP_PER_ADAPTER_INFO>(perExact.get()),
+                                         &perSize),
+                  0u);
+        EXPECT_EQ(qmr::GetPerAdapterInfo(lo, nullptr, nullptr), 87u);
+    });
+}
+
+// A shell loop of our own that adds and deletes links in the namespace until stopped.
+class TLinkChurn {
+public:
+    TLinkChurn(const std::string& ns, const std::string& folder) {
+        const std::string add = folder + "/" + ns + "-churn-add",
+                          del = folder + "/" + ns + "-churn-del";
+        std::ofstream adds(add), dels(del);
+        for (int i = 0; i < 6; ++i) {
+            const std::string n = std::to_string(i);
+            adds << "link add churn" << n << " type veth peer name churnp" << n << "\n"
+                 << "addr add 10.99." << n << ".1/24 dev churn" << n << "\n"
+                 << "addr add 10.98." << n << ".1/24 dev churn" << n << "\n"
+                 << "link set churn" << n << " up\n"
+                 << "route add default via 10.99." << n << ".254 dev churn" << n << " metric "
+                 << (100 + i) << "\n";
+            dels << "link del churn" << n << "\n";
+        }
+        adds.close();
+        dels.close();
+        m_Child = ::fork();
+        if (m_Child == 0) {
+            ::setpgid(0, 0);
+            const std::string loop = "while :; do ip -n " + ns + " -force -batch " + add +
+                                     "; ip -n " + ns + " -force -batch " + del +
+                                     "; done >/dev/null 2>&1";
+            ::execl("/bin/sh", "sh", "-c", loop.c_str(), static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        // Set on both sides, so that the group exists whichever runs first.
+        if (m_Child > 0) {
+            ::setpgid(m_Child, m_Child);
+        }
+    }
+    ~TLinkChurn() {
+        if (m_Child > 0) {
+            ::kill(-m_Child, SIGTERM);
+            ::kill(m_Child, SIGTERM);
+            ::waitpid(m_Child, nullptr, 0);
+        }
+    }
+    TLinkChurn(const TLinkChurn&) = delete;
+    TLinkChurn& operator=(const TLinkChurn&) = delete;
+    bool Started() const { return m_Child > 0; }
+
+private:
+    pid_t m_Child = -1;
+};
+
+TEST_F(ProviderNamespace, ThousandsOfPollsWhileLinksComeAndGo) {
+    const std::string folder = ::testing::TempDir();
+    TLinkChurn churn(ns, folder);
+    ASSERT_TRUE(churn.Started());
+    constexpr int kPolls = 2000;
+    int complete = 0;
+    std::set<std::size_t> adapterCounts;
+    Inside([&] {
+        for (int poll = 0; poll < kPolls; ++poll) {
+            // The raw size protocol, the buffer exactly as large as asked for.
+            ULONG size = 640;
+            auto buffer = std::make_unique<unsigned char[]>(size);
+            ULONG status =
+                qmr::GetAdaptersInfo(reinterpret_cast<PIP_ADAPTER_INFO>(buffer.get()), &size);
+            if (status == 111) {
+                buffer = std::make_unique<unsigned char[]>(size);
+                status =
+                    qmr::GetAdaptersInfo(reinterpret_cast<PIP_ADAPTER_INFO>(buffer.get()), &size);
+            }
+            ASSERT_TRUE(status == 0 || status == 111) << status;
+            if (status == 0) {
+                ++complete;
+                const std::vector<std::uint32_t> indexes = WalkRecords(buffer.get(), size);
+                adapterCounts.insert(indexes.size());
+                for (const std::uint32_t index : indexes) {
+                    MIB_IFROW row{};
+                    row.dwIndex = index;
+                    const DWORD rowStatus = qmr::GetIfEntry(&row);
+                    EXPECT_TRUE(rowStatus == 0 || rowStatus == 13) << rowStatus;
+                    if (rowStatus == 0) {
+                        EXPECT_EQ(row.dwIndex, index);
+                    }
+                }
+            }
+            // And the window's whole poll.
+            TDeviceList devices;
+            const std::uint32_t pollStatus = ReadNetworkDevices(devices);
+            EXPECT_TRUE(pollStatus == 0 || pollStatus == 111) << pollStatus;
+        }
+    });
+    EXPECT_GT(complete, kPolls / 2);
+    EXPECT_GT(adapterCounts.size(), 1u) << "the links never changed while polling";
+}
+
+} // namespace
+} // namespace qmr
