@@ -17,13 +17,17 @@ std::optional<std::string> ReadStateFile(const std::string& path) {
     char buffer[4096];
     for (;;) {
         const ssize_t count = ::read(descriptor, buffer, sizeof buffer);
-        if (count > 0) {
-            bytes.append(buffer, static_cast<std::size_t>(count));
-        } else if (count == 0 || errno != EINTR) {
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count < 0) {
             ::close(descriptor);
-            if (count < 0) {
-                return std::nullopt;
-            }
+            return std::nullopt;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(count));
+        // These are regular files: a short read is the end, no need to ask again.
+        if (static_cast<std::size_t>(count) < sizeof buffer) {
+            ::close(descriptor);
             return bytes;
         }
     }
