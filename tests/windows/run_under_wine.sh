@@ -1,5 +1,5 @@
 #!/bin/sh
-# Runs a Windows program under Wine in a prefix of the build tree:
+# Runs a Windows program under Wine in a prefix of the build tree (Wine wants its path absolute):
 #   run_under_wine.sh PREFIX PROGRAM.exe [ARGUMENT...]
 #   run_under_wine.sh --ensure PREFIX    create the prefix unless it exists
 #   run_under_wine.sh --fresh PREFIX     throw the prefix away and create it anew
@@ -37,22 +37,22 @@ ensure_prefix() {
 
 case "${1:-}" in
 --ensure)
-    export WINEPREFIX="$2"
+    export WINEPREFIX="$(realpath -m "$2")"
     ensure_prefix
     ;;
 --fresh)
-    export WINEPREFIX="$2"
+    export WINEPREFIX="$(realpath -m "$2")"
     ensure_prefix fresh
     echo "fresh Wine prefix: $WINEPREFIX"
     ;;
 --stop)
-    export WINEPREFIX="$2"
+    export WINEPREFIX="$(realpath -m "$2")"
     if [ -d "$WINEPREFIX" ]; then
         wineserver -k 2>/dev/null || true
     fi
     ;;
 *)
-    export WINEPREFIX="$1"
+    export WINEPREFIX="$(realpath -m "$1")"
     shift
     ensure_prefix
     # The first program of a Wine session starts its service processes, which inherit its
