@@ -79,7 +79,7 @@ DWORD RowOperStatus(std::uint8_t operState, bool carrier, bool adminUp) {
     case IF_OPER_UNKNOWN:
         // Drivers that never report a state (loopback, tun, many virtual ones) do report
         // carrier.
-        return carrier ? MIB_IF_OPER_STATUS_OPERATIONAL : notPassing;
+        return carrier ? MIB_IF_OPER_STATUS_OPERATIONAL : MIB_IF_OPER_STATUS_DISCONNECTED;
     default: // down, lower layer down, testing
         return notPassing;
     }

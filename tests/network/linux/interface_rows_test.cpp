@@ -55,6 +55,7 @@ TEST(LinkIdentity, OperationalStatusOfBothRows) {
         {IF_OPER_NOTPRESENT, false, true, 0, IfOperStatusNotPresent},
         {IF_OPER_UNKNOWN, true, true, 5, IfOperStatusUp},
         {IF_OPER_UNKNOWN, false, true, 2, IfOperStatusDown},
+        {IF_OPER_UNKNOWN, false, false, 2, IfOperStatusDown},
         {IF_OPER_TESTING, true, true, 2, IfOperStatusTesting},
     };
     for (const Case& c : cases) {
