@@ -9,7 +9,7 @@ PACKAGES := build-essential cmake pkg-config clang \
 	libgtest-dev libgmock-dev googletest libbenchmark-dev \
 	qt6-base-dev qt6-base-dev-tools libqt6svg6-dev qt6-svg-dev \
 	libnl-3-dev libnl-route-3-dev libudev-dev iproute2 \
-	python3 xvfb xauth openbox trayer xdotool xclip x11-utils \
+	python3 xvfb xauth openbox trayer xdotool xclip x11-utils imagemagick \
 	g++-mingw-w64-x86-64 wine64 wine
 
 .PHONY: all deps configure build test test-windows run clean
@@ -45,6 +45,18 @@ test-windows: deps
 	cmake --preset windows
 	cmake --build --preset windows -j$(JOBS)
 	WINEDEBUG=-all ctest --test-dir build/windows -j1 --output-on-failure
+
+# The window needs a display; without one the expert report of every adapter is printed instead.
+run: deps
+	cmake --preset release
+	cmake --build --preset release -j$(JOBS)
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then \
+		exec ./build/release/bin/qmr; \
+	else \
+		echo "No display (DISPLAY and WAYLAND_DISPLAY are unset): the window needs one."; \
+		echo "The expert report of every adapter instead:"; echo; \
+		./build/release/bin/qmr-report --expert; \
+	fi
 
 clean:
 	rm -rf build

@@ -143,6 +143,7 @@ private:
     QSize m_ListDesignSize;
     std::vector<std::u16string> m_Arguments;
     bool m_Minimized = false;
+    bool m_ChangingState = false;
     bool m_PollingStopped = false;
     QMetaObject::Connection m_IdleConnection;
 };

@@ -3,6 +3,9 @@
 #include "form_main.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
+#include <QTimer>
+#include <QWindow>
 #include <QWindowStateChangeEvent>
 
 namespace qmr {
@@ -20,13 +23,23 @@ void TFormMain::MinimizeApplication() {
     if (m_Minimized) {
         return;
     }
-    setWindowState((windowState() & ~Qt::WindowActive) | Qt::WindowMinimized);
-    // Without a window system that tells us (or before the window is mapped), the state change
-    // may not come back as an event; make sure the notification is raised once.
-    if (!m_Minimized) {
-        m_Minimized = true;
-        OnAppMinimize();
+    // A window manager minimises only a window it has mapped; a request that arrives before
+    // the window is on the screen waits for it.
+    if (isVisible() && windowHandle() != nullptr && !windowHandle()->isExposed() &&
+        QGuiApplication::platformName() == QLatin1String("xcb")) {
+        QTimer::singleShot(
+            20, this, [this] { QCoreApplication::postEvent(this, new QEvent(WM_APP_MINIMIZE)); });
+        return;
     }
+    m_Minimized = true;
+    // Bound for the notification area, the window is hidden straight away; asking the window
+    // manager to minimise it first only races with the hiding.
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        m_ChangingState = true;
+        setWindowState(windowState() | Qt::WindowMinimized);
+        m_ChangingState = false;
+    }
+    OnAppMinimize();
 }
 
 void TFormMain::RestoreApplication() {
@@ -34,22 +47,24 @@ void TFormMain::RestoreApplication() {
         return;
     }
     m_Minimized = false;
-    setWindowState(windowState() & ~Qt::WindowMinimized);
     OnAppRestore();
 }
 
 void TFormMain::OnAppMinimize() {
     // A desktop without a notification area keeps the window on the taskbar, minimised, so that
     // it never becomes unreachable.
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
-        m_TrayIcon->show();
-        hide();
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        return;
     }
+    m_TrayIcon->show();
+    hide();
 }
 
 void TFormMain::OnAppRestore() {
     m_TrayIcon->hide();
+    m_ChangingState = true;
     showNormal();
+    m_ChangingState = false;
     raise();
     activateWindow();
 }
@@ -60,7 +75,7 @@ void TFormMain::m_TrayIconClick(QObject*) {
 
 void TFormMain::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() != QEvent::WindowStateChange) {
+    if (event->type() != QEvent::WindowStateChange || m_ChangingState) {
         return;
     }
     // The minimise button and the window menu's minimise take the same path as -u.

@@ -1,0 +1,252 @@
+"""Whole-program tests: the real qmr under Xvfb with openbox (and trayer), in private network
+namespaces, driven by xdotool, the clipboard read with xclip. Screenshots go to artifacts/."""
+
+import argparse
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+from desktop_session import Display, Namespace, can_run, run, wait_for
+
+BIN = None  # the build's bin folder, from the command line
+
+# Positions inside the window at 96 dots per inch (the design's 120 scaled by 0.8).
+ITEM_X = 60
+DESIGN_W, DESIGN_H = 748, 473
+
+
+def item_y(position):
+    """Centre of the adapter item at this list position (1 is the first adapter)."""
+    return 55 + 30 * (position - 1)
+
+
+class WindowTest(unittest.TestCase):
+    tray = False
+
+    def setUp(self):
+        reason = can_run()
+        if reason:
+            if os.environ.get("CI") == "true":
+                self.fail(f"whole-program tests cannot run: {reason}")
+            self.skipTest(reason)
+        self.cleanups = []
+        self.display = Display(tray=self.tray)
+        self.addCleanup(self.display.close)
+
+    def namespace(self, tag):
+        ns = Namespace(tag)
+        self.addCleanup(ns.close)
+        return ns
+
+    def start(self, *args, ns=None, lang="C.UTF-8", exe=None):
+        env = dict(self.display.env, LANG=lang, ASAN_OPTIONS="detect_leaks=0",
+                   QT_QPA_PLATFORM="xcb", XDG_RUNTIME_DIR=tempfile.mkdtemp(prefix="qmr-rt-"))
+        env.pop("LC_ALL", None)
+        env.pop("LC_MESSAGES", None)
+        cmd = [exe or os.path.join(BIN, "qmr"), *args]
+        if ns is not None:
+            cmd = ["ip", "netns", "exec", ns.name, *cmd]
+        proc = subprocess.Popen(cmd, env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True)
+
+        def stop():
+            if proc.poll() is None:
+                proc.terminate()
+                try:
+                    proc.wait(10)
+                except subprocess.TimeoutExpired:
+                    proc.kill()
+        self.addCleanup(stop)
+        return proc
+
+    def window(self, name="^Quillmere$", timeout=20):
+        # Qt names helper windows (its client leader, the tray icon) like the main window; the
+        # main window is the big one.
+        found = wait_for(lambda: self.display.windows_of("qmr", name, min_width=100), timeout)
+        self.assertTrue(found, f"no window named {name}")
+        return found[0]
+
+    def copy(self, wid):
+        x0, y0, w, h = self.display.geometry(wid)
+        marker = "(nothing copied)"
+        self.display.set_clipboard(marker)
+        self.display.click(wid, 605 + 67 + (w - DESIGN_W), 438 + 13 + (h - DESIGN_H))
+        wait_for(lambda: self.display.clipboard() != marker, 5)
+        return self.display.clipboard()
+
+    def toggle_expert(self, wid):
+        x0, y0, w, h = self.display.geometry(wid)
+        self.display.click(wid, 25, 438 + 10 + (h - DESIGN_H))
+
+    def item_present(self, wid, position):
+        """Whether the list paints an item at this position (anything but white in its band)."""
+        width, height, rgb = self.display.pixels(wid)
+        y = item_y(position)
+        for x in range(20, 200):
+            r, g, b = rgb[(y * width + x) * 3:(y * width + x) * 3 + 3]
+            if (r, g, b) != (255, 255, 255):
+                return True
+        return False
+
+
+def link_facts(ns, name):
+    link = json.loads(ns.exec("ip", "-j", "-s", "link", "show", name).stdout)[0]
+    speed = ns.exec("cat", f"/sys/class/net/{name}/speed", check=False).stdout.strip()
+    return link, int(speed) if speed.lstrip("-").isdigit() else -1
+
+
+def speed_text(mbps):
+    return f"{mbps} Mbps" if mbps > 0 else "0 bps"
+
+
+class ListCopyAndDeletion(WindowTest):
+    def test_links_by_alias_copy_reports_and_a_deleted_link_leaves(self):
+        ns = self.namespace("e2e")
+        os.makedirs(f"/etc/netns/{ns.name}", exist_ok=True)
+        self.addCleanup(shutil.rmtree, f"/etc/netns/{ns.name}", True)
+        with open(f"/etc/netns/{ns.name}/resolv.conf", "w") as f:
+            f.write("nameserver 10.77.0.53\n")
+        ns.veth("lan0", "far0", alias="Office LAN", address="10.77.0.2/24", gateway="10.77.0.1")
+        ns.tap("tap0", alias="Lab Tap", address="10.88.0.2/24")
+
+        self.start(ns=ns)
+        wid = self.window()
+        time.sleep(1.5)
+        self.display.screenshot(wid, "e2e-list.png")
+
+        link, mbps = link_facts(ns, "lan0")
+        mac = link["address"].upper().replace(":", "-")
+        stats = link["stats64"]
+        self.assertEqual((stats["rx"]["bytes"], stats["tx"]["bytes"]), (0, 0), "traffic on a quiet link")
+
+        self.display.click(wid, ITEM_X, item_y(1))
+        head = ["Network Interface:   Office LAN", "Status:   Online", f"MAC:   {mac}",
+                f"Speed:   {speed_text(mbps)}", "Address Type:   Manual", "IP Address:   10.77.0.2",
+                "IP Mask:   255.255.255.0", "Gateway:   10.77.0.1"]
+        expected = head + ["Input Octets:   0 bytes", "Output Octets:   0 bytes", ""]
+        self.assertEqual(self.copy(wid), "\r\n".join(expected) + "\r\n")
+
+        self.toggle_expert(wid)
+        expert = head + ["DNS:   10.77.0.53",
+                         "Input Octets:   0 bytes", "Input Unicast Packets:   0",
+                         "Input Broadcast/Multicast Packets:   0", "Input Discard Packets:   0",
+                         "Input Error Packets:   0",
+                         "Output Octets:   0 bytes", "Output Unicast Packets:   0",
+                         "Output Broadcast/Multicast Packets:   0", "Output Discard Packets:   0",
+                         "Output Error Packets:   0", ""]
+        self.assertEqual(self.copy(wid), "\r\n".join(expert) + "\r\n")
+        time.sleep(1.2)
+        self.display.screenshot(wid, "e2e-expert.png")
+        self.toggle_expert(wid)
+
+        self.display.click(wid, ITEM_X, item_y(2))
+        tap = self.copy(wid).split("\r\n")
+        self.assertEqual(tap[0], "Network Interface:   Lab Tap")
+        self.assertEqual(tap[1], "Status:   Disconnected")  # a tap without a reader has no carrier
+        self.assertTrue(self.item_present(wid, 2))
+
+        ns.delete_link("tap0")
+        started = time.monotonic()
+        gone = wait_for(lambda: not self.item_present(wid, 2), 2.0, step=0.05)
+        elapsed = time.monotonic() - started
+        self.display.screenshot(wid, "e2e-after-delete.png")
+        print(f"deleted link left the list after {elapsed:.2f} s", file=sys.stderr)
+        self.assertTrue(gone, "the deleted link is still listed after 2 s")
+        self.assertLessEqual(elapsed, 2.0)
+        # The selection moved to the adapter now at the selected position.
+        self.assertTrue(self.copy(wid).startswith("Network Interface:   Office LAN\r\n"))
+
+
+class MinimisedStartWithTray(WindowTest):
+    tray = True
+
+    def test_u_starts_in_the_tray_and_a_click_on_the_icon_restores(self):
+        ns = self.namespace("tray")
+        ns.veth("lan0", "far0", alias="Office LAN", address="10.77.0.2/24")
+        self.start("-u", ns=ns)
+        wid = self.window()
+        self.assertTrue(wait_for(lambda: self.display.map_state(wid) == "IsUnMapped", 10),
+                        "the window stayed mapped")
+        # The icon is a small window of ours embedded in trayer's panel.
+        icons = wait_for(lambda: self.display.windows_of("qmr", "^Quillmere$", max_width=64, viewable=True), 10)
+        self.assertTrue(icons, "no icon in the notification area")
+        self.display.screenshot(0, "e2e-tray.png")
+        x0, y0, w, h = self.display.geometry(icons[0])
+        self.display.click(icons[0], w // 2, h // 2)
+        self.assertTrue(wait_for(lambda: self.display.map_state(wid) == "IsViewable", 10),
+                        "a click on the tray icon did not bring the window back")
+        self.display.screenshot(wid, "e2e-restored.png")
+
+
+class MinimisedStartWithoutTray(WindowTest):
+    tray = False
+
+    def test_u_without_a_notification_area_leaves_a_minimised_reachable_window(self):
+        ns = self.namespace("notray")
+        self.start("-u", ns=ns)
+        wid = self.window()
+        self.assertTrue(wait_for(lambda: self.display.wm_state(wid) == "Iconic", 10),
+                        "the window is not minimised")
+        # Still one of the window manager's clients, so the taskbar can bring it back.
+        clients = self.display.x("xprop", "-root", "_NET_CLIENT_LIST").stdout
+        self.assertIn(hex(wid), clients)
+        self.display.x("xdotool", "windowactivate", str(wid))
+        self.assertTrue(wait_for(lambda: self.display.map_state(wid) == "IsViewable", 10))
+
+
+class LanguageAndHelp(WindowTest):
+    def test_russian_locale_opens_in_russian_and_the_menu_switches_to_english(self):
+        ns = self.namespace("lang")
+        folder = tempfile.mkdtemp(prefix="qmr-lang-")
+        self.addCleanup(shutil.rmtree, folder, True)
+        # A program folder of its own, with a language file whose captions differ.
+        shutil.copy(os.path.join(BIN, "qmr"), folder)
+        shutil.copy(os.path.join(BIN, "libqmr-iphlpapi.so"), folder)
+        with open(os.path.join(folder, "language.ini"), "w", encoding="utf-8") as f:
+            f.write("[ru_RU]\nName=Русский\n1005=Квиллмир\n1051=Выход\n1052=О программе...\n"
+                    "1053=Язык\n[en_EN]\nName=English\n")
+        self.start(ns=ns, lang="ru_RU.UTF-8", exe=os.path.join(folder, "qmr"))
+        wid = self.window("^Квиллмир$")
+        x0, y0, w, h = self.display.geometry(wid)
+        # Right click on the window: Language (first item), its first item English.
+        self.display.click(wid, 400, h - 20, button=3)
+        time.sleep(0.5)
+        self.display.screenshot(0, "e2e-menu.png")
+        self.display.key("Down", "Right", "Return")
+        self.assertTrue(wait_for(lambda: self.display.wm_name(wid) == "Quillmere", 5),
+                        "choosing English did not change the caption")
+
+    def test_help_shows_the_usage_box_and_ends_with_zero_without_a_window(self):
+        proc = self.start("-u", "--help")
+        box = self.window("^Help Info$")
+        self.display.screenshot(box, "e2e-help.png")
+        self.assertFalse(self.display.windows_of("qmr", "^Quillmere$", min_width=100))
+        self.display.x("xdotool", "windowactivate", "--sync", str(box))
+        self.display.key("Return")
+        self.assertEqual(proc.wait(10), 0)
+
+
+class HostScreenshots(WindowTest):
+    def test_window_with_the_machines_own_adapters(self):
+        """The real window on this machine's own adapters, normal and expert form."""
+        self.start()
+        wid = self.window()
+        time.sleep(1.5)
+        self.display.click(wid, ITEM_X, item_y(1))
+        time.sleep(0.5)
+        self.display.screenshot(wid, "host-normal.png")
+        self.toggle_expert(wid)
+        time.sleep(1.2)
+        self.display.screenshot(wid, "host-expert.png")
+
+
+if __name__ == "__main__":
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--bin", required=True)
+    options, rest = parser.parse_known_args()
+    BIN = os.path.abspath(options.bin)
+    unittest.main(argv=[sys.argv[0], *rest], verbosity=2)
