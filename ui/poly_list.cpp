@@ -81,17 +81,20 @@ TPolyListItem* TAdvPolyList::SelectedItem() const {
 }
 
 void TAdvPolyList::SelectRequest(int position) {
+    const TPolyListItem* before = SelectedItem();
     for (auto& item : m_Items) {
         item->Selected = false;
     }
-    Changed();
     const bool anySelectable = std::any_of(m_Items.begin(), m_Items.end(),
                                            [](const auto& item) { return item->Selectable; });
-    if (!anySelectable) {
-        return;
+    if (anySelectable) {
+        position = std::clamp(position, 0, Count() - 1);
+        Select(position);
     }
-    position = std::clamp(position, 0, Count() - 1);
-    Select(position);
+    // The window reselects at every poll; a selection that ends where it was needs no repaint.
+    if (SelectedItem() != before) {
+        Changed();
+    }
 }
 
 void TAdvPolyList::Select(int position) {
@@ -100,7 +103,6 @@ void TAdvPolyList::Select(int position) {
         return;
     }
     item->Selected = true;
-    Changed();
     emit ItemSelect(item);
 }
 
@@ -188,6 +190,7 @@ void TAdvPolyList::mouseReleaseEvent(QMouseEvent* event) {
             item->Selected = false;
         }
         Select(position);
+        Changed();
     }
     update();
     QWidget::mouseReleaseEvent(event);

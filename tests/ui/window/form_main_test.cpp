@@ -235,9 +235,12 @@ private slots:
         Open();
         Idle();
         const int writes = form->m_HTMLStaticText_Report->LineWrites();
+        const int listPaints = form->m_AdvPolyList->RepaintRequests();
         Poll();
         Idle();
         QCOMPARE(form->m_HTMLStaticText_Report->LineWrites(), writes);
+        // The reselection of an unchanged list repaints nothing either.
+        QCOMPARE(form->m_AdvPolyList->RepaintRequests(), listPaints);
         a.InOctets = 2000;
         Serve({a});
         Poll();
