@@ -20,6 +20,14 @@ TEST(Format, ConversionsTheReportsUse) {
     EXPECT_EQ(Format(u"100%%", {}), u"100%");
 }
 
+TEST(Format, WidthPadsWithSpacesBeforeTheSignOrZerosAfterIt) {
+    EXPECT_EQ(Format(u"[%5i]", {-42}), u"[  -42]");
+    EXPECT_EQ(Format(u"[%05i]", {-42}), u"[-0042]");
+    EXPECT_EQ(Format(u"[%05i]", {42}), u"[00042]");
+    EXPECT_EQ(Format(u"[%4s]", {u"ab"}), u"[  ab]");
+    EXPECT_EQ(Format(u"[%2u]", {12345u}), u"[12345]");
+}
+
 TEST(Format, SixtyFourBitValuesAreNotCut) {
     EXPECT_EQ(Format(u"%u", {18446744073709551615ull}), u"18446744073709551615");
     EXPECT_EQ(Format(u"%i", {static_cast<long long>(INT64_MIN)}), u"-9223372036854775808");
