@@ -214,7 +214,7 @@ TBreakdown MeasureBreakdown(int rounds) {
     });
     b.PerAdapter = Measure(rounds, [&] {
         for (const std::uint32_t index : indexes) {
-            ULONG perSize = 52;
+            ULONG perSize = sizeof(IP_PER_ADAPTER_INFO);
             std::vector<std::uint64_t> buffer((perSize + 7) / 8);
             if (qmr::GetPerAdapterInfo(index, reinterpret_cast<PIP_PER_ADAPTER_INFO>(buffer.data()),
                                        &perSize) == qmr::kStatusBufferOverflow) {

@@ -16,11 +16,12 @@ std::uint32_t ReadNetworkDevices(TDeviceList& devices) {
     if (status != kStatusSuccess) {
         return status;
     }
-    const TFriendlyNameTable names = ReadFriendlyNameTable();
+    const TFriendlyNameTable table = ReadFriendlyNameTable();
+    const TFriendlyNameIndex names(table);
     for (auto* adapter = reinterpret_cast<const IP_ADAPTER_INFO*>(buffer.data());
          adapter != nullptr; adapter = adapter->Next) {
         if (adapter->Type != MIB_IF_TYPE_LOOPBACK) {
-            devices.push_back(std::make_unique<TModelNetworkDevice>(adapter, &names));
+            devices.push_back(std::make_unique<TModelNetworkDevice>(adapter, names));
         }
     }
     return status;

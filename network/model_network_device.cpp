@@ -1,12 +1,12 @@
 #include "model_network_device.h"
 
-#include "base/format.h"
 #include "base/record_text.h"
 #include "base/tick_count.h"
 #include "base/utf16_text.h"
 #include "network/iphlpapi_binding.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -46,11 +46,29 @@ int Count(const std::unique_ptr<TModelNetworkDevice::TAddressList>& list) {
 
 TModelNetworkDevice::TModelNetworkDevice(const IP_ADAPTER_INFO* adapter,
                                          const TFriendlyNameTable* names) {
+    CreateLists();
+    if (adapter == nullptr) {
+        return;
+    }
+    if (names != nullptr) {
+        FillFromAdapter(adapter, TFriendlyNameIndex(*names));
+    } else {
+        const TFriendlyNameTable table = ReadFriendlyNameTable();
+        FillFromAdapter(adapter, TFriendlyNameIndex(table));
+    }
+}
+
+TModelNetworkDevice::TModelNetworkDevice(const IP_ADAPTER_INFO* adapter,
+                                         const TFriendlyNameIndex& names) {
+    CreateLists();
+    FillFromAdapter(adapter, names);
+}
+
+void TModelNetworkDevice::CreateLists() {
     m_IpAddressList = CreateList();
     m_GatewayList = CreateList();
     m_DhcpServerList = CreateList();
     m_DnsServerList = CreateList();
-    FillFromAdapter(adapter, names);
 }
 
 TModelNetworkDevice::~TModelNetworkDevice() {
@@ -65,7 +83,7 @@ TModelNetworkDevice::~TModelNetworkDevice() {
 }
 
 void TModelNetworkDevice::FillFromAdapter(const IP_ADAPTER_INFO* adapter,
-                                          const TFriendlyNameTable* names) {
+                                          const TFriendlyNameIndex& names) {
     if (adapter == nullptr) {
         return;
     }
@@ -95,11 +113,7 @@ void TModelNetworkDevice::FillFromAdapter(const IP_ADAPTER_INFO* adapter,
     m_LeaseObtained = static_cast<std::uint32_t>(adapter->LeaseObtained);
     m_LeaseExpires = static_cast<std::uint32_t>(adapter->LeaseExpires);
 
-    if (names != nullptr) {
-        m_FriendlyName = LookupFriendlyName(m_AdapterName, m_Description, *names);
-    } else {
-        m_FriendlyName = LookupFriendlyName(m_AdapterName, m_Description, ReadFriendlyNameTable());
-    }
+    m_FriendlyName = LookupFriendlyName(m_AdapterName, m_Description, names);
 
     FillFromInterfaceRow();
     FillFromPerAdapterInfo();
@@ -166,15 +180,20 @@ void TModelNetworkDevice::FillFromInterfaceRow() {
 }
 
 void TModelNetworkDevice::FillFromPerAdapterInfo() {
-    // One record with its embedded first DNS node; grows only when the library asks.
-    constexpr ULONG kFirstSize = 52;
-    ULONG size = kFirstSize;
-    std::vector<std::uint64_t> buffer((size + 7) / 8);
-    auto* info = reinterpret_cast<PIP_PER_ADAPTER_INFO>(buffer.data());
+    // Room for one record with its embedded first DNS node, which holds a link's only server;
+    // the retry with the size the library asks for brings more. The record takes 52 bytes in a
+    // 32-bit build and 64 in a 64-bit one, so the room comes from the layout: a fixed 52 would
+    // make every 64-bit call a retry.
+    std::array<std::uint64_t, (sizeof(IP_PER_ADAPTER_INFO) + 7) / 8> first{};
+    std::vector<std::uint64_t> larger;
+    ULONG size = sizeof(IP_PER_ADAPTER_INFO);
+    auto* info = reinterpret_cast<PIP_PER_ADAPTER_INFO>(first.data());
     DWORD status = qmr::GetPerAdapterInfo(m_IfIndex, info, &size);
     if (status == kStatusBufferOverflow) {
-        buffer.assign((size + 7) / 8, 0);
-        info = reinterpret_cast<PIP_PER_ADAPTER_INFO>(buffer.data());
+        // Never less than one record, whatever size the library names.
+        larger.assign((std::max<std::size_t>(size, sizeof(IP_PER_ADAPTER_INFO)) + 7) / 8, 0);
+        size = static_cast<ULONG>(larger.size() * 8);
+        info = reinterpret_cast<PIP_PER_ADAPTER_INFO>(larger.data());
         status = qmr::GetPerAdapterInfo(m_IfIndex, info, &size);
     }
     if (status != kStatusSuccess) {
@@ -199,39 +218,23 @@ void TModelNetworkDevice::ClearAddressList(TAddressList* list) {
 }
 
 std::u16string TModelNetworkDevice::FormatHardwareAddress(const BYTE* bytes, std::size_t length) {
-    std::u16string text;
+    // Written directly: two addresses per device and poll, each byte through the general
+    // formatter, showed in the poll's profile.
+    constexpr char16_t kHexDigits[] = u"0123456789ABCDEF";
+    std::u16string text(length > 0 ? length * 3 - 1 : 0, u'-');
     for (std::size_t i = 0; i < length; ++i) {
-        if (i > 0) {
-            text += u'-';
-        }
-        text += Format(u"%02X", {static_cast<unsigned>(bytes[i])});
+        text[i * 3] = kHexDigits[bytes[i] >> 4];
+        text[i * 3 + 1] = kHexDigits[bytes[i] & 0x0F];
     }
     return text;
 }
 
 std::u16string TModelNetworkDevice::LookupFriendlyName(const std::u16string& adapterName,
                                                        const std::u16string& adapterDescription,
-                                                       const TFriendlyNameTable& names) const {
-    std::u16string result = adapterDescription;
-    for (const TFriendlyNameEntry& entry : names) {
-        if (!entry.Opened) {
-            continue;
-        }
-        // A value of another type ends the search silently, keeping what result holds.
-        if (!entry.ServiceNameReadable) {
-            break;
-        }
-        if (entry.ServiceName == adapterName) {
-            if (entry.DescriptionReadable) {
-                result = entry.Description;
-            }
-            break;
-        }
-    }
-    if (IsBlankText(result)) {
-        result = adapterDescription;
-    }
-    return result;
+                                                       const TFriendlyNameIndex& names) {
+    // A blank description is no name either.
+    const std::u16string* found = names.Find(adapterName);
+    return found != nullptr && !IsBlankText(*found) ? *found : adapterDescription;
 }
 
 std::u16string TModelNetworkDevice::GetIpAddress(int i) const {

@@ -2,6 +2,7 @@
 // One network adapter as read at one poll: the adapter record, completed with its interface
 // row, its per-adapter record and its friendly name. Complete when constructed, read only after.
 
+#include "network/friendly_name_index.h"
 #include "network/friendly_name_table.h"
 #include "network/iphlpapi_records.h"
 
@@ -25,6 +26,8 @@ public:
     // friendly-name table of the poll; without one the device reads the table itself.
     explicit TModelNetworkDevice(const IP_ADAPTER_INFO* adapter,
                                  const TFriendlyNameTable* names = nullptr);
+    // As above, with the index of the poll's table, which a poll builds once for all devices.
+    TModelNetworkDevice(const IP_ADAPTER_INFO* adapter, const TFriendlyNameIndex& names);
     virtual ~TModelNetworkDevice();
     TModelNetworkDevice(const TModelNetworkDevice&) = delete;
     TModelNetworkDevice& operator=(const TModelNetworkDevice&) = delete;
@@ -87,14 +90,15 @@ public:
     static std::u16string FormatHardwareAddress(const BYTE* bytes, std::size_t length);
 
 private:
-    void FillFromAdapter(const IP_ADAPTER_INFO* adapter, const TFriendlyNameTable* names);
+    void CreateLists();
+    void FillFromAdapter(const IP_ADAPTER_INFO* adapter, const TFriendlyNameIndex& names);
     void FillFromInterfaceRow();
     void FillFromPerAdapterInfo();
     static void CopyAddressChain(const IP_ADDR_STRING* first, TAddressList& list);
     static void ClearAddressList(TAddressList* list);
-    std::u16string LookupFriendlyName(const std::u16string& adapterName,
-                                      const std::u16string& adapterDescription,
-                                      const TFriendlyNameTable& names) const;
+    static std::u16string LookupFriendlyName(const std::u16string& adapterName,
+                                             const std::u16string& adapterDescription,
+                                             const TFriendlyNameIndex& names);
 };
 
 } // namespace qmr

@@ -161,11 +161,34 @@ TEST_F(DeviceModelTest, InterfaceRowFillsTheRowFieldsAndPerAdapterRecordTheDns) 
     EXPECT_TRUE(device.m_AdminStatus);
     EXPECT_EQ(device.m_PhysAddress, u"00-1A-2B-3C-4D-02");
     EXPECT_EQ(device.m_LastChange, 1234u);
-    // Three DNS servers do not fit the first 52 bytes: the retry with the size asked for
-    // brings them all.
+    // Three DNS servers do not fit the first record: the retry with the size asked for brings
+    // them all.
     ASSERT_EQ(device.GetDnsServerCount(), 3);
     EXPECT_EQ(device.GetDnsServer(0), u"1.1.1.1");
     EXPECT_EQ(device.GetDnsServer(2), u"9.9.9.9");
+}
+
+TEST_F(DeviceModelTest, OneDnsServerArrivesInOneCallAndMoreInTwo) {
+    const auto calls = ScriptedProviderFunction<decltype(&QmrTestProvider_PerAdapterInfoCalls)>(
+        "QmrTestProvider_PerAdapterInfoCalls");
+    const auto sizeIn = ScriptedProviderFunction<decltype(&QmrTestProvider_PerAdapterInfoSizeIn)>(
+        "QmrTestProvider_PerAdapterInfoSizeIn");
+    QmrTestAdapter row = MakeTestAdapter("eth0", 2);
+    row.DnsCount = 1;
+    std::strcpy(row.Dns[0], "1.1.1.1");
+    ServeRows({row});
+    Record r("eth0", 2);
+    // The first buffer holds the whole record of this build, embedded first node included.
+    ASSERT_EQ(TModelNetworkDevice(&r.info, &noNames).GetDnsServer(0), u"1.1.1.1");
+    ASSERT_EQ(calls(), 1);
+    EXPECT_EQ(sizeIn(0), sizeof(IP_PER_ADAPTER_INFO));
+
+    row.DnsCount = 2;
+    std::strcpy(row.Dns[1], "8.8.8.8");
+    ServeRows({row});
+    EXPECT_EQ(TModelNetworkDevice(&r.info, &noNames).GetDnsServerCount(), 2);
+    ASSERT_EQ(calls(), 3);
+    EXPECT_GE(sizeIn(2), sizeof(IP_PER_ADAPTER_INFO) + sizeof(IP_ADDR_STRING));
 }
 
 TEST_F(DeviceModelTest, ZeroLastChangeTakesTheTickCountOfTheFill) {

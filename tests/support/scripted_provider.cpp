@@ -11,6 +11,7 @@ struct Script {
     std::vector<QmrTestAdapter> adapters;
     std::deque<std::pair<ULONG, ULONG>> forced;
     std::vector<ULONG> sizesIn;
+    std::vector<ULONG> perAdapterSizesIn;
     int ifEntry2Answers = 1;
 };
 
@@ -78,6 +79,14 @@ int QmrTestProvider_AdaptersInfoCalls() {
 
 ULONG QmrTestProvider_AdaptersInfoSizeIn(int n) {
     return State().sizesIn.at(static_cast<std::size_t>(n));
+}
+
+int QmrTestProvider_PerAdapterInfoCalls() {
+    return static_cast<int>(State().perAdapterSizesIn.size());
+}
+
+ULONG QmrTestProvider_PerAdapterInfoSizeIn(int n) {
+    return State().perAdapterSizesIn.at(static_cast<std::size_t>(n));
 }
 
 void QmrTestProvider_SetIfEntry2Answers(int answers) {
@@ -151,6 +160,7 @@ DWORD GetIfEntry(PMIB_IFROW pIfRow) {
 
 #ifndef QMR_TEST_PROVIDER_WITHOUT_PER_ADAPTER_INFO
 DWORD GetPerAdapterInfo(ULONG IfIndex, PIP_PER_ADAPTER_INFO pPerAdapterInfo, PULONG pOutBufLen) {
+    State().perAdapterSizesIn.push_back(*pOutBufLen);
     const QmrTestAdapter* a = FindByIndex(IfIndex);
     if (a == nullptr) {
         return ERROR_INVALID_PARAMETER;

@@ -45,6 +45,9 @@ void QmrTestProvider_PushAdaptersInfoAnswer(ULONG status, ULONG size);
 // Calls of GetAdaptersInfo so far, and the buffer size passed in by call `n`.
 int QmrTestProvider_AdaptersInfoCalls();
 ULONG QmrTestProvider_AdaptersInfoSizeIn(int n);
+// Calls of GetPerAdapterInfo so far, and the buffer size passed in by call `n`.
+int QmrTestProvider_PerAdapterInfoCalls();
+ULONG QmrTestProvider_PerAdapterInfoSizeIn(int n);
 // Whether GetIfEntry2 answers (0) or fails (50).
 void QmrTestProvider_SetIfEntry2Answers(int answers);
 }
