@@ -84,15 +84,21 @@ TSizedSnapshot ReadAdapterSnapshot(TRouteSocket& socket, std::size_t room) {
             (count.first > 1 ? count.first - 1 : 0) + (count.second > 1 ? count.second - 1 : 0);
     }
     const std::size_t nodeBytes = nodes * sizeof(IP_ADDR_STRING);
-    const std::size_t affordable =
-        room >= nodeBytes ? (room - nodeBytes) / sizeof(IP_ADAPTER_INFO) : 0;
-    TLinkDump links = socket.DumpLinks(affordable);
     TSizedSnapshot result;
-    result.LinksListed = links.Listed;
-    result.Needed = links.Listed * sizeof(IP_ADAPTER_INFO) + nodeBytes;
+    // A call that only learns the size (such as the window's first, with 640 bytes) is answered
+    // from counts alone.
+    result.LinksListed = socket.CountLinks();
+    result.Needed = result.LinksListed * sizeof(IP_ADAPTER_INFO) + nodeBytes;
+    if (result.Needed > room) {
+        return result;
+    }
+    std::vector<TLinkFacts> links = socket.DumpLinks();
+    // Links may have come or gone since they were counted.
+    result.LinksListed = links.size();
+    result.Needed = links.size() * sizeof(IP_ADAPTER_INFO) + nodeBytes;
     result.Fits = result.Needed <= room;
     if (result.Fits) {
-        result.Snapshot = GroupAdapterFacts(std::move(links.Links), addresses, std::move(routes));
+        result.Snapshot = GroupAdapterFacts(std::move(links), addresses, std::move(routes));
     }
     return result;
 }

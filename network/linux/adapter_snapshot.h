@@ -42,9 +42,8 @@ struct TSizedSnapshot {
     std::size_t LinksListed = 0;
 };
 
-// Addresses and routes come first, so that the link dump knows how many links `room` bytes
-// can hold and parses no more: a call with a small buffer learns the size without paying for
-// parsing every link.
+// Addresses, routes and the number of links come first: a call whose room is too small learns
+// the size without the kernel filling in, and the provider reading, every link's details.
 TSizedSnapshot ReadAdapterSnapshot(TRouteSocket& socket, std::size_t room);
 
 // DHCP from the addresses' permanence and the lease; lease times from the lease, else from

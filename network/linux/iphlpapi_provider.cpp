@@ -1,14 +1,16 @@
 // The entry points of libqmr-iphlpapi.so: the IP helper library's calls, answered from the
-// kernel of the caller's network namespace. Every call reads afresh; nothing is kept between
-// calls, and no exception leaves the library.
+// kernel of the caller's network namespace. Every call reads afresh: nothing read is kept
+// between calls, only the calling thread's socket (caller_route_socket.h). No exception leaves
+// the library.
 
 #include "network/iphlpapi_records.h"
 #include "network/linux/adapter_snapshot.h"
+#include "network/linux/caller_route_socket.h"
 #include "network/linux/dns_servers.h"
+#include "network/linux/interface_ioctls.h"
 #include "network/linux/interface_rows.h"
 
 #include <limits>
-#include <net/if.h>
 #include <new>
 
 #define QMR_PROVIDER_EXPORT extern "C" __attribute__((visibility("default")))
@@ -40,7 +42,7 @@ QMR_PROVIDER_EXPORT ULONG GetAdaptersInfo(PIP_ADAPTER_INFO AdapterInfo, PULONG S
         return ERROR_INVALID_PARAMETER;
     }
     return Guarded([&]() -> DWORD {
-        qmr::TRouteSocket socket;
+        qmr::TRouteSocket& socket = qmr::CallerRouteSocket();
         const std::size_t room = AdapterInfo != nullptr ? *SizePointer : 0;
         qmr::TSizedSnapshot read = qmr::ReadAdapterSnapshot(socket, room);
         if (read.LinksListed == 0) {
@@ -66,8 +68,8 @@ QMR_PROVIDER_EXPORT DWORD GetIfEntry(PMIB_IFROW pIfRow) {
         return ERROR_INVALID_PARAMETER;
     }
     return Guarded([&]() -> DWORD {
-        qmr::TRouteSocket socket;
-        const auto facts = qmr::ReadInterfaceFacts(socket, pIfRow->dwIndex, false);
+        const auto facts =
+            qmr::ReadInterfaceFacts(qmr::CallerRouteSocket(), pIfRow->dwIndex, false);
         if (!facts) {
             return kErrorInvalidData;
         }
@@ -86,8 +88,7 @@ QMR_PROVIDER_EXPORT DWORD GetIfEntry2(PMIB_IF_ROW2 Row) {
             Row->InterfaceLuid.Value != 0
                 ? static_cast<std::uint32_t>(Row->InterfaceLuid.Info.NetLuidIndex)
                 : Row->InterfaceIndex;
-        qmr::TRouteSocket socket;
-        const auto facts = qmr::ReadInterfaceFacts(socket, index, true);
+        const auto facts = qmr::ReadInterfaceFacts(qmr::CallerRouteSocket(), index, true);
         if (!facts) {
             return ERROR_FILE_NOT_FOUND;
         }
@@ -102,8 +103,7 @@ QMR_PROVIDER_EXPORT DWORD GetPerAdapterInfo(ULONG IfIndex, PIP_PER_ADAPTER_INFO 
         return ERROR_INVALID_PARAMETER;
     }
     return Guarded([&]() -> DWORD {
-        char name[IF_NAMESIZE] = {};
-        if (IfIndex == 0 || ::if_indextoname(IfIndex, name) == nullptr) {
+        if (!qmr::IndexNamesInterface(qmr::CallerRouteSocket().Descriptor(), IfIndex)) {
             return ERROR_INVALID_PARAMETER;
         }
         const std::vector<qmr::TIpv4Address> servers =

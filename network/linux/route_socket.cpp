@@ -1,17 +1,19 @@
 #include "route_socket.h"
 
+#include <netlink/attr.h>
 #include <netlink/errno.h>
+#include <netlink/handlers.h>
 #include <netlink/msg.h>
 #include <netlink/netlink.h>
-#include <netlink/route/addr.h>
-#include <netlink/route/link.h>
 #include <netlink/route/route.h>
 #include <netlink/socket.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <exception>
+#include <linux/if_addr.h>
 #include <linux/if_link.h>
 #include <linux/rtnetlink.h>
 #include <sys/socket.h>
@@ -28,44 +30,167 @@ namespace {
 // A dump that keeps being interrupted by changes is taken as it stands after this many tries.
 constexpr int kDumpAttempts = 5;
 constexpr std::size_t kReceiveBufferSize = 32 * 1024;
+// What an address without cache information has left: as long as it is there.
+constexpr std::uint32_t kForever = 0xFFFFFFFFu;
 
-// What the parse callbacks fill; an exception is carried out of the C callbacks by hand.
+// What the readers fill; an exception is carried out of the C callbacks by hand.
 template <typename T> struct TCollector {
     std::vector<T>* Items = nullptr;
     std::exception_ptr Error;
 };
 
-std::string Text(const char* text) {
-    return text != nullptr ? text : std::string();
+template <typename T> void Collect(void* target, T&& item) {
+    auto* collector = static_cast<TCollector<std::decay_t<T>>*>(target);
+    try {
+        collector->Items->push_back(std::forward<T>(item));
+    } catch (...) {
+        collector->Error = std::current_exception();
+    }
 }
 
-TLinkFacts CopyLink(rtnl_link* link) {
-    TLinkFacts facts;
-    facts.Index = static_cast<std::uint32_t>(rtnl_link_get_ifindex(link));
-    facts.Name = Text(rtnl_link_get_name(link));
-    facts.Kind = Text(rtnl_link_get_type(link));
-    facts.Alias = Text(rtnl_link_get_ifalias(link));
-    facts.ArpType = rtnl_link_get_arptype(link);
-    facts.Flags = rtnl_link_get_flags(link);
-    facts.OperState = rtnl_link_get_operstate(link);
-    facts.Carrier = rtnl_link_get_carrier(link) != 0;
-    facts.Mtu = rtnl_link_get_mtu(link);
-    if (nl_addr* address = rtnl_link_get_addr(link); address != nullptr) {
-        const auto* bytes = static_cast<const std::uint8_t*>(nl_addr_get_binary_addr(address));
-        facts.HardwareAddress.assign(bytes, bytes + nl_addr_get_len(address));
+// The attributes the readers use, checked by the netlink library before they are read: strings
+// must be terminated, numbers and structures long enough.
+template <std::size_t Max> using TPolicy = std::array<nla_policy, Max + 1>;
+
+const TPolicy<IFLA_MAX>& LinkPolicy() {
+    static const TPolicy<IFLA_MAX> policy = [] {
+        TPolicy<IFLA_MAX> p{};
+        p[IFLA_IFNAME].type = NLA_STRING;
+        p[IFLA_IFALIAS].type = NLA_STRING;
+        p[IFLA_MTU].type = NLA_U32;
+        p[IFLA_OPERSTATE].type = NLA_U8;
+        p[IFLA_CARRIER].type = NLA_U8;
+        p[IFLA_LINKINFO].type = NLA_NESTED;
+        return p;
+    }();
+    return policy;
+}
+
+const TPolicy<IFLA_INFO_MAX>& LinkInfoPolicy() {
+    static const TPolicy<IFLA_INFO_MAX> policy = [] {
+        TPolicy<IFLA_INFO_MAX> p{};
+        p[IFLA_INFO_KIND].type = NLA_STRING;
+        return p;
+    }();
+    return policy;
+}
+
+const TPolicy<IFA_MAX>& AddressPolicy() {
+    static const TPolicy<IFA_MAX> policy = [] {
+        TPolicy<IFA_MAX> p{};
+        p[IFA_FLAGS].type = NLA_U32;
+        p[IFA_CACHEINFO].minlen = sizeof(ifa_cacheinfo);
+        return p;
+    }();
+    return policy;
+}
+
+template <std::size_t Size>
+bool ParseReply(nl_msg* message, int type, int headerLength, std::array<nlattr*, Size>& table,
+                const std::array<nla_policy, Size>& policy) {
+    nlmsghdr* header = nlmsg_hdr(message);
+    return header->nlmsg_type == type &&
+           nlmsg_parse(header, headerLength, table.data(), static_cast<int>(Size - 1),
+                       const_cast<nla_policy*>(policy.data())) == 0;
+}
+
+// The kernel's 64-bit counters; the older 32-bit block where a kernel sends only that.
+TLinkStatistics ReadStatistics(const nlattr* wide, const nlattr* narrow) {
+    TLinkStatistics s;
+    if (wide != nullptr) {
+        rtnl_link_stats64 k{};
+        std::memcpy(&k, nla_data(wide), std::min<std::size_t>(nla_len(wide), sizeof k));
+        s = {k.rx_bytes,     k.rx_packets, k.multicast,  k.rx_dropped, k.rx_errors,
+             k.rx_nohandler, k.tx_bytes,   k.tx_packets, k.tx_dropped, k.tx_errors};
+    } else if (narrow != nullptr) {
+        rtnl_link_stats k{};
+        std::memcpy(&k, nla_data(narrow), std::min<std::size_t>(nla_len(narrow), sizeof k));
+        s = {k.rx_bytes,     k.rx_packets, k.multicast,  k.rx_dropped, k.rx_errors,
+             k.rx_nohandler, k.tx_bytes,   k.tx_packets, k.tx_dropped, k.tx_errors};
     }
-    TLinkStatistics& s = facts.Statistics;
-    s.RxBytes = rtnl_link_get_stat(link, RTNL_LINK_RX_BYTES);
-    s.RxPackets = rtnl_link_get_stat(link, RTNL_LINK_RX_PACKETS);
-    s.RxMulticast = rtnl_link_get_stat(link, RTNL_LINK_MULTICAST);
-    s.RxDropped = rtnl_link_get_stat(link, RTNL_LINK_RX_DROPPED);
-    s.RxErrors = rtnl_link_get_stat(link, RTNL_LINK_RX_ERRORS);
-    s.RxNoHandler = rtnl_link_get_stat(link, RTNL_LINK_RX_NOHANDLER);
-    s.TxBytes = rtnl_link_get_stat(link, RTNL_LINK_TX_BYTES);
-    s.TxPackets = rtnl_link_get_stat(link, RTNL_LINK_TX_PACKETS);
-    s.TxDropped = rtnl_link_get_stat(link, RTNL_LINK_TX_DROPPED);
-    s.TxErrors = rtnl_link_get_stat(link, RTNL_LINK_TX_ERRORS);
-    return facts;
+    return s;
+}
+
+// Reads only the attributes a link's facts need: the library's link objects would parse (and
+// allocate for) every address family's settings the kernel sends along.
+void OnLink(nl_msg* message, void* target) {
+    std::array<nlattr*, IFLA_MAX + 1> a{};
+    if (!ParseReply(message, RTM_NEWLINK, sizeof(ifinfomsg), a, LinkPolicy())) {
+        return;
+    }
+    const auto* info = static_cast<const ifinfomsg*>(nlmsg_data(nlmsg_hdr(message)));
+    TLinkFacts facts;
+    facts.Index = static_cast<std::uint32_t>(info->ifi_index);
+    facts.ArpType = info->ifi_type;
+    facts.Flags = info->ifi_flags;
+    try {
+        if (a[IFLA_IFNAME] != nullptr) {
+            facts.Name = nla_get_string(a[IFLA_IFNAME]);
+        }
+        if (a[IFLA_IFALIAS] != nullptr) {
+            facts.Alias = nla_get_string(a[IFLA_IFALIAS]);
+        }
+        if (a[IFLA_LINKINFO] != nullptr) {
+            std::array<nlattr*, IFLA_INFO_MAX + 1> linkInfo{};
+            if (nla_parse_nested(linkInfo.data(), IFLA_INFO_MAX, a[IFLA_LINKINFO],
+                                 const_cast<nla_policy*>(LinkInfoPolicy().data())) == 0 &&
+                linkInfo[IFLA_INFO_KIND] != nullptr) {
+                facts.Kind = nla_get_string(linkInfo[IFLA_INFO_KIND]);
+            }
+        }
+        if (const nlattr* address = a[IFLA_ADDRESS]; address != nullptr) {
+            const auto* bytes = static_cast<const std::uint8_t*>(nla_data(address));
+            facts.HardwareAddress.assign(bytes, bytes + nla_len(address));
+        }
+    } catch (...) {
+        static_cast<TCollector<TLinkFacts>*>(target)->Error = std::current_exception();
+        return;
+    }
+    facts.OperState = a[IFLA_OPERSTATE] != nullptr ? nla_get_u8(a[IFLA_OPERSTATE]) : 0;
+    facts.Carrier = a[IFLA_CARRIER] != nullptr && nla_get_u8(a[IFLA_CARRIER]) != 0;
+    facts.Mtu = a[IFLA_MTU] != nullptr ? nla_get_u32(a[IFLA_MTU]) : 0;
+    facts.Statistics = ReadStatistics(a[IFLA_STATS64], a[IFLA_STATS]);
+    Collect(target, std::move(facts));
+}
+
+void OnLinkCounted(nl_msg* message, void* target) {
+    if (nlmsg_hdr(message)->nlmsg_type == RTM_NEWSTATS) {
+        ++*static_cast<std::size_t*>(target);
+    }
+}
+
+bool CopyIpv4(const nlattr* attribute, TIpv4Address& out) {
+    if (attribute == nullptr || static_cast<std::size_t>(nla_len(attribute)) != out.size()) {
+        return false;
+    }
+    std::memcpy(out.data(), nla_data(attribute), out.size());
+    return true;
+}
+
+void OnAddress(nl_msg* message, void* target) {
+    std::array<nlattr*, IFA_MAX + 1> a{};
+    if (!ParseReply(message, RTM_NEWADDR, sizeof(ifaddrmsg), a, AddressPolicy())) {
+        return;
+    }
+    const auto* header = static_cast<const ifaddrmsg*>(nlmsg_data(nlmsg_hdr(message)));
+    TAddressFacts facts;
+    // The local address; a point-to-point address also names its peer in IFA_ADDRESS.
+    if (header->ifa_family != AF_INET ||
+        !CopyIpv4(a[IFA_LOCAL] != nullptr ? a[IFA_LOCAL] : a[IFA_ADDRESS], facts.Address)) {
+        return;
+    }
+    facts.LinkIndex = header->ifa_index;
+    facts.PrefixLength = header->ifa_prefixlen;
+    // The header holds only the lower eight flags.
+    facts.Flags = a[IFA_FLAGS] != nullptr ? nla_get_u32(a[IFA_FLAGS]) : header->ifa_flags;
+    facts.ValidLifetime = kForever;
+    if (a[IFA_CACHEINFO] != nullptr) {
+        ifa_cacheinfo cache{};
+        std::memcpy(&cache, nla_data(a[IFA_CACHEINFO]), sizeof cache);
+        facts.ValidLifetime = cache.ifa_valid;
+        facts.UpdatedAt = cache.tstamp;
+    }
+    Collect(target, std::move(facts));
 }
 
 bool CopyIpv4(nl_addr* address, TIpv4Address& out) {
@@ -77,37 +202,7 @@ bool CopyIpv4(nl_addr* address, TIpv4Address& out) {
     return true;
 }
 
-void OnLink(nl_object* object, void* target) {
-    auto* collector = static_cast<TCollector<TLinkFacts>*>(target);
-    try {
-        collector->Items->push_back(CopyLink(reinterpret_cast<rtnl_link*>(object)));
-    } catch (...) {
-        collector->Error = std::current_exception();
-    }
-}
-
-void OnAddress(nl_object* object, void* target) {
-    auto* collector = static_cast<TCollector<TAddressFacts>*>(target);
-    auto* address = reinterpret_cast<rtnl_addr*>(object);
-    TAddressFacts facts;
-    if (rtnl_addr_get_family(address) != AF_INET ||
-        !CopyIpv4(rtnl_addr_get_local(address), facts.Address)) {
-        return;
-    }
-    facts.LinkIndex = static_cast<std::uint32_t>(rtnl_addr_get_ifindex(address));
-    facts.PrefixLength = rtnl_addr_get_prefixlen(address);
-    facts.Flags = rtnl_addr_get_flags(address);
-    facts.ValidLifetime = rtnl_addr_get_valid_lifetime(address);
-    facts.UpdatedAt = rtnl_addr_get_last_update_time(address);
-    try {
-        collector->Items->push_back(facts);
-    } catch (...) {
-        collector->Error = std::current_exception();
-    }
-}
-
-void OnRoute(nl_object* object, void* target) {
-    auto* collector = static_cast<TCollector<TDefaultRoute>*>(target);
+void OnDefaultRoute(nl_object* object, void* target) {
     auto* route = reinterpret_cast<rtnl_route*>(object);
     nl_addr* destination = rtnl_route_get_dst(route);
     if (rtnl_route_get_family(route) != AF_INET || rtnl_route_get_table(route) != RT_TABLE_MAIN ||
@@ -115,38 +210,50 @@ void OnRoute(nl_object* object, void* target) {
         (destination != nullptr && nl_addr_get_prefixlen(destination) != 0)) {
         return;
     }
-    try {
-        const int hops = rtnl_route_get_nnexthops(route);
-        for (int i = 0; i < hops; ++i) {
-            rtnl_nexthop* hop = rtnl_route_nexthop_n(route, i);
-            TDefaultRoute facts;
-            if (hop == nullptr || !CopyIpv4(rtnl_route_nh_get_gateway(hop), facts.Gateway)) {
-                continue;
-            }
-            facts.LinkIndex = static_cast<std::uint32_t>(rtnl_route_nh_get_ifindex(hop));
-            facts.Metric = rtnl_route_get_priority(route);
-            collector->Items->push_back(facts);
+    const int hops = rtnl_route_get_nnexthops(route);
+    for (int i = 0; i < hops; ++i) {
+        rtnl_nexthop* hop = rtnl_route_nexthop_n(route, i);
+        TDefaultRoute facts;
+        if (hop == nullptr || !CopyIpv4(rtnl_route_nh_get_gateway(hop), facts.Gateway)) {
+            continue;
         }
-    } catch (...) {
-        collector->Error = std::current_exception();
+        facts.LinkIndex = static_cast<std::uint32_t>(rtnl_route_nh_get_ifindex(hop));
+        facts.Metric = rtnl_route_get_priority(route);
+        Collect(target, std::move(facts));
+    }
+}
+
+// A table holds a route for every prefix of every link; only the default ones (no destination
+// bits) are handed to the library's route parser, which also knows multipath next hops.
+void OnRoute(nl_msg* message, void* target) {
+    const nlmsghdr* header = nlmsg_hdr(message);
+    if (header->nlmsg_type != RTM_NEWROUTE ||
+        header->nlmsg_len < NLMSG_LENGTH(static_cast<unsigned>(sizeof(rtmsg)))) {
+        return;
+    }
+    const auto* route = static_cast<const rtmsg*>(nlmsg_data(header));
+    if (route->rtm_family == AF_INET && route->rtm_dst_len == 0) {
+        nl_msg_parse(message, &OnDefaultRoute, target);
     }
 }
 
 struct TExchangeContext {
-    void (*Handler)(nl_object*, void*);
+    TRouteSocket::MessageHandler Handler;
     void* Target;
-    // Messages beyond this many are counted, not parsed.
-    std::size_t ParseAtMost;
-    std::size_t Listed = 0;
+    // The kernel answered with an error message, which is the whole of its answer.
+    bool Refused = false;
 };
 
 int OnValidMessage(nl_msg* message, void* arg) {
     auto* context = static_cast<TExchangeContext*>(arg);
-    if (++context->Listed <= context->ParseAtMost) {
-        // A message of a type the library cannot parse is simply not ours.
-        nl_msg_parse(message, context->Handler, context->Target);
-    }
+    context->Handler(message, context->Target);
     return NL_OK;
+}
+
+int OnKernelError(sockaddr_nl*, nlmsgerr*, void* arg) {
+    static_cast<TExchangeContext*>(arg)->Refused = true;
+    // As without this callback: the exchange ends with the kernel's error.
+    return NL_STOP;
 }
 
 nl_msg* NewRequest(int type, int flags, const void* header, std::size_t length) {
@@ -178,6 +285,15 @@ nl_msg* LinkDumpRequest() {
     return LinkRequest(NLM_F_DUMP, 0, RTEXT_FILTER_SKIP_STATS);
 }
 
+// The statistics dump lists every link too; asked only for the per-family block, which no
+// family but MPLS fills, it sends a few bytes per link where a link dump sends a kilobyte.
+nl_msg* LinkCountRequest() {
+    if_stats_msg header{};
+    header.family = AF_UNSPEC;
+    header.filter_mask = IFLA_STATS_FILTER_BIT(IFLA_STATS_AF_SPEC);
+    return NewRequest(RTM_GETSTATS, NLM_F_DUMP, &header, sizeof header);
+}
+
 nl_msg* AddressDumpRequest() {
     ifaddrmsg header{};
     header.ifa_family = AF_INET;
@@ -185,7 +301,7 @@ nl_msg* AddressDumpRequest() {
 }
 
 nl_msg* RouteDumpRequest() {
-    // Only the main table; kernels without strict checking send every table and the parser
+    // Only the main table; kernels without strict checking send every table and the reader
     // drops the others.
     rtmsg header{};
     header.rtm_family = AF_INET;
@@ -197,11 +313,14 @@ nl_msg* RouteDumpRequest() {
 
 TRouteSocket::TRouteSocket() {
     m_Socket = nl_socket_alloc();
-    if (m_Socket == nullptr) {
+    m_Callbacks = nl_cb_alloc(NL_CB_DEFAULT);
+    if (m_Socket == nullptr || m_Callbacks == nullptr) {
+        nl_cb_put(m_Callbacks);
+        nl_socket_free(m_Socket);
         throw std::bad_alloc();
     }
     // A socket of our own, left unbound for the kernel to bind at the first send: half the
-    // system calls of the library's connect, which a call per adapter row notices.
+    // system calls of the library's connect.
     const int descriptor = ::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE);
     const int status = descriptor < 0 ? -nl_syserr2nlerr(errno)
                                       : nl_socket_set_fd(m_Socket, NETLINK_ROUTE, descriptor);
@@ -209,6 +328,7 @@ TRouteSocket::TRouteSocket() {
         if (descriptor >= 0) {
             ::close(descriptor);
         }
+        nl_cb_put(m_Callbacks);
         nl_socket_free(m_Socket);
         throw TKernelError(std::string("cannot open an rtnetlink socket: ") + nl_geterror(status));
     }
@@ -218,9 +338,14 @@ TRouteSocket::TRouteSocket() {
     // single link comes nowhere near, as no virtual-function details are asked for.
     nl_socket_disable_msg_peek(m_Socket);
     nl_socket_set_msg_buf_size(m_Socket, kReceiveBufferSize);
+    // With strict checking the kernel honours the route table asked for (and refuses malformed
+    // requests instead of guessing); older kernels ignore the option.
+    const int one = 1;
+    ::setsockopt(descriptor, SOL_NETLINK, NETLINK_GET_STRICT_CHK, &one, sizeof one);
 }
 
 TRouteSocket::~TRouteSocket() {
+    nl_cb_put(m_Callbacks);
     nl_socket_free(m_Socket);
 }
 
@@ -228,37 +353,31 @@ int TRouteSocket::Descriptor() const {
     return nl_socket_get_fd(m_Socket);
 }
 
-int TRouteSocket::Exchange(nl_msg* request, ObjectHandler handler, void* target,
-                           std::size_t parseAtMost, std::size_t* listed) {
+int TRouteSocket::Exchange(nl_msg* request, MessageHandler handler, void* target) {
+    // Until the answer has been read to its end, a later request could meet its remains.
+    m_Clean = false;
     const int sent = nl_send_auto(m_Socket, request);
     nlmsg_free(request);
     if (sent < 0) {
         return sent;
     }
-    // The socket hands out a reference to its own callbacks; the clone is ours to change.
-    nl_cb* shared = nl_socket_get_cb(m_Socket);
-    nl_cb* callbacks = nl_cb_clone(shared);
-    nl_cb_put(shared);
-    if (callbacks == nullptr) {
-        throw std::bad_alloc();
-    }
-    TExchangeContext context{handler, target, parseAtMost};
-    nl_cb_set(callbacks, NL_CB_VALID, NL_CB_CUSTOM, &OnValidMessage, &context);
-    const int status = nl_recvmsgs(m_Socket, callbacks);
-    nl_cb_put(callbacks);
-    if (listed != nullptr) {
-        *listed = context.Listed;
-    }
+    TExchangeContext context{handler, target};
+    nl_cb_set(m_Callbacks, NL_CB_VALID, NL_CB_CUSTOM, &OnValidMessage, &context);
+    nl_cb_err(m_Callbacks, NL_CB_CUSTOM, &OnKernelError, &context);
+    const int status = nl_recvmsgs(m_Socket, m_Callbacks);
+    // An interrupted dump is still read to its NLMSG_DONE, and a refusal is a single message;
+    // any other failure may have left part of the answer unread.
+    m_Clean = status >= 0 || status == -NLE_DUMP_INTR || context.Refused;
     return status;
 }
 
 template <typename T>
-void TRouteSocket::Dump(nl_msg* (*makeRequest)(), ObjectHandler handler, std::vector<T>& result,
-                        const char* what, std::size_t parseAtMost, std::size_t* listed) {
+void TRouteSocket::Dump(nl_msg* (*makeRequest)(), MessageHandler handler, std::vector<T>& result,
+                        const char* what) {
     for (int attempt = 1;; ++attempt) {
         result.clear();
         TCollector<T> collector{&result, nullptr};
-        const int status = Exchange(makeRequest(), handler, &collector, parseAtMost, listed);
+        const int status = Exchange(makeRequest(), handler, &collector);
         if (collector.Error) {
             std::rethrow_exception(collector.Error);
         }
@@ -272,10 +391,27 @@ void TRouteSocket::Dump(nl_msg* (*makeRequest)(), ObjectHandler handler, std::ve
     }
 }
 
-TLinkDump TRouteSocket::DumpLinks(std::size_t parseAtMost) {
-    TLinkDump dump;
-    Dump(&LinkDumpRequest, &OnLink, dump.Links, "links", parseAtMost, &dump.Listed);
-    std::vector<TLinkFacts>& links = dump.Links;
+std::size_t TRouteSocket::CountLinks() {
+    for (int attempt = 1;; ++attempt) {
+        std::size_t count = 0;
+        const int status = Exchange(LinkCountRequest(), &OnLinkCounted, &count);
+        if (status == -NLE_DUMP_INTR && attempt < kDumpAttempts) {
+            continue;
+        }
+        if (status >= 0 || status == -NLE_DUMP_INTR) {
+            return count;
+        }
+        // Kernels before 4.7 know no statistics dump: the link dump counts as well.
+        if (!m_Clean) {
+            throw TKernelError(std::string("cannot count the links: ") + nl_geterror(status));
+        }
+        return DumpLinks().size();
+    }
+}
+
+std::vector<TLinkFacts> TRouteSocket::DumpLinks() {
+    std::vector<TLinkFacts> links;
+    Dump(&LinkDumpRequest, &OnLink, links, "links");
     std::sort(links.begin(), links.end(),
               [](const TLinkFacts& a, const TLinkFacts& b) { return a.Index < b.Index; });
     // An interrupted dump may list a link twice.
@@ -283,7 +419,7 @@ TLinkDump TRouteSocket::DumpLinks(std::size_t parseAtMost) {
         std::unique(links.begin(), links.end(),
                     [](const TLinkFacts& a, const TLinkFacts& b) { return a.Index == b.Index; }),
         links.end());
-    return dump;
+    return links;
 }
 
 std::optional<TLinkFacts> TRouteSocket::ReadLink(std::uint32_t index) {
@@ -292,7 +428,7 @@ std::optional<TLinkFacts> TRouteSocket::ReadLink(std::uint32_t index) {
     }
     std::vector<TLinkFacts> links;
     TCollector<TLinkFacts> collector{&links, nullptr};
-    const int status = Exchange(LinkRequest(0, index, 0), &OnLink, &collector, kParseAll, nullptr);
+    const int status = Exchange(LinkRequest(0, index, 0), &OnLink, &collector);
     if (collector.Error) {
         std::rethrow_exception(collector.Error);
     }
@@ -312,17 +448,13 @@ std::optional<TLinkFacts> TRouteSocket::ReadLink(std::uint32_t index) {
 
 std::vector<TAddressFacts> TRouteSocket::DumpIpv4Addresses() {
     std::vector<TAddressFacts> addresses;
-    Dump(&AddressDumpRequest, &OnAddress, addresses, "addresses", kParseAll, nullptr);
+    Dump(&AddressDumpRequest, &OnAddress, addresses, "addresses");
     return addresses;
 }
 
 std::vector<TDefaultRoute> TRouteSocket::DumpIpv4DefaultRoutes() {
-    // With strict checking the kernel honours the table asked for (and refuses malformed
-    // requests instead of guessing); older kernels ignore the option.
-    const int one = 1;
-    ::setsockopt(Descriptor(), SOL_NETLINK, NETLINK_GET_STRICT_CHK, &one, sizeof one);
     std::vector<TDefaultRoute> routes;
-    Dump(&RouteDumpRequest, &OnRoute, routes, "routes", kParseAll, nullptr);
+    Dump(&RouteDumpRequest, &OnRoute, routes, "routes");
     return routes;
 }
 

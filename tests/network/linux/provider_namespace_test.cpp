@@ -12,8 +12,10 @@
 #include <fcntl.h>
 #include <fstream>
 #include <memory>
+#include <net/if.h>
 #include <sched.h>
 #include <set>
+#include <string>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -156,6 +158,103 @@ TEST_F(ProviderNamespace, TooSmallBuffersGetTheExactSizeAndStayUntouched) {
                                          &perSize),
                   0u);
         EXPECT_EQ(qmr::GetPerAdapterInfo(lo, nullptr, nullptr), 87u);
+    });
+}
+
+// The names of the adapters GetAdaptersInfo reports to the calling thread.
+std::set<std::string> AdapterNames() {
+    ULONG size = 0;
+    std::set<std::string> names;
+    if (qmr::GetAdaptersInfo(nullptr, &size) != 111) {
+        return names;
+    }
+    std::vector<std::uint64_t> buffer((size + 7) / 8);
+    if (qmr::GetAdaptersInfo(reinterpret_cast<PIP_ADAPTER_INFO>(buffer.data()), &size) != 0) {
+        return names;
+    }
+    for (auto* a = reinterpret_cast<const IP_ADAPTER_INFO*>(buffer.data()); a != nullptr;
+         a = a->Next) {
+        names.insert(a->AdapterName);
+    }
+    return names;
+}
+
+// The name in the interface row of the index, as the calling thread is told it.
+std::string RowName(std::uint32_t index) {
+    MIB_IFROW row{};
+    row.dwIndex = index;
+    if (qmr::GetIfEntry(&row) != 0) {
+        return "<none>";
+    }
+    std::string name;
+    for (const WCHAR* c = row.wszName; *c != 0; ++c) {
+        name += static_cast<char>(*c);
+    }
+    return name;
+}
+
+bool EnterNamespace(const std::string& name) {
+    const int fd = ::open(("/run/netns/" + name).c_str(), O_RDONLY | O_CLOEXEC);
+    const bool entered = fd >= 0 && ::setns(fd, CLONE_NEWNET) == 0;
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    return entered;
+}
+
+// The library keeps a socket per thread between calls; a thread that moves is still answered
+// from the namespace it is in at each call.
+TEST_F(ProviderNamespace, AThreadThatMovesIsAnsweredFromItsNewNamespace) {
+    Ip("link add near type veth peer name yonder netns " + far);
+    Ip("link set near up");
+    std::thread([&] {
+        ASSERT_TRUE(EnterNamespace(ns));
+        const std::uint32_t nearIndex = ::if_nametoindex("near");
+        ASSERT_NE(nearIndex, 0u);
+        EXPECT_EQ(AdapterNames(), (std::set<std::string>{"lo", "near"}));
+        EXPECT_EQ(RowName(nearIndex), "near");
+
+        ASSERT_TRUE(EnterNamespace(far));
+        EXPECT_EQ(AdapterNames(), (std::set<std::string>{"lo", "yonder"}));
+        const std::uint32_t yonderIndex = ::if_nametoindex("yonder");
+        ASSERT_NE(yonderIndex, 0u);
+        EXPECT_EQ(RowName(yonderIndex), "yonder");
+        if (yonderIndex != nearIndex) {
+            EXPECT_NE(RowName(nearIndex), "near");
+        }
+
+        ASSERT_TRUE(EnterNamespace(ns));
+        EXPECT_EQ(RowName(nearIndex), "near");
+    }).join();
+}
+
+// A child forked after the library has answered asks on a socket of its own: sharing the
+// parent's, each would read answers meant for the other.
+TEST_F(ProviderNamespace, AForkedChildAndItsParentAreAnsweredApart) {
+    Ip("link add near type veth peer name yonder netns " + far);
+    Inside([&] {
+        const std::uint32_t nearIndex = ::if_nametoindex("near");
+        ASSERT_NE(nearIndex, 0u);
+        ASSERT_EQ(RowName(nearIndex), "near");
+        constexpr int kRounds = 400;
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            int wrong = 0;
+            for (int i = 0; i < kRounds; ++i) {
+                wrong += RowName(1) != "lo";
+            }
+            ::_exit(wrong == 0 ? 0 : 1);
+        }
+        int wrong = 0;
+        for (int i = 0; i < kRounds; ++i) {
+            wrong += RowName(nearIndex) != "near";
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_EQ(wrong, 0) << "the parent read answers that were not its own";
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << "the child read answers that were not its own";
     });
 }
 
