@@ -153,6 +153,12 @@ std::vector<TNamedLease> ParseDhclientLeases(std::string_view text) {
 }
 
 TLeaseBook::TLeaseBook(TLeaseSources sources) : m_Sources(std::move(sources)) {
+    for (const std::string& name : ListStateFolder(m_Sources.NetworkdLeases)) {
+        if (const auto index = ParseNumber(name); index && *index > 0 && *index <= 0xFFFFFFFF) {
+            m_NetworkdLinks.push_back(static_cast<std::uint32_t>(*index));
+        }
+    }
+    std::sort(m_NetworkdLinks.begin(), m_NetworkdLinks.end());
     std::vector<std::string> dhclientFiles;
     for (std::string& name : ListStateFolder(m_Sources.DhclientLeases)) {
         if (StartsWith(name, "dhclient") &&
@@ -185,8 +191,11 @@ std::optional<TDhcpLease> TLeaseBook::Find(std::uint32_t linkIndex, const std::s
     if (heldAddresses.empty()) {
         return std::nullopt;
     }
-    const auto networkd = ReadStateFile(m_Sources.NetworkdLeases + "/" + std::to_string(linkIndex));
-    if (networkd) {
+    const bool networkdFile =
+        std::binary_search(m_NetworkdLinks.begin(), m_NetworkdLinks.end(), linkIndex);
+    if (const auto networkd =
+            networkdFile ? ReadStateFile(m_Sources.NetworkdLeases + "/" + std::to_string(linkIndex))
+                         : std::nullopt) {
         if (auto lease = ParseNetworkdLease(*networkd);
             lease && Holds(heldAddresses, lease->Address)) {
             return lease;

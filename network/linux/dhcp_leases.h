@@ -53,6 +53,9 @@ public:
 
 private:
     TLeaseSources m_Sources;
+    // The links networkd keeps a lease file for, by index: a poll of many links then opens
+    // only the files that are there.
+    std::vector<std::uint32_t> m_NetworkdLinks;
     // (interface, lease) of NetworkManager's internal client.
     std::vector<std::pair<std::string, TDhcpLease>> m_NetworkManagerLeases;
     std::vector<TNamedLease> m_DhclientLeases;

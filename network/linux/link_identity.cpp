@@ -25,6 +25,23 @@ bool IsTunnelKind(std::string_view kind) {
     return false;
 }
 
+// Kinds of link that software makes. No bus device stands behind them and their description
+// is the kind, so the driver need not be asked: that is a question saved for every such link at
+// every call, where containers keep hundreds of veth ends.
+bool IsSoftwareKind(std::string_view kind) {
+    constexpr std::array<std::string_view, 29> kSoftwareKinds = {
+        "veth",   "bridge", "bond",      "team",      "vlan", "macvlan", "macvtap", "ipvlan",
+        "ipvtap", "vxlan",  "geneve",    "dummy",     "ifb",  "vrf",     "tun",     "wireguard",
+        "gre",    "gretap", "ip6gre",    "ip6gretap", "ipip", "sit",     "ip6tnl",  "vti",
+        "vti6",   "erspan", "ip6erspan", "netkit",    "nlmon"};
+    for (const std::string_view software : kSoftwareKinds) {
+        if (kind == software) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 UINT AdapterType(unsigned arpType, const std::string& kind, bool wireless) {
@@ -106,7 +123,8 @@ IF_OPER_STATUS Row2OperStatus(std::uint8_t operState, bool carrier) {
 
 TLinkIdentity IdentifyLink(int descriptor, const TLinkFacts& link, THardwareNames& names) {
     TLinkIdentity identity;
-    const std::optional<TDriverInfo> driver = ReadDriverInfo(descriptor, link.Name);
+    const std::optional<TDriverInfo> driver =
+        IsSoftwareKind(link.Kind) ? std::nullopt : ReadDriverInfo(descriptor, link.Name);
     THardwareIdentity hardware;
     if (driver && NamesBusDevice(*driver)) {
         identity.Hardware = true;

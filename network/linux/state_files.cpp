@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <charconv>
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -63,9 +64,16 @@ std::optional<TIpv4Address> ParseIpv4(std::string_view text) {
 }
 
 std::string Ipv4Text(const TIpv4Address& address) {
-    char text[INET_ADDRSTRLEN] = {};
-    ::inet_ntop(AF_INET, address.data(), text, sizeof text);
-    return text;
+    // inet_ntop goes through the printf machinery; a record takes several of these per link.
+    char text[INET_ADDRSTRLEN];
+    char* end = text;
+    for (std::size_t i = 0; i < address.size(); ++i) {
+        if (i > 0) {
+            *end++ = '.';
+        }
+        end = std::to_chars(end, text + sizeof text, address[i]).ptr;
+    }
+    return std::string(text, end);
 }
 
 std::vector<std::string_view> SplitWords(std::string_view text) {
