@@ -94,7 +94,9 @@ std::optional<TInterfaceFacts> ReadInterfaceFacts(TRouteSocket& socket, std::uin
         facts.Speed = ReadLinkSpeed(socket.Descriptor(), facts.Link.Name);
     }
     if (withPermanentAddress) {
-        facts.PermanentAddress = ReadPermanentAddress(socket.Descriptor(), facts.Link.Name);
+        facts.PermanentAddress = facts.Link.PermanentAddressTold
+                                     ? facts.Link.PermanentAddress
+                                     : ReadPermanentAddress(socket.Descriptor(), facts.Link.Name);
     }
     return facts;
 }

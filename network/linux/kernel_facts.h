@@ -37,6 +37,13 @@ struct TLinkFacts {
     std::uint32_t Mtu = 0;
     std::vector<std::uint8_t> HardwareAddress;
     TLinkStatistics Statistics;
+    // Whether the kernel's answer carried the counters.
+    bool StatisticsTold = false;
+    // The burnt-in hardware address as the kernel names it; empty when it names none.
+    std::vector<std::uint8_t> PermanentAddress;
+    // Whether the kernel names the burnt-in address whenever a device has one, so that none
+    // named means there is none.
+    bool PermanentAddressTold = false;
 };
 
 struct TAddressFacts {

@@ -142,6 +142,10 @@ void OnLink(nl_msg* message, void* target) {
             const auto* bytes = static_cast<const std::uint8_t*>(nla_data(address));
             facts.HardwareAddress.assign(bytes, bytes + nla_len(address));
         }
+        if (const nlattr* address = a[IFLA_PERM_ADDRESS]; address != nullptr) {
+            const auto* bytes = static_cast<const std::uint8_t*>(nla_data(address));
+            facts.PermanentAddress.assign(bytes, bytes + nla_len(address));
+        }
     } catch (...) {
         static_cast<TCollector<TLinkFacts>*>(target)->Error = std::current_exception();
         return;
@@ -150,6 +154,10 @@ void OnLink(nl_msg* message, void* target) {
     facts.Carrier = a[IFLA_CARRIER] != nullptr && nla_get_u8(a[IFLA_CARRIER]) != 0;
     facts.Mtu = a[IFLA_MTU] != nullptr ? nla_get_u32(a[IFLA_MTU]) : 0;
     facts.Statistics = ReadStatistics(a[IFLA_STATS64], a[IFLA_STATS]);
+    facts.StatisticsTold = a[IFLA_STATS64] != nullptr || a[IFLA_STATS] != nullptr;
+    // The burnt-in address came with 5.5; a kernel that sends the largest GRO size (5.19 on,
+    // with every link) is that new.
+    facts.PermanentAddressTold = a[IFLA_PERM_ADDRESS] != nullptr || a[IFLA_GRO_MAX_SIZE] != nullptr;
     Collect(target, std::move(facts));
 }
 
@@ -426,21 +434,30 @@ std::optional<TLinkFacts> TRouteSocket::ReadLink(std::uint32_t index) {
     if (index == 0 || index > 0x7FFFFFFFu) {
         return std::nullopt;
     }
-    std::vector<TLinkFacts> links;
-    TCollector<TLinkFacts> collector{&links, nullptr};
-    const int status = Exchange(LinkRequest(0, index, 0), &OnLink, &collector);
-    if (collector.Error) {
-        std::rethrow_exception(collector.Error);
-    }
-    if (status == -NLE_OBJ_NOTFOUND || status == -NLE_NODEV) {
-        return std::nullopt;
-    }
-    if (status < 0) {
-        throw TKernelError(std::string("cannot read link: ") + nl_geterror(status));
-    }
-    for (TLinkFacts& link : links) {
-        if (link.Index == index) {
-            return std::move(link);
+    // The filter leaves out the IPv6 counters that the kernel fills for every link (the
+    // greater part of its work here), not the link's own. Should a kernel leave those out
+    // too, the link is asked for again without it.
+    for (const std::uint32_t filter : {std::uint32_t{RTEXT_FILTER_SKIP_STATS}, std::uint32_t{0}}) {
+        std::vector<TLinkFacts> links;
+        TCollector<TLinkFacts> collector{&links, nullptr};
+        const int status = Exchange(LinkRequest(0, index, filter), &OnLink, &collector);
+        if (collector.Error) {
+            std::rethrow_exception(collector.Error);
+        }
+        if (status == -NLE_OBJ_NOTFOUND || status == -NLE_NODEV) {
+            return std::nullopt;
+        }
+        if (status < 0) {
+            throw TKernelError(std::string("cannot read link: ") + nl_geterror(status));
+        }
+        const auto found = std::find_if(links.begin(), links.end(), [&](const TLinkFacts& link) {
+            return link.Index == index;
+        });
+        if (found == links.end()) {
+            return std::nullopt;
+        }
+        if (found->StatisticsTold || filter == 0) {
+            return std::move(*found);
         }
     }
     return std::nullopt;

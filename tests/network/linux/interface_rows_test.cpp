@@ -1,3 +1,4 @@
+#include "network/linux/interface_ioctls.h"
 #include "network/linux/interface_rows.h"
 #include "network/linux/link_identity.h"
 
@@ -145,6 +146,22 @@ TEST(InterfaceRows, SixtyFourBitRowIsExact) {
     EXPECT_EQ(row.InUcastPkts, 0u);
     EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(row.Alias)), u"enp0s31f6");
     EXPECT_EQ(row.PermanentPhysicalAddress[5], 0x5E);
+}
+
+// The burnt-in address is taken from the link's own answer where the kernel names it there, and
+// from the driver otherwise: both sources must agree for every link of this namespace (only
+// read, never changed).
+TEST(InterfaceFacts, PermanentAddressAgreesWithTheDriversAnswer) {
+    TRouteSocket socket;
+    const std::vector<TLinkFacts> links = socket.DumpLinks();
+    ASSERT_FALSE(links.empty());
+    for (const TLinkFacts& link : links) {
+        const auto facts = ReadInterfaceFacts(socket, link.Index, true);
+        ASSERT_TRUE(facts.has_value()) << link.Name;
+        EXPECT_EQ(facts->PermanentAddress, ReadPermanentAddress(socket.Descriptor(), link.Name))
+            << link.Name;
+        EXPECT_TRUE(facts->Link.StatisticsTold) << link.Name;
+    }
 }
 
 } // namespace
