@@ -91,8 +91,12 @@ public:
             std::ofstream far(theirs);
             near << "link set lo up\n";
             for (int i = 0; i < links; ++i) {
-                const std::string v = "v" + std::to_string(i);
-                const std::string p = "p" + std::to_string(i);
+                // Appended, not "v" + ...: GCC 12 at -O3 reports a false overlap
+                // (-Werror=restrict) in the string insert that operator+ makes of it.
+                std::string v = "v";
+                v += std::to_string(i);
+                std::string p = "p";
+                p += std::to_string(i);
                 const std::string third =
                     std::to_string(i / 250) + "." + std::to_string(i % 250 + 1);
                 near << "link add " << v << " type veth peer name " << p << " netns " << m_Peer

@@ -2,7 +2,6 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
-#include <charconv>
 #include <dirent.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -65,15 +64,22 @@ std::optional<TIpv4Address> ParseIpv4(std::string_view text) {
 
 std::string Ipv4Text(const TIpv4Address& address) {
     // inet_ntop goes through the printf machinery; a record takes several of these per link.
-    char text[INET_ADDRSTRLEN];
-    char* end = text;
+    std::string text;
+    text.reserve(15);
     for (std::size_t i = 0; i < address.size(); ++i) {
         if (i > 0) {
-            *end++ = '.';
+            text += '.';
         }
-        end = std::to_chars(end, text + sizeof text, address[i]).ptr;
+        const unsigned byte = address[i];
+        if (byte >= 100) {
+            text += static_cast<char>('0' + byte / 100);
+        }
+        if (byte >= 10) {
+            text += static_cast<char>('0' + byte / 10 % 10);
+        }
+        text += static_cast<char>('0' + byte % 10);
     }
-    return std::string(text, end);
+    return text;
 }
 
 std::vector<std::string_view> SplitWords(std::string_view text) {
