@@ -94,21 +94,20 @@ bool ParseReply(nl_msg* message, int type, int headerLength, std::array<nlattr*,
                        const_cast<nla_policy*>(policy.data())) == 0;
 }
 
-// The kernel's 64-bit counters; the older 32-bit block where a kernel sends only that.
+// The kernel's counters block; a shorter one (from an older kernel) leaves the rest at zero.
+template <typename KernelStatistics> TLinkStatistics CopyStatistics(const nlattr* attribute) {
+    KernelStatistics k{};
+    std::memcpy(&k, nla_data(attribute), std::min<std::size_t>(nla_len(attribute), sizeof k));
+    return {k.rx_bytes,     k.rx_packets, k.multicast,  k.rx_dropped, k.rx_errors,
+            k.rx_nohandler, k.tx_bytes,   k.tx_packets, k.tx_dropped, k.tx_errors};
+}
+
+// The 64-bit counters; the older 32-bit block where a kernel sends only that.
 TLinkStatistics ReadStatistics(const nlattr* wide, const nlattr* narrow) {
-    TLinkStatistics s;
     if (wide != nullptr) {
-        rtnl_link_stats64 k{};
-        std::memcpy(&k, nla_data(wide), std::min<std::size_t>(nla_len(wide), sizeof k));
-        s = {k.rx_bytes,     k.rx_packets, k.multicast,  k.rx_dropped, k.rx_errors,
-             k.rx_nohandler, k.tx_bytes,   k.tx_packets, k.tx_dropped, k.tx_errors};
-    } else if (narrow != nullptr) {
-        rtnl_link_stats k{};
-        std::memcpy(&k, nla_data(narrow), std::min<std::size_t>(nla_len(narrow), sizeof k));
-        s = {k.rx_bytes,     k.rx_packets, k.multicast,  k.rx_dropped, k.rx_errors,
-             k.rx_nohandler, k.tx_bytes,   k.tx_packets, k.tx_dropped, k.tx_errors};
+        return CopyStatistics<rtnl_link_stats64>(wide);
     }
-    return s;
+    return narrow != nullptr ? CopyStatistics<rtnl_link_stats>(narrow) : TLinkStatistics{};
 }
 
 // Reads only the attributes a link's facts need: the library's link objects would parse (and
