@@ -8,6 +8,7 @@
 
 #include <new>
 #include <stdexcept>
+#include <unordered_set>
 
 namespace qmr {
 
@@ -109,23 +110,27 @@ void TFormMain::PollDevices() {
 }
 
 void TFormMain::SyncDeviceItems() {
+    // Sets of interface indexes keep the reconcile linear in the number of adapters.
+    std::unordered_set<std::uint32_t> deviceIndexes;
+    for (const auto& device : *m_Devices) {
+        deviceIndexes.insert(device->GetIfIndex());
+    }
     m_AdvPolyList->BeginUpdate();
     for (int i = m_AdvPolyList->Count() - 1; i >= 0; --i) {
-        TPolyListItem* item = m_AdvPolyList->Item(i);
-        if (item == m_ImageSectionItem) {
-            continue;
-        }
-        if (FindDeviceByIfIndex(item->Tag) == nullptr) {
+        const TPolyListItem* item = m_AdvPolyList->Item(i);
+        if (item != m_ImageSectionItem && deviceIndexes.count(item->Tag) == 0) {
             m_AdvPolyList->RemoveAt(i);
         }
     }
-    for (const auto& device : *m_Devices) {
-        bool present = false;
-        for (int i = 0; i < m_AdvPolyList->Count() && !present; ++i) {
-            const TPolyListItem* item = m_AdvPolyList->Item(i);
-            present = item != m_ImageSectionItem && item->Tag == device->GetIfIndex();
+    std::unordered_set<std::uint32_t> itemTags;
+    for (int i = 0; i < m_AdvPolyList->Count(); ++i) {
+        if (m_AdvPolyList->Item(i) != m_ImageSectionItem) {
+            itemTags.insert(m_AdvPolyList->Item(i)->Tag);
         }
-        if (!present) {
+    }
+    for (const auto& device : *m_Devices) {
+        // Devices that share an index (rows that failed to read give 0) share the first's item.
+        if (itemTags.insert(device->GetIfIndex()).second) {
             auto item = std::make_unique<TPolyListItem>();
             item->Caption = QString::fromStdU16String(device->m_FriendlyName);
             item->Tag = device->GetIfIndex();

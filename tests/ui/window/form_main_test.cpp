@@ -187,6 +187,16 @@ private slots:
         QCOMPARE(form->m_TrayIconImageIndex, 2);
     }
 
+    void devicesSharingAnIndexShareOneItem() {
+        // Rows that cannot be read leave index 0 on every such device.
+        QmrTestAdapter a = A, b = B;
+        a.RowFails = b.RowFails = 1;
+        Serve({a, C, b});
+        Open();
+        QCOMPARE(Captions(*form), (QStringList{"alpha", "charlie"}));
+        QCOMPARE(form->FindDeviceByIfIndex(0)->m_AdapterName, std::u16string(u"alpha"));
+    }
+
     void loopbackOnlyOverflowTwiceAndNoLibraryLeaveOnlyTheHeading() {
         QmrTestAdapter lo = MakeTestAdapter("lo", 1, "127.0.0.1");
         lo.Type = 24;
