@@ -24,8 +24,11 @@ void TFormMain::ShowReport(const TModelNetworkDevice* device) {
     } else {
         BuildReportMarkup(list.get(), device);
     }
-    m_TrayIconImageIndex = GetStatusImageIndex(device);
-    m_TrayIcon->setIcon(m_ImageList.Icon(m_TrayIconImageIndex));
+    const int trayImage = GetStatusImageIndex(device);
+    if (trayImage != m_TrayIconImageIndex) {
+        m_TrayIconImageIndex = trayImage;
+        m_TrayIcon->setIcon(m_ImageList.Icon(m_TrayIconImageIndex));
+    }
     m_AeroButton_CopyReport->setEnabled(device != nullptr && m_TabSet_Report->currentIndex() == 0);
 
     THTMLStaticText* view = m_HTMLStaticText_Report;

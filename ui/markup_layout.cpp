@@ -5,6 +5,9 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include <utility>
+#include <vector>
+
 namespace qmr {
 
 namespace {
@@ -34,13 +37,31 @@ struct Piece {
     int Descent = 0;
 };
 
-Piece Measure(const TMarkupRun& run, const TMarkupMetrics& m) {
+// Font metrics by style, for one layout: a report has a handful of styles and many runs.
+class MetricsCache {
+public:
+    explicit MetricsCache(const QFont& base) : m_Base(base) {}
+    const QFontMetrics& For(const TMarkupStyle& style) {
+        for (const auto& [known, metrics] : m_Entries) {
+            if (known == style) {
+                return metrics;
+            }
+        }
+        return m_Entries.emplace_back(style, QFontMetrics(FontOf(style, m_Base))).second;
+    }
+
+private:
+    QFont m_Base;
+    std::vector<std::pair<TMarkupStyle, QFontMetrics>> m_Entries;
+};
+
+Piece Measure(const TMarkupRun& run, const TMarkupMetrics& m, MetricsCache& cache) {
     if (!run.Image.empty()) {
         const QPixmap picture =
             m.Pictures ? m.Pictures->Picture(QString::fromStdU16String(run.Image)) : QPixmap();
         return {picture.width(), picture.height(), 0};
     }
-    const QFontMetrics fm(FontOf(run.Style, m.BaseFont));
+    const QFontMetrics& fm = cache.For(run.Style);
     return {fm.horizontalAdvance(QString::fromStdU16String(run.Text)), fm.ascent(), fm.descent()};
 }
 
@@ -49,6 +70,7 @@ Piece Measure(const TMarkupRun& run, const TMarkupMetrics& m) {
 QSize LayoutMarkup(const std::vector<TMarkupLine>& lines, const TMarkupMetrics& metrics,
                    QPainter* painter, QPoint origin) {
     const QFontMetrics baseMetrics(metrics.BaseFont);
+    MetricsCache cache(metrics.BaseFont);
     int y = origin.y();
     int widest = 0;
     for (const TMarkupLine& line : lines) {
@@ -57,7 +79,7 @@ QSize LayoutMarkup(const std::vector<TMarkupLine>& lines, const TMarkupMetrics& 
         int descent = baseMetrics.descent();
         int width = 0;
         for (const TMarkupRun& run : line) {
-            pieces.push_back(Measure(run, metrics));
+            pieces.push_back(Measure(run, metrics, cache));
             ascent = std::max(ascent, pieces.back().Ascent);
             descent = std::max(descent, pieces.back().Descent);
             width += pieces.back().Width;

@@ -28,8 +28,10 @@ struct Tag {
 
 // Reads "<...>" starting at `text[0] == '<'`; nullopt when it is no well-formed tag.
 std::optional<Tag> ReadTag(std::u16string_view text, std::size_t& length) {
-    const std::size_t end = text.find(u'>');
-    if (end == std::u16string_view::npos) {
+    // A tag ends at the first '>'; a '<' met before it means this '<' opens no tag. Stopping
+    // there keeps a text full of '<' linear to parse.
+    const std::size_t end = text.find_first_of(u"<>", 1);
+    if (end == std::u16string_view::npos || text[end] == u'<') {
         return std::nullopt;
     }
     std::u16string_view body = text.substr(1, end - 1);

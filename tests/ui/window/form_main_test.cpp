@@ -107,6 +107,12 @@ private slots:
         QVERIFY(form->m_AeroButton_CopyReport->isEnabled());
         QVERIFY(form->m_Timer_Poll->isActive());
         QCOMPARE(form->m_Timer_Poll->interval(), 1000);
+
+        // The heading cannot be selected: a request for it leaves nothing selected.
+        form->m_ReportPending = false;
+        form->m_AdvPolyList->SelectRequest(0);
+        QCOMPARE(Selected(*form), QString());
+        QVERIFY(!form->m_ReportPending);
     }
 
     void selectionFollowsThePositionWhenAnEarlierAdapterVanishes() {
