@@ -144,8 +144,12 @@ void TAdvPolyList::paintEvent(QPaintEvent*) {
             f.setPointSize(heading->CaptionSize);
             painter.setFont(f);
             painter.setPen(Qt::black);
-            painter.drawText(r.adjusted(4 + heading->Picture.width() + heading->Spacing, 0, 0, 0),
-                             Qt::AlignVCenter | Qt::AlignLeft, item.Caption);
+            // A long caption (some languages' words are long) ends in an ellipsis, not mid-letter.
+            const QRect text =
+                r.adjusted(4 + heading->Picture.width() + heading->Spacing, 0, -2, 0);
+            painter.drawText(
+                text, Qt::AlignVCenter | Qt::AlignLeft,
+                QFontMetrics(f).elidedText(item.Caption, Qt::ElideRight, text.width()));
             continue;
         }
         const Appearance& look = item.Selected    ? kSelected
@@ -168,8 +172,10 @@ void TAdvPolyList::paintEvent(QPaintEvent*) {
         }
         painter.setFont(font());
         painter.setPen(Qt::black);
-        painter.drawText(QRect(x, r.top(), r.right() - x - 4, r.height()),
-                         Qt::AlignVCenter | Qt::AlignLeft, item.Caption);
+        const QRect text(x, r.top(), r.right() - x - 4, r.height());
+        painter.drawText(
+            text, Qt::AlignVCenter | Qt::AlignLeft,
+            painter.fontMetrics().elidedText(item.Caption, Qt::ElideRight, text.width()));
     }
 }
 
