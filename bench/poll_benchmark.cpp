@@ -181,11 +181,11 @@ std::vector<std::uint64_t> ReadAdapterBuffer(ULONG& size) {
     size = 640;
     std::vector<std::uint64_t> buffer((size + 7) / 8);
     ULONG status = qmr::GetAdaptersInfo(reinterpret_cast<PIP_ADAPTER_INFO>(buffer.data()), &size);
-    if (status == qmr::kStatusBufferOverflow) {
+    if (status == ERROR_BUFFER_OVERFLOW) {
         buffer.assign((size + 7) / 8, 0);
         status = qmr::GetAdaptersInfo(reinterpret_cast<PIP_ADAPTER_INFO>(buffer.data()), &size);
     }
-    if (status != qmr::kStatusSuccess) {
+    if (status != ERROR_SUCCESS) {
         throw std::runtime_error("GetAdaptersInfo answered " + std::to_string(status));
     }
     return buffer;
@@ -221,7 +221,7 @@ TBreakdown MeasureBreakdown(int rounds) {
             ULONG perSize = sizeof(IP_PER_ADAPTER_INFO);
             std::vector<std::uint64_t> buffer((perSize + 7) / 8);
             if (qmr::GetPerAdapterInfo(index, reinterpret_cast<PIP_PER_ADAPTER_INFO>(buffer.data()),
-                                       &perSize) == qmr::kStatusBufferOverflow) {
+                                       &perSize) == ERROR_BUFFER_OVERFLOW) {
                 buffer.assign((perSize + 7) / 8, 0);
                 qmr::GetPerAdapterInfo(index, reinterpret_cast<PIP_PER_ADAPTER_INFO>(buffer.data()),
                                        &perSize);

@@ -1,13 +1,11 @@
 #pragma once
 // The built-in English text of every text identifier, the fallback of every language.
 
+#include "lang/text_ids.h"
+
 #include <string>
 
 namespace LANGUAGE {
-
-constexpr int FirstTextId = 1001;
-constexpr int LastTextId = 1053;
-constexpr int TextIdCount = LastTextId - FirstTextId + 1;
 
 // The built-in text of 1001 .. 1053, the empty string for any other identifier. The first call
 // fills the store once, whatever identifier it asks for.

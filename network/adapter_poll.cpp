@@ -9,11 +9,11 @@ std::uint32_t ReadNetworkDevices(TDeviceList& devices) {
     ULONG size = 640;
     std::vector<std::uint64_t> buffer((size + 7) / 8);
     ULONG status = qmr::GetAdaptersInfo(reinterpret_cast<PIP_ADAPTER_INFO>(buffer.data()), &size);
-    if (status == kStatusBufferOverflow) {
+    if (status == ERROR_BUFFER_OVERFLOW) {
         buffer.assign((size + 7) / 8, 0);
         status = qmr::GetAdaptersInfo(reinterpret_cast<PIP_ADAPTER_INFO>(buffer.data()), &size);
     }
-    if (status != kStatusSuccess) {
+    if (status != ERROR_SUCCESS) {
         return status;
     }
     const TFriendlyNameTable table = ReadFriendlyNameTable();

@@ -1,13 +1,18 @@
 #pragma once
 // Opening the IP helper library and finding its entry points: iphlpapi.dll on Windows, our own
-// provider library on Linux.
+// provider library on Linux. The loader alone knows where it looked and why a load failed.
+
+#include <string>
 
 namespace qmr {
 
 using LibraryHandle = void*;
 
-// Null when the library cannot be loaded.
+// Null when the library cannot be loaded; IpHelperLoadFailure() then says why.
 LibraryHandle OpenIpHelperLibrary();
+// Why the last OpenIpHelperLibrary() failed, in UTF-8 for a person to read; empty after a
+// successful one.
+std::string IpHelperLoadFailure();
 // Null when the library lacks the entry point.
 void* FindLibraryEntryPoint(LibraryHandle library, const char* name);
 void CloseLibrary(LibraryHandle library);

@@ -5,19 +5,38 @@
 
 #include <cstdlib>
 #include <dlfcn.h>
-#include <string>
 
 namespace qmr {
 
 namespace {
+
 constexpr const char* kProviderFileName = "libqmr-iphlpapi.so";
+
+std::string& LoadFailure() {
+    static std::string reason;
+    return reason;
 }
 
+// dlerror's message of the failed dlopen, read at once: any later dl call may replace it.
+std::string DlopenError() {
+    const char* detail = ::dlerror();
+    return detail != nullptr ? std::string(": ") + detail : std::string();
+}
+
+} // namespace
+
 LibraryHandle OpenIpHelperLibrary() {
+    LoadFailure().clear();
     // QMR_IPHELPER_LIBRARY names another provider, for tests and for trying a build of the
     // provider without installing it.
     if (const char* chosen = std::getenv("QMR_IPHELPER_LIBRARY"); chosen != nullptr && *chosen) {
-        return ::dlopen(chosen, RTLD_NOW | RTLD_LOCAL);
+        void* library = ::dlopen(chosen, RTLD_NOW | RTLD_LOCAL);
+        if (library == nullptr) {
+            LoadFailure() = std::string("the IP helper provider library could not be loaded "
+                                        "(QMR_IPHELPER_LIBRARY names ") +
+                            chosen + ")" + DlopenError();
+        }
+        return library;
     }
     const std::string folder = Utf16ToUtf8(FolderOfPath(ExecutablePath()));
     if (!folder.empty()) {
@@ -27,7 +46,17 @@ LibraryHandle OpenIpHelperLibrary() {
         }
     }
     // Installed: the executable's run path leads to the library folder.
-    return ::dlopen(kProviderFileName, RTLD_NOW | RTLD_LOCAL);
+    void* library = ::dlopen(kProviderFileName, RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) {
+        LoadFailure() = std::string("the IP helper provider library could not be loaded (") +
+                        kProviderFileName +
+                        ", looked for next to the program and on its library path)" + DlopenError();
+    }
+    return library;
+}
+
+std::string IpHelperLoadFailure() {
+    return LoadFailure();
 }
 
 void* FindLibraryEntryPoint(LibraryHandle library, const char* name) {

@@ -4,8 +4,18 @@
 
 namespace qmr {
 
+namespace {
+bool g_LoadFailed = false;
+}
+
 LibraryHandle OpenIpHelperLibrary() {
-    return ::LoadLibraryW(L"iphlpapi.dll");
+    HMODULE library = ::LoadLibraryW(L"iphlpapi.dll");
+    g_LoadFailed = library == nullptr;
+    return library;
+}
+
+std::string IpHelperLoadFailure() {
+    return g_LoadFailed ? "the IP helper library iphlpapi.dll could not be loaded" : std::string();
 }
 
 void* FindLibraryEntryPoint(LibraryHandle library, const char* name) {

@@ -52,8 +52,8 @@ template <typename Fn> Fn Bound(Slot slot) {
 }
 
 std::uint32_t Unavailable() {
-    SetLastErrorCode(kLastErrorInvalidFunction);
-    return kStatusNotSupported;
+    SetLastErrorCode(ERROR_INVALID_FUNCTION);
+    return ERROR_NOT_SUPPORTED;
 }
 
 IPHLPAPI g_IpHelper;
@@ -116,6 +116,10 @@ DWORD GetIfEntry2(PMIB_IF_ROW2 Row) {
         return fn(Row);
     }
     return Unavailable();
+}
+
+std::string IpHelperLoadFailureReason() {
+    return IpHelperLoaded() ? std::string() : IpHelperLoadFailure();
 }
 
 std::int32_t IpHelperReferenceCount() {

@@ -5,6 +5,7 @@
 #include "network/iphlpapi_records.h"
 
 #include <cstdint>
+#include <string>
 
 namespace qmr {
 
@@ -36,10 +37,7 @@ DWORD GetIfEntry2(PMIB_IF_ROW2 Row);
 std::int32_t IpHelperReferenceCount();
 bool IpHelperLoaded();
 bool IpHelperEntryPointBound(const char* name);
-
-inline constexpr std::uint32_t kStatusSuccess = 0;
-inline constexpr std::uint32_t kStatusBufferOverflow = 111;
-inline constexpr std::uint32_t kStatusNotSupported = 50;
-inline constexpr std::uint32_t kLastErrorInvalidFunction = 1;
+// Why the library is not loaded (the loader's reason, UTF-8); empty while it is.
+std::string IpHelperLoadFailureReason();
 
 } // namespace qmr

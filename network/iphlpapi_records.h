@@ -34,6 +34,7 @@ typedef std::int64_t IPHLP_TIME_T; // time_t of 64-bit Windows
 #define NO_ERROR 0u
 #define ERROR_INVALID_FUNCTION 1u
 #define ERROR_FILE_NOT_FOUND 2u
+#define ERROR_INVALID_DATA 13u
 #define ERROR_NOT_ENOUGH_MEMORY 8u
 #define ERROR_NOT_SUPPORTED 50u
 #define ERROR_INVALID_PARAMETER 87u

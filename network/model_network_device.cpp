@@ -123,7 +123,7 @@ void TModelNetworkDevice::FillFromInterfaceRow() {
     MIB_IFROW row;
     std::memset(&row, 0, sizeof row);
     row.dwIndex = m_Index;
-    if (qmr::GetIfEntry(&row) != kStatusSuccess) {
+    if (qmr::GetIfEntry(&row) != ERROR_SUCCESS) {
         return;
     }
     const std::size_t nameLength =
@@ -162,7 +162,7 @@ void TModelNetworkDevice::FillFromInterfaceRow() {
     MIB_IF_ROW2 row2;
     std::memset(&row2, 0, sizeof row2);
     row2.InterfaceIndex = m_Index;
-    if (qmr::GetIfEntry2(&row2) == kStatusSuccess) {
+    if (qmr::GetIfEntry2(&row2) == ERROR_SUCCESS) {
         m_Speed = row2.ReceiveLinkSpeed;
         m_InOctets = row2.InOctets;
         m_InUcastPkts = row2.InUcastPkts;
@@ -189,14 +189,14 @@ void TModelNetworkDevice::FillFromPerAdapterInfo() {
     ULONG size = sizeof(IP_PER_ADAPTER_INFO);
     auto* info = reinterpret_cast<PIP_PER_ADAPTER_INFO>(first.data());
     DWORD status = qmr::GetPerAdapterInfo(m_IfIndex, info, &size);
-    if (status == kStatusBufferOverflow) {
+    if (status == ERROR_BUFFER_OVERFLOW) {
         // Never less than one record, whatever size the library names.
         larger.assign((std::max<std::size_t>(size, sizeof(IP_PER_ADAPTER_INFO)) + 7) / 8, 0);
         size = static_cast<ULONG>(larger.size() * 8);
         info = reinterpret_cast<PIP_PER_ADAPTER_INFO>(larger.data());
         status = qmr::GetPerAdapterInfo(m_IfIndex, info, &size);
     }
-    if (status != kStatusSuccess) {
+    if (status != ERROR_SUCCESS) {
         return;
     }
     m_AutoconfigEnabled = info->AutoconfigEnabled != 0;

@@ -6,10 +6,10 @@
 #include "base/utf16_text.h"
 #include "network/adapter_poll.h"
 #include "network/iphlpapi_binding.h"
+#include "report/report_lines.h"
 #include "shell/platform_queries.h"
 #include "shell/startup.h"
 #include "tools/report_console.h"
-#include "ui/report/report_lines.h"
 
 #include <cstdio>
 #include <exception>
@@ -21,9 +21,6 @@ namespace {
 constexpr int kExitPrinted = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitNoIpHelper = 2;
-
-// What GetAdaptersInfo answers when the machine has no adapter at all.
-constexpr std::uint32_t kStatusNoData = 232;
 
 void Print(std::FILE* stream, const std::u16string& text) {
     const std::string bytes = qmr::Utf16ToUtf8(text);
@@ -70,7 +67,7 @@ int Run(const std::vector<std::u16string>& args) {
 
     const bool loaded = qmr::LoadIpHelper();
     if (!loaded) {
-        const std::string reason = qmr::DescribeIpHelperLoadFailure();
+        const std::string reason = qmr::IpHelperLoadFailureReason();
         qmr::TLineList lines;
         build(&lines, nullptr);
         PrintLines(lines);
@@ -92,7 +89,7 @@ int Run(const std::vector<std::u16string>& args) {
     }
     PrintLines(lines);
     std::fflush(stdout);
-    if (status != qmr::kStatusSuccess && status != kStatusNoData) {
+    if (status != ERROR_SUCCESS && status != ERROR_NO_DATA) {
         std::fprintf(stderr, "%s: reading the adapters failed with status %u\n",
                      qmr::Utf16ToUtf8(programName).c_str(), static_cast<unsigned>(status));
         return kExitFailed;

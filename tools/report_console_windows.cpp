@@ -8,8 +8,4 @@ void PrepareConsoleOutput() {
     ::SetConsoleOutputCP(CP_UTF8);
 }
 
-std::string DescribeIpHelperLoadFailure() {
-    return "the IP helper library iphlpapi.dll could not be loaded, or lacks its entry points";
-}
-
 } // namespace qmr

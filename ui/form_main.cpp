@@ -1,6 +1,7 @@
 #include "form_main.h"
 
-#include "ui/report/device_status.h"
+#include "lang/text_ids.h"
+#include "report/device_status.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
@@ -18,8 +19,9 @@ QString Text(int id) {
 }
 } // namespace
 
-TFormMain::TFormMain(QWidget* owner, std::vector<std::u16string> arguments)
-    : QWidget(owner), m_Arguments(std::move(arguments)) {
+TFormMain::TFormMain(QWidget* owner, std::vector<std::u16string> arguments,
+                     std::function<std::u16string()> aboutText)
+    : QWidget(owner), m_Arguments(std::move(arguments)), m_AboutText(std::move(aboutText)) {
     ShowMessage = [this](const QString& text, const QString& caption) {
         QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, this);
         box.exec();
@@ -68,17 +70,17 @@ TFormMain::~TFormMain() {
 }
 
 void TFormMain::ApplyTexts() {
-    setWindowTitle(Text(1005));
-    m_AeroButton_CopyReport->setText(Text(1006));
-    m_AeroButton_CopyReport->setToolTip(Text(1007));
-    m_ImageSectionItem->Caption = Text(1008);
+    setWindowTitle(Text(LANGUAGE::TextWindowCaption));
+    m_AeroButton_CopyReport->setText(Text(LANGUAGE::TextCopyButton));
+    m_AeroButton_CopyReport->setToolTip(Text(LANGUAGE::TextCopyHint));
+    m_ImageSectionItem->Caption = Text(LANGUAGE::TextListHeading);
     m_AdvPolyList->update();
-    m_AdvOfficeCheckBox_ExpertMode->setText(Text(1009));
-    m_TabSet_Report->setTabText(0, Text(1010));
-    m_TabSet_Report->setTabText(1, Text(1011));
-    m_PopupMenuItem_Exit->setText(Text(1051));
-    m_PopupMenuItem_About->setText(Text(1052));
-    m_PopupMenuItem_SelectLanguage->setTitle(Text(1053));
+    m_AdvOfficeCheckBox_ExpertMode->setText(Text(LANGUAGE::TextExpertMode));
+    m_TabSet_Report->setTabText(0, Text(LANGUAGE::TextTabInterface));
+    m_TabSet_Report->setTabText(1, Text(LANGUAGE::TextTabNetwork));
+    m_PopupMenuItem_Exit->setText(Text(LANGUAGE::TextMenuExit));
+    m_PopupMenuItem_About->setText(Text(LANGUAGE::TextMenuAbout));
+    m_PopupMenuItem_SelectLanguage->setTitle(Text(LANGUAGE::TextMenuLanguage));
     m_TrayIcon->setToolTip(windowTitle());
 }
 

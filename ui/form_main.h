@@ -4,7 +4,7 @@
 
 #include "lang/lang_strings.h"
 #include "network/adapter_poll.h"
-#include "ui/markup_view.h"
+#include "ui/markup/markup_view.h"
 #include "ui/picture_store.h"
 #include "ui/poly_list.h"
 #include "ui/stylers.h"
@@ -34,8 +34,10 @@ inline constexpr QEvent::Type WM_LANGCHANGED_EVENT =
 class TFormMain : public QWidget, public LANGUAGE::TLangControl {
     Q_OBJECT
 public:
-    // `arguments` is the command line, position 0 the program itself.
-    explicit TFormMain(QWidget* owner = nullptr, std::vector<std::u16string> arguments = {});
+    // `arguments` is the command line, position 0 the program itself; `aboutText` makes the
+    // about box's text when it is asked for (start-up knows the version, the window does not).
+    explicit TFormMain(QWidget* owner = nullptr, std::vector<std::u16string> arguments = {},
+                       std::function<std::u16string()> aboutText = {});
     ~TFormMain() override;
 
     // Controls, in their declared order.
@@ -142,6 +144,7 @@ private:
     QRect m_CheckBoxDesign;
     QSize m_ListDesignSize;
     std::vector<std::u16string> m_Arguments;
+    std::function<std::u16string()> m_AboutText;
     bool m_Minimized = false;
     bool m_ChangingState = false;
     bool m_PollingStopped = false;

@@ -2,9 +2,6 @@
 
 #include "form_main.h"
 
-#include "base/format.h"
-#include "shell/version_application.h"
-
 #include <QAction>
 
 namespace qmr {
@@ -31,18 +28,7 @@ void TFormMain::OnLanguageItemClick(QObject* sender) {
 }
 
 void TFormMain::m_PopupMenuItem_AboutClick(QObject*) {
-    VERAPP::PVersionApplication version(new VERAPP::TVersionApplication);
-    std::u16string text;
-    if (version->GetVersionPart(2) == 0) {
-        text = Format(u"%i.%i %s", {version->GetVersionPart(0), version->GetVersionPart(1),
-                                    LANGUAGE::GetLangText(1004)});
-    } else {
-        text =
-            Format(u"%i.%i %s %i %s %i", {version->GetVersionPart(0), version->GetVersionPart(1),
-                                          LANGUAGE::GetLangText(1002), version->GetVersionPart(2),
-                                          LANGUAGE::GetLangText(1003), version->GetVersionPart(3)});
-    }
-    const std::u16string message = Format(u"%s: %s", {LANGUAGE::GetLangText(1001), text});
+    const std::u16string message = m_AboutText ? m_AboutText() : std::u16string();
     ShowMessage(QString::fromStdU16String(message), windowTitle());
 }
 

@@ -2,8 +2,8 @@
 
 #include "form_main.h"
 
-#include "ui/report/device_status.h"
-#include "ui/report/report_lines.h"
+#include "report/device_status.h"
+#include "report/report_lines.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

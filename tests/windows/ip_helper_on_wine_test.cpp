@@ -106,11 +106,11 @@ TEST_F(IpHelperOnWine, SmallBuffersAreAnsweredWith111AndTheSizeNeeded) {
     ULONG size = 640;
     std::vector<std::uint64_t> small(640 / 8);
     EXPECT_EQ(qmr::GetAdaptersInfo(reinterpret_cast<PIP_ADAPTER_INFO>(small.data()), &size),
-              qmr::kStatusBufferOverflow);
+              ERROR_BUFFER_OVERFLOW);
     EXPECT_GE(size, count * sizeof(IP_ADAPTER_INFO));
     std::vector<std::uint64_t> enough((size + 7) / 8);
     EXPECT_EQ(qmr::GetAdaptersInfo(reinterpret_cast<PIP_ADAPTER_INFO>(enough.data()), &size),
-              qmr::kStatusSuccess);
+              ERROR_SUCCESS);
 
     // The per-adapter record is 64 bytes on 64-bit Windows; the device's first 52 are too few.
     const DWORD index = system.Records().front()->Index;
@@ -118,7 +118,7 @@ TEST_F(IpHelperOnWine, SmallBuffersAreAnsweredWith111AndTheSizeNeeded) {
     std::vector<std::uint64_t> perBuffer(64 / 8);
     EXPECT_EQ(qmr::GetPerAdapterInfo(
                   index, reinterpret_cast<PIP_PER_ADAPTER_INFO>(perBuffer.data()), &perSize),
-              qmr::kStatusBufferOverflow);
+              ERROR_BUFFER_OVERFLOW);
     EXPECT_GE(perSize, sizeof(IP_PER_ADAPTER_INFO));
     std::printf("adapters: %zu, GetAdaptersInfo needs %lu bytes, GetPerAdapterInfo(%lu) %lu\n",
                 count, size, index, perSize);
@@ -138,7 +138,7 @@ TEST_F(IpHelperOnWine, EveryDeviceOfAPollHoldsWhatTheLibraryReports) {
     }
 
     qmr::TDeviceList devices;
-    ASSERT_EQ(qmr::ReadNetworkDevices(devices), qmr::kStatusSuccess);
+    ASSERT_EQ(qmr::ReadNetworkDevices(devices), ERROR_SUCCESS);
 
     const auto after = qmr::test::ReadSystemAdapters();
     const DWORD ticksAfter = ::GetTickCount();

@@ -120,7 +120,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(qmr::LoadIpHelper());
         qmr::TDeviceList devices;
-        ASSERT_EQ(qmr::ReadNetworkDevices(devices), qmr::kStatusSuccess);
+        ASSERT_EQ(qmr::ReadNetworkDevices(devices), ERROR_SUCCESS);
         if (devices.empty()) {
             QMR_SKIP_OR_FAIL("the library reports no adapter on this machine");
         }
@@ -141,7 +141,7 @@ protected:
     // The friendly name the first adapter gets from a fresh poll.
     std::u16string PolledName() const {
         qmr::TDeviceList devices;
-        EXPECT_EQ(qmr::ReadNetworkDevices(devices), qmr::kStatusSuccess);
+        EXPECT_EQ(qmr::ReadNetworkDevices(devices), ERROR_SUCCESS);
         for (const auto& device : devices) {
             if (device->m_AdapterName == m_AdapterName) {
                 return device->m_FriendlyName;
@@ -231,7 +231,7 @@ TEST_F(NetworkCardsOnWine, AMissingValueReadsAsEmptyAndTheSearchGoesOn) {
 TEST(NetworkCardsOfWine, TheKeysWineWritesAreReadAndNameTheirAdapters) {
     ASSERT_TRUE(qmr::LoadIpHelper());
     qmr::TDeviceList devices;
-    ASSERT_EQ(qmr::ReadNetworkDevices(devices), qmr::kStatusSuccess);
+    ASSERT_EQ(qmr::ReadNetworkDevices(devices), ERROR_SUCCESS);
     const std::vector<TCard> cards = ReadCards();
     const qmr::TFriendlyNameTable table = qmr::ReadFriendlyNameTable();
     qmr::ReleaseIpHelper();

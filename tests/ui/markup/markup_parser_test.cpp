@@ -1,4 +1,4 @@
-#include "ui/markup_parser.h"
+#include "ui/markup/markup_parser.h"
 
 #include <gtest/gtest.h>
 

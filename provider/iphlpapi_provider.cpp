@@ -1,0 +1,117 @@
+// The entry points of libqmr-iphlpapi.so: the IP helper library's calls, answered from the
+// kernel of the caller's network namespace. Every call reads afresh: nothing read is kept
+// between calls, only the calling thread's socket (caller_route_socket.h). No exception leaves
+// the library.
+
+#include "network/iphlpapi_records.h"
+#include "provider/adapter_snapshot.h"
+#include "provider/caller_route_socket.h"
+#include "provider/dns_servers.h"
+#include "provider/interface_ioctls.h"
+#include "provider/interface_rows.h"
+
+#include <limits>
+#include <new>
+
+#define QMR_PROVIDER_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace {
+
+template <typename Call> DWORD Guarded(Call call) {
+    try {
+        return call();
+    } catch (const std::bad_alloc&) {
+        return ERROR_NOT_ENOUGH_MEMORY;
+    } catch (...) {
+        // The kernel could not be asked: as where the library cannot serve the request.
+        return ERROR_NOT_SUPPORTED;
+    }
+}
+
+bool FitsSizeArgument(std::size_t size) {
+    return size <= std::numeric_limits<ULONG>::max();
+}
+
+} // namespace
+
+QMR_PROVIDER_EXPORT ULONG GetAdaptersInfo(PIP_ADAPTER_INFO AdapterInfo, PULONG SizePointer) {
+    if (SizePointer == nullptr) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    return Guarded([&]() -> DWORD {
+        qmr::TRouteSocket& socket = qmr::CallerRouteSocket();
+        const std::size_t room = AdapterInfo != nullptr ? *SizePointer : 0;
+        qmr::TSizedSnapshot read = qmr::ReadAdapterSnapshot(socket, room);
+        if (read.LinksListed == 0) {
+            return ERROR_NO_DATA;
+        }
+        if (!FitsSizeArgument(read.Needed)) {
+            return ERROR_NOT_ENOUGH_MEMORY;
+        }
+        // Links that vanished between the dumps can only shrink the records below the size.
+        if (!read.Fits || qmr::AdaptersInfoSize(read.Snapshot.Records) > room) {
+            *SizePointer = static_cast<ULONG>(read.Needed);
+            return ERROR_BUFFER_OVERFLOW;
+        }
+        qmr::CompleteAdapterRecords(read.Snapshot, socket.Descriptor(),
+                                    qmr::TLeaseBook(qmr::TLeaseSources{}), qmr::ReadClocks());
+        qmr::PackAdaptersInfo(read.Snapshot.Records, AdapterInfo);
+        return ERROR_SUCCESS;
+    });
+}
+
+QMR_PROVIDER_EXPORT DWORD GetIfEntry(PMIB_IFROW pIfRow) {
+    if (pIfRow == nullptr) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    return Guarded([&]() -> DWORD {
+        const auto facts =
+            qmr::ReadInterfaceFacts(qmr::CallerRouteSocket(), pIfRow->dwIndex, false);
+        if (!facts) {
+            // The IP helper library's answer to a row asked for an index that names no interface.
+            return ERROR_INVALID_DATA;
+        }
+        qmr::FillIfRow(*facts, *pIfRow);
+        return ERROR_SUCCESS;
+    });
+}
+
+QMR_PROVIDER_EXPORT DWORD GetIfEntry2(PMIB_IF_ROW2 Row) {
+    if (Row == nullptr) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    return Guarded([&]() -> DWORD {
+        // As the IP helper library does, the LUID names the interface when it is set.
+        const std::uint32_t index =
+            Row->InterfaceLuid.Value != 0
+                ? static_cast<std::uint32_t>(Row->InterfaceLuid.Info.NetLuidIndex)
+                : Row->InterfaceIndex;
+        const auto facts = qmr::ReadInterfaceFacts(qmr::CallerRouteSocket(), index, true);
+        if (!facts) {
+            return ERROR_FILE_NOT_FOUND;
+        }
+        qmr::FillIfRow2(*facts, *Row);
+        return ERROR_SUCCESS;
+    });
+}
+
+QMR_PROVIDER_EXPORT DWORD GetPerAdapterInfo(ULONG IfIndex, PIP_PER_ADAPTER_INFO pPerAdapterInfo,
+                                            PULONG pOutBufLen) {
+    if (pOutBufLen == nullptr) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    return Guarded([&]() -> DWORD {
+        if (!qmr::IndexNamesInterface(qmr::CallerRouteSocket().Descriptor(), IfIndex)) {
+            return ERROR_INVALID_PARAMETER;
+        }
+        const std::vector<qmr::TIpv4Address> servers =
+            qmr::ReadDnsServers(IfIndex, qmr::TDnsSources{});
+        const std::size_t needed = qmr::PerAdapterInfoSize(servers);
+        if (pPerAdapterInfo == nullptr || *pOutBufLen < needed) {
+            *pOutBufLen = static_cast<ULONG>(needed);
+            return ERROR_BUFFER_OVERFLOW;
+        }
+        qmr::PackPerAdapterInfo(servers, pPerAdapterInfo);
+        return ERROR_SUCCESS;
+    });
+}

@@ -1,0 +1,31 @@
+#pragma once
+// Reading the small state files that resolvers and DHCP clients leave behind.
+
+#include "provider/kernel_facts.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qmr {
+
+// The whole file; nothing when it cannot be opened or read.
+std::optional<std::string> ReadStateFile(const std::string& path);
+
+// The names of the entries of a folder, "." and ".." left out; empty when it cannot be read.
+std::vector<std::string> ListStateFolder(const std::string& path);
+
+// A dotted IPv4 address, nothing else: no port, no prefix, no spaces.
+std::optional<TIpv4Address> ParseIpv4(std::string_view text);
+
+// "a.b.c.d".
+std::string Ipv4Text(const TIpv4Address& address);
+
+// The text split at spaces and tabs, empty pieces dropped.
+std::vector<std::string_view> SplitWords(std::string_view text);
+
+// The lines of the text, without their line ends.
+std::vector<std::string_view> SplitLines(std::string_view text);
+
+} // namespace qmr

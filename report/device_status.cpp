@@ -1,0 +1,98 @@
+#include "device_status.h"
+
+#include "base/format.h"
+#include "lang/lang_strings.h"
+#include "lang/text_ids.h"
+
+namespace qmr {
+
+namespace {
+
+// One row of the classification by operational status.
+struct TStatusClass {
+    int TextId;
+    std::uint32_t Color;
+    const char16_t* Picture;
+    int ImageIndex;
+};
+
+constexpr std::uint32_t kRed = 0xF00000;
+constexpr std::uint32_t kOrange = 0xF09040;
+constexpr std::uint32_t kGreen = 0x00A000;
+
+TStatusClass Classify(const TModelNetworkDevice& device) {
+    switch (device.m_OperStatus) {
+    case MIB_IF_OPER_STATUS_NON_OPERATIONAL:
+        return {LANGUAGE::TextStatusNonOperational, kRed, u"error", 2};
+    case MIB_IF_OPER_STATUS_UNREACHABLE:
+        return {LANGUAGE::TextStatusUnreachable, kRed, u"error", 2};
+    case MIB_IF_OPER_STATUS_DISCONNECTED:
+        return {device.m_Type == MIB_IF_TYPE_ETHERNET ? LANGUAGE::TextStatusDisconnected
+                                                      : LANGUAGE::TextStatusNoCarrier,
+                kRed, u"error", 2};
+    case MIB_IF_OPER_STATUS_CONNECTING:
+        return {LANGUAGE::TextStatusConnecting, kOrange, u"warning", 3};
+    case MIB_IF_OPER_STATUS_CONNECTED:
+        return {LANGUAGE::TextStatusConnected, kGreen, u"online", 1};
+    default:
+        // Operational, and whatever a library might report beyond it.
+        return {LANGUAGE::TextStatusOnline, kGreen, u"online", 1};
+    }
+}
+
+} // namespace
+
+int GetStatusImageIndex(const TModelNetworkDevice* device) {
+    return device != nullptr ? Classify(*device).ImageIndex : 0;
+}
+
+std::u16string GetStatusText(const TModelNetworkDevice& device) {
+    return LANGUAGE::GetLangText(Classify(device).TextId);
+}
+
+std::uint32_t GetStatusColor(const TModelNetworkDevice& device) {
+    return Classify(device).Color;
+}
+
+std::u16string GetStatusPicture(const TModelNetworkDevice& device) {
+    return Classify(device).Picture;
+}
+
+std::u16string GetSpeedText(const TModelNetworkDevice& device) {
+    const std::uint64_t speed = device.m_Speed;
+    if (speed < 1000) {
+        return Format(u"%i %s", {speed, LANGUAGE::GetLangText(LANGUAGE::TextBps)});
+    }
+    if (speed < 1000000) {
+        return Format(u"%i %s", {speed / 1000, LANGUAGE::GetLangText(LANGUAGE::TextKbps)});
+    }
+    return Format(u"%i %s", {speed / 1000000, LANGUAGE::GetLangText(LANGUAGE::TextMbps)});
+}
+
+std::u16string FormatCount(std::uint64_t value) {
+    std::u16string result;
+    while (value >= 1000) {
+        result = Format(u"%s%03u", {u" ", value % 1000}) + result;
+        value /= 1000;
+    }
+    return Format(u"%u", {value}) + result;
+}
+
+const std::u16string& SelectCountWord(std::uint64_t n, const std::u16string& one,
+                                      const std::u16string& few, const std::u16string& many) {
+    if (n > 10 && n < 20) {
+        n = 0;
+    }
+    switch (n % 10) {
+    case MIB_IF_OPER_STATUS_UNREACHABLE:
+        return one;
+    case MIB_IF_OPER_STATUS_DISCONNECTED:
+    case MIB_IF_OPER_STATUS_CONNECTING:
+    case MIB_IF_OPER_STATUS_CONNECTED:
+        return few;
+    default:
+        return many;
+    }
+}
+
+} // namespace qmr

@@ -1,0 +1,340 @@
+#include "report_lines.h"
+
+#include "base/format.h"
+#include "lang/lang_strings.h"
+#include "lang/text_ids.h"
+#include "report/device_status.h"
+
+namespace qmr {
+
+namespace {
+
+using LANGUAGE::GetLangText;
+
+using namespace LANGUAGE;
+
+// Styling of the display report.
+constexpr int kNameSize = 18;
+constexpr std::uint32_t kNameColor = 0x000000;
+constexpr int kStatusSize = 14;
+constexpr unsigned kAddressSize = 12;
+constexpr std::uint32_t kAddressColor = 0x0000C4;
+constexpr const char16_t* kAddressFace = u"Verdana";
+constexpr int kNoDeviceSize = 16;
+constexpr std::uint32_t kNoDeviceColor = 0x800000;
+
+// The two reports carry the same blocks in the same order and differ in their line formats,
+// in the empty lines between blocks and in whether device texts are escaped. A writer holds
+// those differences; the blocks below are written once for both.
+class TLineWriter {
+public:
+    explicit TLineWriter(TLineList& list) : m_List(list) {}
+    virtual ~TLineWriter() = default;
+
+    // A text that comes from the device rather than from the catalogue.
+    virtual std::u16string DeviceText(const std::u16string& text) const = 0;
+    // The empty line that separates blocks in the display report only.
+    virtual void BlockBreak() = 0;
+    virtual void Value(const std::u16string& label, const std::u16string& value) = 0;
+    virtual void Numbered(const std::u16string& label, int number, const std::u16string& value) = 0;
+    virtual void SpacedNumbered(const std::u16string& label, int number,
+                                const std::u16string& value) = 0;
+    virtual void Counter(const std::u16string& label, const std::u16string& count,
+                         const std::u16string& word) = 0;
+    virtual void Address(const std::u16string& label, const std::u16string& address) = 0;
+    virtual void NumberedAddress(const std::u16string& label, int number,
+                                 const std::u16string& address) = 0;
+
+    void EmptyLine() { m_List.emplace_back(); }
+
+protected:
+    void Add(std::u16string line) { m_List.push_back(std::move(line)); }
+
+private:
+    TLineList& m_List;
+};
+
+class TMarkupWriter final : public TLineWriter {
+public:
+    using TLineWriter::TLineWriter;
+
+    std::u16string DeviceText(const std::u16string& text) const override {
+        return EscapeMarkupText(text);
+    }
+    void BlockBreak() override { EmptyLine(); }
+    void Value(const std::u16string& label, const std::u16string& value) override {
+        Add(Format(u"<b>%s</b>:   %s", {label, value}));
+    }
+    void Numbered(const std::u16string& label, int number, const std::u16string& value) override {
+        Add(Format(u"<b>%s%i</b>:   %s", {label, number, value}));
+    }
+    void SpacedNumbered(const std::u16string& label, int number,
+                        const std::u16string& value) override {
+        Add(Format(u"<b>%s %i</b>:   %s", {label, number, value}));
+    }
+    void Counter(const std::u16string& label, const std::u16string& count,
+                 const std::u16string& word) override {
+        Add(Format(u"<b>%s</b>:   %s %s", {label, count, word}));
+    }
+    void Address(const std::u16string& label, const std::u16string& address) override {
+        Add(Format(u"<b>%s</b>:   <font size=\"%u\" color=\"#%06X\" face=\"%s\"><b>%s</b></font>",
+                   {label, kAddressSize, kAddressColor, kAddressFace, address}));
+    }
+    void NumberedAddress(const std::u16string& label, int number,
+                         const std::u16string& address) override {
+        Add(Format(u"<b>%s%i</b>:   <font size=\"%u\" color=\"#%06X\" face=\"%s\"><b>%s</b></font>",
+                   {label, number, kAddressSize, kAddressColor, kAddressFace, address}));
+    }
+
+    void Font(int size, std::uint32_t color, const std::u16string& text) {
+        Add(Format(u"<font size=\"%i\" color=\"#%06X\">%s</font>", {size, color, text}));
+    }
+    void Image(const std::u16string& name) { Add(Format(u"<img src=\"%s\">", {name})); }
+};
+
+class TTextWriter final : public TLineWriter {
+public:
+    using TLineWriter::TLineWriter;
+
+    std::u16string DeviceText(const std::u16string& text) const override { return text; }
+    void BlockBreak() override {}
+    void Value(const std::u16string& label, const std::u16string& value) override {
+        Add(Format(u"%s:   %s", {label, value}));
+    }
+    void Numbered(const std::u16string& label, int number, const std::u16string& value) override {
+        Add(Format(u"%s%i:   %s", {label, number, value}));
+    }
+    void SpacedNumbered(const std::u16string& label, int number,
+                        const std::u16string& value) override {
+        Add(Format(u"%s %i:   %s", {label, number, value}));
+    }
+    void Counter(const std::u16string& label, const std::u16string& count,
+                 const std::u16string& word) override {
+        Add(Format(u"%s:   %s %s", {label, count, word}));
+    }
+    void Address(const std::u16string& label, const std::u16string& address) override {
+        Value(label, address);
+    }
+    void NumberedAddress(const std::u16string& label, int number,
+                         const std::u16string& address) override {
+        Numbered(label, number, address);
+    }
+
+    void Plain(const std::u16string& text) { Add(Format(u"%s", {text})); }
+};
+
+// MAC, speed and address type: the lines that follow the name and status in both reports.
+void WriteLinkLines(TLineWriter& w, const TModelNetworkDevice& device) {
+    w.Value(GetLangText(TextMac), w.DeviceText(device.m_Address));
+    w.Value(GetLangText(TextSpeed), GetSpeedText(device));
+    w.Value(GetLangText(TextAddressType),
+            GetLangText(device.m_DhcpEnabled ? TextDhcp : TextManual));
+}
+
+void WriteMarkupHead(TMarkupWriter& w, const TModelNetworkDevice& device) {
+    w.Font(kNameSize, kNameColor, w.DeviceText(device.m_FriendlyName));
+    w.EmptyLine();
+    w.Image(GetStatusPicture(device));
+    w.Font(kStatusSize, GetStatusColor(device), GetStatusText(device));
+    w.EmptyLine();
+    WriteLinkLines(w, device);
+    w.EmptyLine();
+}
+
+void WriteTextHead(TTextWriter& w, const TModelNetworkDevice& device) {
+    w.Value(GetLangText(TextNetworkInterface), device.m_FriendlyName);
+    w.Value(GetLangText(TextStatus), GetStatusText(device));
+    WriteLinkLines(w, device);
+}
+
+void WriteOctets(TLineWriter& w, int labelId, std::uint64_t octets) {
+    const std::u16string one = GetLangText(TextByteOne);
+    const std::u16string few = GetLangText(TextByteFew);
+    const std::u16string many = GetLangText(TextByteMany);
+    w.Counter(GetLangText(labelId), FormatCount(octets), SelectCountWord(octets, one, few, many));
+}
+
+// The normal form's first address with its mask and first gateway, or "None".
+void WriteFirstAddress(TLineWriter& w, const TModelNetworkDevice& device) {
+    if (device.GetIpAddressCount() == 0) {
+        w.Address(GetLangText(TextIpAddress), GetLangText(TextNone));
+        return;
+    }
+    w.Address(GetLangText(TextIpAddress), w.DeviceText(device.GetIpAddress(0)));
+    w.Value(GetLangText(TextIpMask), w.DeviceText(device.GetIpMask(0)));
+    // A device read from a record always has a first gateway entry.
+    w.Value(GetLangText(TextGateway), w.DeviceText(device.GetGateway(0)));
+}
+
+void WriteNormalBody(TLineWriter& w, const TModelNetworkDevice& device) {
+    WriteFirstAddress(w, device);
+    w.BlockBreak();
+    WriteOctets(w, TextInputOctets, device.m_InOctets);
+    WriteOctets(w, TextOutputOctets, device.m_OutOctets);
+}
+
+void WriteAddressBlock(TLineWriter& w, const TModelNetworkDevice& device) {
+    const int n = device.GetIpAddressCount();
+    if (n == 0) {
+        w.Address(GetLangText(TextIpAddress), GetLangText(TextNone));
+    } else if (n == 1) {
+        w.Address(GetLangText(TextIpAddress), w.DeviceText(device.GetIpAddress(0)));
+        w.Value(GetLangText(TextIpMask), w.DeviceText(device.GetIpMask(0)));
+    } else {
+        for (int i = 0; i < n; ++i) {
+            w.NumberedAddress(GetLangText(TextIpAddress), i + 1,
+                              w.DeviceText(device.GetIpAddress(i)));
+            w.Numbered(GetLangText(TextIpMask), i + 1, w.DeviceText(device.GetIpMask(i)));
+            w.BlockBreak();
+        }
+    }
+}
+
+void WriteGatewayBlock(TLineWriter& w, const TModelNetworkDevice& device) {
+    const int g = device.GetGatewayCount();
+    if (g == 1) {
+        w.Value(GetLangText(TextGateway), w.DeviceText(device.GetGateway(0)));
+    } else if (g >= 2) {
+        for (int i = 0; i < g; ++i) {
+            w.Numbered(GetLangText(TextGatewayNumbered), i + 1, w.DeviceText(device.GetGateway(i)));
+        }
+    }
+    w.BlockBreak();
+}
+
+void WriteDnsBlock(TLineWriter& w, const TModelNetworkDevice& device) {
+    const int d = device.GetDnsServerCount();
+    if (d == 1) {
+        w.Value(GetLangText(TextDns), w.DeviceText(device.GetDnsServer(0)));
+    } else if (d >= 2) {
+        for (int i = 0; i < d; ++i) {
+            w.SpacedNumbered(GetLangText(TextDns), i + 1, w.DeviceText(device.GetDnsServer(i)));
+        }
+    }
+    w.BlockBreak();
+}
+
+void WriteWinsBlock(TLineWriter& w, const TModelNetworkDevice& device) {
+    if (!device.m_HaveWins) {
+        return;
+    }
+    const std::u16string primary = device.GetWinsServer(0);
+    const std::u16string secondary = device.GetWinsServer(1);
+    if (primary.empty() && secondary.empty()) {
+        return;
+    }
+    if (!primary.empty() && !secondary.empty()) {
+        w.Numbered(GetLangText(TextWins), 1, w.DeviceText(primary));
+        w.Numbered(GetLangText(TextWins), 2, w.DeviceText(secondary));
+    } else {
+        w.Value(GetLangText(TextWins), w.DeviceText(primary.empty() ? secondary : primary));
+    }
+    w.BlockBreak();
+}
+
+void WriteTrafficBlock(TLineWriter& w, int octetsLabel, std::uint64_t octets,
+                       const int (&labels)[4], const std::uint64_t (&counters)[4]) {
+    WriteOctets(w, octetsLabel, octets);
+    for (int i = 0; i < 4; ++i) {
+        w.Value(GetLangText(labels[i]), FormatCount(counters[i]));
+    }
+}
+
+void WriteExpertBody(TLineWriter& w, const TModelNetworkDevice& device) {
+    WriteAddressBlock(w, device);
+    WriteGatewayBlock(w, device);
+    WriteDnsBlock(w, device);
+    WriteWinsBlock(w, device);
+    WriteTrafficBlock(
+        w, TextInputOctets, device.m_InOctets,
+        {TextInUnicast, TextInNonUnicast, TextInDiscards, TextInErrors},
+        {device.m_InUcastPkts, device.m_InNUcastPkts, device.m_InDiscards, device.m_InErrors});
+    w.BlockBreak();
+    WriteTrafficBlock(
+        w, TextOutputOctets, device.m_OutOctets,
+        {TextOutUnicast, TextOutNonUnicast, TextOutDiscards, TextOutErrors},
+        {device.m_OutUcastPkts, device.m_OutNUcastPkts, device.m_OutDiscards, device.m_OutErrors});
+    // Both forms end the expert report with an empty line.
+    w.EmptyLine();
+}
+
+void WriteNoDevice(TMarkupWriter& w) {
+    w.Font(kNoDeviceSize, kNoDeviceColor, GetLangText(TextNoInterfaces));
+}
+
+void WriteNoDevice(TTextWriter& w) {
+    w.Plain(GetLangText(TextNoInterfaces));
+    w.EmptyLine();
+}
+
+// Head and body of one form; without a list nothing, without a device the no-device report.
+template <typename TWriter>
+void BuildLines(TLineList* list, const TModelNetworkDevice* device,
+                void (*writeHead)(TWriter&, const TModelNetworkDevice&),
+                void (*writeBody)(TLineWriter&, const TModelNetworkDevice&)) {
+    if (list == nullptr) {
+        return;
+    }
+    TWriter w(*list);
+    if (device == nullptr) {
+        WriteNoDevice(w);
+        return;
+    }
+    writeHead(w, *device);
+    writeBody(w, *device);
+}
+
+} // namespace
+
+void BuildReportMarkup(TLineList* list, const TModelNetworkDevice* device) {
+    BuildLines<TMarkupWriter>(list, device, WriteMarkupHead, WriteNormalBody);
+}
+
+void BuildExpertReportMarkup(TLineList* list, const TModelNetworkDevice* device) {
+    BuildLines<TMarkupWriter>(list, device, WriteMarkupHead, WriteExpertBody);
+}
+
+void BuildReportText(TLineList* list, const TModelNetworkDevice* device) {
+    // The plain normal form ends with an empty line; the display one does not.
+    BuildLines<TTextWriter>(list, device, WriteTextHead,
+                            [](TLineWriter& w, const TModelNetworkDevice& d) {
+                                WriteNormalBody(w, d);
+                                w.EmptyLine();
+                            });
+}
+
+void BuildExpertReportText(TLineList* list, const TModelNetworkDevice* device) {
+    BuildLines<TTextWriter>(list, device, WriteTextHead, WriteExpertBody);
+}
+
+std::u16string JoinClipboardText(const TLineList& lines) {
+    std::u16string text;
+    for (const std::u16string& line : lines) {
+        text += line;
+        text += u"\r\n";
+    }
+    return text;
+}
+
+std::u16string EscapeMarkupText(std::u16string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (const char16_t c : text) {
+        switch (c) {
+        case u'&':
+            out += u"&amp;";
+            break;
+        case u'<':
+            out += u"&lt;";
+            break;
+        case u'>':
+            out += u"&gt;";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace qmr

@@ -1,0 +1,130 @@
+#include "provider/dhcp_leases.h"
+#include "provider/dns_servers.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace qmr {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A scratch folder standing in for /etc, /run and /var/lib.
+class StateFolder : public ::testing::Test {
+protected:
+    fs::path root = fs::temp_directory_path() / ("qmr-state-" + std::to_string(::getpid()));
+
+    void SetUp() override { fs::create_directories(root); }
+    void TearDown() override { fs::remove_all(root); }
+
+    std::string Write(const std::string& relative, const std::string& text) {
+        const fs::path path = root / relative;
+        fs::create_directories(path.parent_path());
+        std::ofstream(path) << text;
+        return path.string();
+    }
+};
+
+TEST(DnsServers, ResolvConfGivesIpv4NameserversInOrder) {
+    const auto servers = ParseResolvConf("# comment nameserver 1.1.1.1\n"
+                                         "nameserver 10.0.0.53\n"
+                                         "  nameserver\t192.168.1.1  # the router\r\n"
+                                         "nameserver fe80::1%eth0\n"
+                                         "nameserver 300.1.1.1\n"
+                                         "search example.org\n"
+                                         "nameserver 9.9.9.9");
+    EXPECT_EQ(servers, (std::vector<TIpv4Address>{{10, 0, 0, 53}, {192, 168, 1, 1}, {9, 9, 9, 9}}));
+}
+
+TEST(DnsServers, ResolvedLinkStateDropsPortsNamesAndIpv6) {
+    const auto servers =
+        ParseResolvedLinkState("# This is private data. Do not parse.\n"
+                               "LLMNR=yes\n"
+                               "SERVERS=10.0.0.1 1.1.1.1#cloudflare-dns.com 8.8.8.8:53 "
+                               "[2001:db8::1]:53 2001:db8::2\n"
+                               "DOMAINS=example.org\n");
+    EXPECT_EQ(servers, (std::vector<TIpv4Address>{{10, 0, 0, 1}, {1, 1, 1, 1}, {8, 8, 8, 8}}));
+}
+
+TEST_F(StateFolder, ResolvedStateWinsOnlyInItsNamespaceAndWithServers) {
+    TDnsSources sources;
+    sources.ResolvConf = Write("resolv.conf", "nameserver 127.0.0.53\n");
+    sources.ResolvedLinks = (root / "netif").string();
+    Write("netif/2", "SERVERS=10.2.2.2\n");
+    Write("netif/3", "LLMNR=yes\n");
+    sources.ResolvedServesThisNamespace = [] { return true; };
+
+    EXPECT_EQ(ReadDnsServers(2, sources), (std::vector<TIpv4Address>{{10, 2, 2, 2}}));
+    EXPECT_EQ(ReadDnsServers(3, sources), (std::vector<TIpv4Address>{{127, 0, 0, 53}}));
+    EXPECT_EQ(ReadDnsServers(4, sources), (std::vector<TIpv4Address>{{127, 0, 0, 53}}));
+
+    // In another namespace the same index is another link.
+    sources.ResolvedServesThisNamespace = [] { return false; };
+    EXPECT_EQ(ReadDnsServers(2, sources), (std::vector<TIpv4Address>{{127, 0, 0, 53}}));
+
+    sources.ResolvConf = (root / "missing").string();
+    EXPECT_TRUE(ReadDnsServers(4, sources).empty());
+}
+
+TEST(DhcpLeases, NetworkdLeaseNeedsAnAddress) {
+    const auto lease =
+        ParseNetworkdLease("# This is private data. Do not parse.\n"
+                           "ADDRESS=192.168.1.50\nNETMASK=255.255.255.0\n"
+                           "ROUTER=192.168.1.1\nSERVER_ADDRESS=192.168.1.1\nLIFETIME=86400\n");
+    ASSERT_TRUE(lease.has_value());
+    EXPECT_EQ(lease->Address, (TIpv4Address{192, 168, 1, 50}));
+    EXPECT_EQ(lease->Server, (TIpv4Address{192, 168, 1, 1}));
+    EXPECT_FALSE(ParseNetworkdLease("SERVER_ADDRESS=192.168.1.1\n").has_value());
+}
+
+TEST(DhcpLeases, DhclientBlocksWithTimesInUtcOrEpoch) {
+    const auto leases = ParseDhclientLeases(
+        "default-duid \"\\000\\001\";\n"
+        "lease {\n  interface \"eth0\";\n  fixed-address 10.0.2.15;\n"
+        "  option dhcp-lease-time 86400;\n  option dhcp-server-identifier 10.0.2.2;\n"
+        "  renew 2 2024/01/09 18:00:00;\n  expire 3 2024/01/10 12:00:00;\n}\n"
+        "lease {\n  interface \"wlan0\";\n  fixed-address 192.168.1.7;\n"
+        "  option dhcp-lease-time 3600;\n  expire epoch 1704891600; # Wed Jan 10 13:00:00 2024\n}\n"
+        "lease {\n  interface \"eth0\";\n  option dhcp-server-identifier 10.0.2.2;\n}\n");
+    ASSERT_EQ(leases.size(), 2u); // the block without an address is no lease
+    EXPECT_EQ(leases[0].Interface, "eth0");
+    EXPECT_EQ(leases[0].Lease.Address, (TIpv4Address{10, 0, 2, 15}));
+    EXPECT_EQ(leases[0].Lease.Server, (TIpv4Address{10, 0, 2, 2}));
+    EXPECT_EQ(leases[0].Lease.Expires, 1704888000);
+    EXPECT_EQ(leases[0].Lease.Obtained, 1704888000 - 86400);
+    EXPECT_EQ(leases[1].Interface, "wlan0");
+    EXPECT_EQ(leases[1].Lease.Expires, 1704891600);
+    EXPECT_EQ(leases[1].Lease.Obtained, 1704891600 - 3600);
+    EXPECT_FALSE(leases[1].Lease.Server.has_value());
+}
+
+TEST_F(StateFolder, LeaseCountsOnlyWhileTheLinkHoldsItsAddress) {
+    TLeaseSources sources{(root / "run").string(), (root / "dhcp").string(),
+                          (root / "nm").string()};
+    Write("run/4", "ADDRESS=10.4.0.9\nSERVER_ADDRESS=10.4.0.1\n");
+    Write("nm/internal-1b2c3d4e-aaaa-bbbb-cccc-0123456789ab-wl-an.lease", "ADDRESS=10.5.0.9\n");
+    Write("dhcp/dhclient.eth1.leases",
+          "lease {\n interface \"eth1\";\n fixed-address 10.6.0.8;\n expire epoch 100;\n}\n"
+          "lease {\n interface \"eth1\";\n fixed-address 10.6.0.9;\n expire epoch 200;\n}\n"
+          "lease {\n interface \"eth1\";\n fixed-address 10.6.0.9;\n expire epoch 300;\n}\n");
+    Write("dhcp/unrelated.txt", "lease {\n interface \"eth1\";\n fixed-address 10.6.0.7;\n}\n");
+    const TLeaseBook book(sources);
+
+    EXPECT_EQ(book.Find(4, "any", {{10, 4, 0, 9}})->Server, (TIpv4Address{10, 4, 0, 1}));
+    // Index 4 of another namespace holds another address.
+    EXPECT_FALSE(book.Find(4, "any", {{10, 4, 0, 10}}).has_value());
+    EXPECT_FALSE(book.Find(4, "any", {}).has_value());
+    EXPECT_TRUE(book.Find(8, "wl-an", {{10, 5, 0, 9}}).has_value());
+    EXPECT_FALSE(book.Find(8, "an", {{10, 5, 0, 9}}).has_value());
+    // dhclient appends; the last block for the held address is current.
+    EXPECT_EQ(book.Find(9, "eth1", {{10, 6, 0, 9}})->Expires, 300);
+    EXPECT_EQ(book.Find(9, "eth1", {{10, 6, 0, 8}})->Expires, 100);
+    EXPECT_FALSE(book.Find(9, "eth1", {{10, 6, 0, 7}}).has_value());
+    EXPECT_FALSE(book.Find(9, "eth2", {{10, 6, 0, 9}}).has_value());
+}
+
+} // namespace
+} // namespace qmr

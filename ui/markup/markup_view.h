@@ -1,0 +1,54 @@
+#pragma once
+// The report view: a list of markup lines rendered as one markup text in which only <br> ends a
+// line. Changes are batched; the view repaints once when the outermost batch ends.
+
+#include "ui/markup/markup_layout.h"
+
+#include <QStringList>
+#include <QWidget>
+
+namespace qmr {
+
+class THTMLStaticText : public QWidget {
+    Q_OBJECT
+public:
+    explicit THTMLStaticText(QWidget* parent = nullptr);
+
+    void SetPictureContainer(const TPictureContainer* pictures) { m_Pictures = pictures; }
+    void SetLineSpacing(int spacing) { m_LineSpacing = spacing; }
+    int LineSpacing() const { return m_LineSpacing; }
+
+    int LineCount() const { return m_Lines.size(); }
+    QString Line(int i) const { return m_Lines.at(i); }
+    void ReplaceLine(int i, const QString& line);
+    void AppendLine(const QString& line);
+    void DeleteLine(int i);
+
+    void BeginUpdate() { ++m_UpdateDepth; }
+    void EndUpdate();
+
+    // Width and height of one markup text as this view lays it out.
+    QSize MeasureMarkup(const QString& markup) const;
+
+    // How many line writes (replacements and appends) and repaints the view has had; the
+    // report relies on writing only the lines that changed.
+    int LineWrites() const { return m_LineWrites; }
+    int RepaintRequests() const { return m_RepaintRequests; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void Changed();
+    TMarkupMetrics Metrics() const;
+
+    QStringList m_Lines;
+    const TPictureContainer* m_Pictures = nullptr;
+    int m_LineSpacing = 4;
+    int m_UpdateDepth = 0;
+    bool m_Dirty = false;
+    int m_LineWrites = 0;
+    int m_RepaintRequests = 0;
+};
+
+} // namespace qmr
