@@ -22,4 +22,20 @@ bool ReadFileBytes(const std::u16string& path, std::string& bytes) {
     return ok;
 }
 
+const char* DescribeReadOutcome(TReadOutcome outcome) {
+    switch (outcome) {
+    case TReadOutcome::Read:
+        return "was read";
+    case TReadOutcome::Missing:
+        return "does not exist";
+    case TReadOutcome::NotRegularFile:
+        return "is not a regular file";
+    case TReadOutcome::TooLarge:
+        return "is larger than a language file can be";
+    case TReadOutcome::Unreadable:
+        break;
+    }
+    return "cannot be read";
+}
+
 } // namespace qmr

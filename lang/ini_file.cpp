@@ -63,9 +63,14 @@ TIniFile::TIniFile(std::string_view bytes) {
     Parse(DecodeFileText(bytes));
 }
 
-std::optional<TIniFile> TIniFile::Read(const std::u16string& path) {
+std::optional<TIniFile> TIniFile::Read(const std::u16string& path, std::size_t maxBytes,
+                                       std::string* whyNot) {
     std::string bytes;
-    if (!qmr::FileExists(path) || !qmr::ReadFileBytes(path, bytes)) {
+    const qmr::TReadOutcome outcome = qmr::ReadRegularFile(path, bytes, maxBytes);
+    if (outcome != qmr::TReadOutcome::Read) {
+        if (whyNot != nullptr) {
+            *whyNot = qmr::DescribeReadOutcome(outcome);
+        }
         return std::nullopt;
     }
     return TIniFile(bytes);
@@ -111,7 +116,9 @@ void TIniFile::Parse(std::u16string_view text) {
         if (key.empty()) {
             continue;
         }
-        m_Sections[current].try_emplace(FoldCase(key), Trim(line.substr(equals + 1)));
+        std::u16string_view value = line.substr(equals + 1);
+        value = value.substr(0, value.find(u'\0'));
+        m_Sections[current].try_emplace(FoldCase(key), Trim(value));
     }
 }
 

@@ -8,6 +8,8 @@
 // without '=', empty keys and blank section names are ignored. A section or key that occurs
 // again adds nothing that its first occurrence already gave: the first value of a key wins.
 //
+// A value ends at its first NUL, so that every output shows the same text.
+//
 // Encodings: UTF-8 with or without BOM, UTF-16 LE or BE with BOM. Bytes that are not valid UTF-8
 // become U+FFFD.
 
@@ -25,8 +27,11 @@ public:
     // Decodes and parses the bytes of a whole file.
     explicit TIniFile(std::string_view bytes);
 
-    // Nothing when no file exists at `path` or it cannot be read.
-    static std::optional<TIniFile> Read(const std::u16string& path);
+    // Nothing when no file exists at `path`, it is no regular file (a FIFO, a device, a
+    // folder), it is larger than `maxBytes` or it cannot be read; `whyNot` then says which.
+    static std::optional<TIniFile> Read(const std::u16string& path,
+                                        std::size_t maxBytes = static_cast<std::size_t>(-1),
+                                        std::string* whyNot = nullptr);
 
     // Every section name once, as first written, in file order.
     const std::vector<std::u16string>& GetSectionNames() const { return m_SectionNames; }

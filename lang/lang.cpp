@@ -43,7 +43,7 @@ TLang::TLang(const std::u16string& code) : m_Code(code) {
 TLang::~TLang() = default;
 
 void TLang::LoadFromFile(const std::u16string& path) {
-    if (const std::optional<TIniFile> file = TIniFile::Read(path)) {
+    if (const std::optional<TIniFile> file = TIniFile::Read(path, LanguageFileMaxBytes)) {
         LoadFromIniFile(*file);
     }
 }

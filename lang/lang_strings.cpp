@@ -1,5 +1,6 @@
 #include "lang/lang_strings.h"
 
+#include "base/file_bytes.h"
 #include "lang/builtin_texts.h"
 #include "lang/ini_file.h"
 #include "lang/text_case.h"
@@ -23,10 +24,14 @@ TLangStrings::TLangStrings() {
 
 TLangStrings::~TLangStrings() = default;
 
-void TLangStrings::LoadFromFile(const std::u16string& path) {
-    if (const std::optional<TIniFile> file = TIniFile::Read(path)) {
+std::string TLangStrings::LoadFromFile(const std::u16string& path) {
+    std::string whyNot;
+    if (const std::optional<TIniFile> file = TIniFile::Read(path, LanguageFileMaxBytes, &whyNot)) {
         LoadFromIniFile(*file);
+        return {};
     }
+    // A missing file is the ordinary case of a program without translations.
+    return whyNot == qmr::DescribeReadOutcome(qmr::TReadOutcome::Missing) ? std::string() : whyNot;
 }
 
 void TLangStrings::LoadFromIniFile(const TIniFile& file) {

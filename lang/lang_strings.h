@@ -2,6 +2,7 @@
 // The language catalogue: the languages that language.ini offers, the current one, the text of
 // every identifier in it, and the notice to attached windows when the current language changes.
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -28,6 +29,9 @@ public:
     virtual void HandleLangChanged(int newIndex, TLangStrings* strings) = 0;
 };
 
+// A real translation is a few kilobytes; anything beyond this is no language file.
+constexpr std::size_t LanguageFileMaxBytes = 4 * 1024 * 1024;
+
 // One language: its section of the language file.
 class TLang {
 public:
@@ -39,7 +43,8 @@ public:
     TLang(const TLang&) = delete;
     TLang& operator=(const TLang&) = delete;
 
-    // Reads this language's section of the file; a missing or unreadable file changes nothing.
+    // Reads this language's section of the file; a file that cannot be read as a language file
+    // changes nothing.
     void LoadFromFile(const std::u16string& path);
     // The same from a file already read.
     void LoadFromIniFile(const TIniFile& file);
@@ -70,9 +75,11 @@ public:
     TLangStrings(const TLangStrings&) = delete;
     TLangStrings& operator=(const TLangStrings&) = delete;
 
-    // Rebuilds the entries from the language file, sorted by code. A missing or unreadable file
-    // leaves everything as it was. Sends no notice and selects nothing.
-    void LoadFromFile(const std::u16string& path);
+    // Rebuilds the entries from the language file, sorted by code. A missing or unreadable file,
+    // one that is no regular file or is larger than LanguageFileMaxBytes leaves everything as it
+    // was; the return value then says why (empty when the file was read or does not exist).
+    // Sends no notice and selects nothing.
+    std::string LoadFromFile(const std::u16string& path);
     void LoadFromIniFile(const TIniFile& file);
 
     // The entry with this code (case ignored), appended first when there is none.

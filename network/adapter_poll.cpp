@@ -1,18 +1,17 @@
 #include "adapter_poll.h"
 
 #include "network/iphlpapi_binding.h"
+#include "network/sized_call.h"
 
 namespace qmr {
 
 std::uint32_t ReadNetworkDevices(TDeviceList& devices) {
-    // One adapter record's worth to start with; 8-byte units keep the records aligned.
-    ULONG size = 640;
-    std::vector<std::uint64_t> buffer((size + 7) / 8);
-    ULONG status = qmr::GetAdaptersInfo(reinterpret_cast<PIP_ADAPTER_INFO>(buffer.data()), &size);
-    if (status == ERROR_BUFFER_OVERFLOW) {
-        buffer.assign((size + 7) / 8, 0);
-        status = qmr::GetAdaptersInfo(reinterpret_cast<PIP_ADAPTER_INFO>(buffer.data()), &size);
-    }
+    // One adapter record's worth to start with.
+    std::vector<std::uint64_t> buffer;
+    const ULONG status =
+        CallWithGrowingBuffer(buffer, 640, 0, [](std::uint64_t* data, ULONG* size) {
+            return qmr::GetAdaptersInfo(reinterpret_cast<PIP_ADAPTER_INFO>(data), size);
+        });
     if (status != ERROR_SUCCESS) {
         return status;
     }

@@ -10,7 +10,8 @@ namespace qmr {
 
 using TDeviceList = std::vector<std::unique_ptr<TModelNetworkDevice>>;
 
-// Calls GetAdaptersInfo with a 640-byte buffer and, on 111, once more with the size asked for;
+// Calls GetAdaptersInfo with a 640-byte buffer and, on 111, again with each size asked for
+// (at most kSizedCallAttempts calls);
 // on success appends one device per adapter record that is not loopback, in the library's
 // order, all sharing one friendly-name table. Returns the last status; any status but 0
 // appends nothing. Exceptions from a device's construction leave the function.

@@ -1,9 +1,11 @@
 #include "model_network_device.h"
 
+#include "base/display_text.h"
 #include "base/record_text.h"
 #include "base/tick_count.h"
 #include "base/utf16_text.h"
 #include "network/iphlpapi_binding.h"
+#include "network/sized_call.h"
 
 #include <algorithm>
 #include <array>
@@ -114,6 +116,9 @@ void TModelNetworkDevice::FillFromAdapter(const IP_ADAPTER_INFO* adapter,
     m_LeaseExpires = static_cast<std::uint32_t>(adapter->LeaseExpires);
 
     m_FriendlyName = LookupFriendlyName(m_AdapterName, m_Description, names);
+    // Shown in the list, the reports and the clipboard among the program's own words.
+    m_FriendlyName = ContainExternalText(m_FriendlyName);
+    m_Description = ContainExternalText(m_Description);
 
     FillFromInterfaceRow();
     FillFromPerAdapterInfo();
@@ -191,10 +196,12 @@ void TModelNetworkDevice::FillFromPerAdapterInfo() {
     DWORD status = qmr::GetPerAdapterInfo(m_IfIndex, info, &size);
     if (status == ERROR_BUFFER_OVERFLOW) {
         // Never less than one record, whatever size the library names.
-        larger.assign((std::max<std::size_t>(size, sizeof(IP_PER_ADAPTER_INFO)) + 7) / 8, 0);
-        size = static_cast<ULONG>(larger.size() * 8);
+        status = CallWithGrowingBuffer(
+            larger, size, sizeof(IP_PER_ADAPTER_INFO), [this](std::uint64_t* data, ULONG* room) {
+                return qmr::GetPerAdapterInfo(m_IfIndex,
+                                              reinterpret_cast<PIP_PER_ADAPTER_INFO>(data), room);
+            });
         info = reinterpret_cast<PIP_PER_ADAPTER_INFO>(larger.data());
-        status = qmr::GetPerAdapterInfo(m_IfIndex, info, &size);
     }
     if (status != ERROR_SUCCESS) {
         return;

@@ -50,10 +50,8 @@ std::u16string BuildUsageText(const std::u16string& executableFileName) {
     return Format(kUsageTemplate, {executableFileName});
 }
 
-void LoadLanguageFile(const std::u16string& path) {
-    if (LANGUAGE::LangStrings) {
-        LANGUAGE::LangStrings->LoadFromFile(path);
-    }
+std::string LoadLanguageFile(const std::u16string& path) {
+    return LANGUAGE::LangStrings ? LANGUAGE::LangStrings->LoadFromFile(path) : std::string();
 }
 
 void SelectFirstLanguage(std::uint16_t userInterfaceLanguage) {

@@ -35,8 +35,9 @@ std::u16string BuildUsageText(const std::u16string& executableFileName);
 // The caption of the usage box.
 extern const std::u16string kUsageCaption;
 
-// Loads the process's language catalogue from this file.
-void LoadLanguageFile(const std::u16string& path);
+// Loads the process's language catalogue from this file. Returns why the file was skipped
+// (UTF-8, empty when it was read or does not exist); the built-in texts then stay.
+std::string LoadLanguageFile(const std::u16string& path);
 
 // Selects "ru_RU" for a Russian (Russia) user interface (1049); any other identifier leaves the
 // catalogue's own choice.

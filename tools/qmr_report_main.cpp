@@ -61,7 +61,12 @@ int Run(const std::vector<std::u16string>& args) {
         return kExitFailed;
     }
 
-    qmr::LoadLanguageFile(qmr::FolderOfPath(args[0]) + u"language.ini");
+    const std::u16string languageFile = qmr::FolderOfPath(args[0]) + u"language.ini";
+    if (const std::string whyNot = qmr::LoadLanguageFile(languageFile); !whyNot.empty()) {
+        std::fprintf(stderr, "%s: %s %s; the built-in texts are used\n",
+                     qmr::Utf16ToUtf8(programName).c_str(), qmr::Utf16ToUtf8(languageFile).c_str(),
+                     whyNot.c_str());
+    }
     qmr::SelectFirstLanguage(qmr::GetUserDefaultUILanguage());
     const auto build = expert ? qmr::BuildExpertReportText : qmr::BuildReportText;
 

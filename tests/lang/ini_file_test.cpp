@@ -147,4 +147,11 @@ TEST(IniFile, ReadGivesNothingForAMissingFileOrAFolder) {
     EXPECT_TRUE(empty->GetSectionNames().empty());
 }
 
+TEST(IniFile, AValueEndsAtItsFirstNul) {
+    static const char bytes[] = "[a]\nk=shown\0hidden\nName=En\0glish\n";
+    const TIniFile file(std::string_view(bytes, sizeof bytes - 1));
+    EXPECT_EQ(Value(file, u"a", u"k"), u"shown");
+    EXPECT_EQ(Value(file, u"a", u"Name"), u"En");
+}
+
 } // namespace

@@ -126,16 +126,28 @@ TEST_F(BindingTest, PollRetriesOnceWithTheSizeAskedFor) {
     EXPECT_EQ(devices[1]->GetIfIndex(), 3u);
 }
 
-TEST_F(BindingTest, PollGivesUpAfterTheSecondOverflow) {
+// A machine that changes between the size question and the read (links added meanwhile) is
+// asked again with each new size; only one that outgrows every buffer fails the poll.
+TEST_F(BindingTest, PollFollowsGrowingSizesAndGivesUpAfterEightOverflows) {
     BindScripted();
     const QmrTestAdapter eth = MakeTestAdapter("eth0", 2, "10.0.0.5");
     setAdapters(&eth, 1);
     push(111, 2000);
+    push(111, 3000);
     push(111, 4000);
-
     TDeviceList devices;
+    EXPECT_EQ(ReadNetworkDevices(devices), 0u);
+    ASSERT_EQ(calls(), 4);
+    EXPECT_EQ(sizeIn(3), 4000u);
+    EXPECT_EQ(devices.size(), 1u);
+
+    devices.clear();
+    const int before = calls();
+    for (int i = 0; i < 8; ++i) {
+        push(111, 2000 + 1000 * i);
+    }
     EXPECT_EQ(ReadNetworkDevices(devices), 111u);
-    EXPECT_EQ(calls(), 2);
+    EXPECT_EQ(calls() - before, 8);
     EXPECT_TRUE(devices.empty());
 }
 

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 
 namespace qmr::test {
 namespace {
@@ -89,6 +90,18 @@ TEST_F(QmrReportCopy, RussianLocaleTakesTheWordsOfTheLanguageFileNextToTheProgra
     environment["LANG"] = "ru_RU.UTF-8";
     const TProgramResult bare = RunProgram({Program()}, environment);
     EXPECT_EQ(bare.Out, "No Network Interfaces\n\n");
+}
+
+TEST_F(QmrReportCopy, ALanguageFileThatIsAFifoIsSkippedWithAReason) {
+    fs::remove(m_Folder / "language.ini");
+    ASSERT_EQ(::mkfifo((m_Folder / "language.ini").c_str(), 0600), 0);
+    auto environment = WithoutIpHelper();
+    environment["LANG"] = "ru_RU.UTF-8";
+    const TProgramResult run = RunProgram({Program()}, environment);
+    EXPECT_EQ(run.Out, "No Network Interfaces\n\n");
+    EXPECT_NE(run.Err.find("language.ini is not a regular file; the built-in texts are used"),
+              std::string::npos)
+        << run.Err;
 }
 
 } // namespace
