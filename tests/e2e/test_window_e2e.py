@@ -27,6 +27,7 @@ def item_y(position):
 
 class WindowTest(unittest.TestCase):
     tray = False
+    asan_options = "detect_leaks=0"
 
     def setUp(self):
         reason = can_run()
@@ -44,7 +45,7 @@ class WindowTest(unittest.TestCase):
         return ns
 
     def start(self, *args, ns=None, lang="C.UTF-8", exe=None):
-        env = dict(self.display.env, LANG=lang, ASAN_OPTIONS="detect_leaks=0",
+        env = dict(self.display.env, LANG=lang, ASAN_OPTIONS=self.asan_options,
                    QT_QPA_PLATFORM="xcb", XDG_RUNTIME_DIR=tempfile.mkdtemp(prefix="qmr-rt-"))
         env.pop("LC_ALL", None)
         env.pop("LC_MESSAGES", None)
