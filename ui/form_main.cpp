@@ -46,8 +46,6 @@ TFormMain::TFormMain(QWidget* owner, std::vector<std::u16string> arguments,
         connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
                 [this] { OnAppIdle(); });
 
-    m_AdvAppStyler.Style = TTMSStyle::tsWindows7;
-
     if (LANGUAGE::LangStrings) {
         LANGUAGE::LangStrings->AttachControl(this);
     }
@@ -76,8 +74,6 @@ void TFormMain::ApplyTexts() {
     m_ImageSectionItem->Caption = Text(LANGUAGE::TextListHeading);
     m_AdvPolyList->update();
     m_AdvOfficeCheckBox_ExpertMode->setText(Text(LANGUAGE::TextExpertMode));
-    m_TabSet_Report->setTabText(0, Text(LANGUAGE::TextTabInterface));
-    m_TabSet_Report->setTabText(1, Text(LANGUAGE::TextTabNetwork));
     m_PopupMenuItem_Exit->setText(Text(LANGUAGE::TextMenuExit));
     m_PopupMenuItem_About->setText(Text(LANGUAGE::TextMenuAbout));
     m_PopupMenuItem_SelectLanguage->setTitle(Text(LANGUAGE::TextMenuLanguage));

@@ -16,7 +16,6 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSystemTrayIcon>
-#include <QTabBar>
 #include <QTimer>
 #include <QWidget>
 
@@ -47,15 +46,12 @@ public:
     QPushButton* m_AeroButton_CopyReport;
     TPictureContainer m_PictureContainer;
     TImageList m_ImageList;
-    TAdvAppStyler m_AdvAppStyler;
     TAdvFormStyler* m_AdvFormStyler;
     QLabel* m_HTMLabel_Copyright;
     QSystemTrayIcon* m_TrayIcon;
     QScrollArea* m_ScrollBox_Report;
     THTMLStaticText* m_HTMLStaticText_Report;
     QCheckBox* m_AdvOfficeCheckBox_ExpertMode;
-    QTabBar* m_TabSet_Report;
-    TXPManifest m_XPManifest;
     QMenu* m_AdvPopupMenu;
     QAction* m_PopupMenuItem_Exit;
     TAdvMenuOfficeStyler m_AdvMenuOfficeStyler;

@@ -17,6 +17,10 @@ namespace {
 constexpr int kDesignPpi = 120;
 constexpr int kClientWidth = 935;
 constexpr int kClientHeight = 591;
+// The report area in design units. Its left edge, width and bottom edge scale with the screen;
+// its top does not: the area starts 8 pixels below the window's top at every resolution.
+constexpr QRect kReportAreaDesign(323, 0, 602, 513);
+constexpr int kReportAreaTopPixels = 8;
 } // namespace
 
 double TFormMain::PixelsPerInch() const {
@@ -78,7 +82,7 @@ void TFormMain::CreateControls() {
     connect(m_AeroButton_CopyReport, &QPushButton::clicked, this,
             [this] { m_AeroButton_CopyReportClick(m_AeroButton_CopyReport); });
 
-    m_AdvFormStyler = new TAdvFormStyler(this, &m_AdvAppStyler);
+    m_AdvFormStyler = new TAdvFormStyler(this);
     connect(m_AdvFormStyler, &TAdvFormStyler::Change, this,
             [this](QObject* s) { m_AdvFormStylerChange(s); });
 
@@ -124,13 +128,6 @@ void TFormMain::CreateControls() {
     connect(m_AdvOfficeCheckBox_ExpertMode, &QCheckBox::clicked, this,
             [this] { m_AdvOfficeCheckBox_ExpertModeClick(m_AdvOfficeCheckBox_ExpertMode); });
 
-    m_TabSet_Report = new QTabBar(this);
-    m_TabSet_Report->setGeometry(Scaled(323), Scaled(513), Scaled(602), Scaled(27));
-    m_TabSet_Report->addTab(QString());
-    m_TabSet_Report->addTab(QString());
-    m_TabSet_Report->setCurrentIndex(0);
-    m_TabSet_Report->hide();
-
     m_AdvPopupMenu = new QMenu(this);
     m_PopupMenuItem_SelectLanguage = m_AdvPopupMenu->addMenu(QString());
     m_PopupMenuItem_SelectLanguage->menuAction()->setVisible(false);
@@ -147,7 +144,6 @@ void TFormMain::CreateControls() {
     const QSize listSize = m_AdvPolyList->size();
     m_Anchors = {
         {m_AdvPolyList, true, true, false, true, m_AdvPolyList->geometry()},
-        {m_TabSet_Report, true, false, true, true, m_TabSet_Report->geometry()},
         {m_AeroButton_CopyReport, false, false, true, true, m_AeroButton_CopyReport->geometry()},
         {m_HTMLabel_Copyright, true, false, false, true, m_HTMLabel_Copyright->geometry()},
     };
@@ -159,8 +155,10 @@ void TFormMain::CreateControls() {
 
 void TFormMain::LayoutReportArea() {
     // Set after scaling and not scaled themselves.
-    const QRect tab = m_TabSet_Report->geometry();
-    m_ScrollBox_Report->setGeometry(tab.left(), 8, tab.width(), tab.top() - 8);
+    const int top = kReportAreaTopPixels;
+    m_ScrollBox_Report->setGeometry(Scaled(kReportAreaDesign.left()), top,
+                                    Scaled(kReportAreaDesign.width()),
+                                    Scaled(kReportAreaDesign.height()) - top);
     m_Anchors.push_back(
         {m_ScrollBox_Report, true, true, true, true, m_ScrollBox_Report->geometry()});
     const QSize client = m_ScrollBox_Report->viewport()->size();

@@ -29,7 +29,7 @@ void TFormMain::ShowReport(const TModelNetworkDevice* device) {
         m_TrayIconImageIndex = trayImage;
         m_TrayIcon->setIcon(m_ImageList.Icon(m_TrayIconImageIndex));
     }
-    m_AeroButton_CopyReport->setEnabled(device != nullptr && m_TabSet_Report->currentIndex() == 0);
+    m_AeroButton_CopyReport->setEnabled(device != nullptr);
 
     THTMLStaticText* view = m_HTMLStaticText_Report;
     view->BeginUpdate();
