@@ -2,10 +2,11 @@
 
 #include "lang/lang_strings.h"
 #include "network/iphlpapi_binding.h"
+#include "shell/about_text.h"
 #include "tests/support/binding_fixture.h"
 #include "tests/support/scripted_provider.h"
-#include "shell/about_text.h"
 #include "ui/form_main.h"
+#include "ui/form_main_test_access.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -18,6 +19,7 @@
 #include <memory>
 
 using namespace qmr;
+using Access = TFormMainTestAccess;
 
 namespace {
 
@@ -39,21 +41,20 @@ void PushAnswer(ULONG status, ULONG size) {
 // The captions of the adapter items, heading excluded.
 QStringList Captions(const TFormMain& form) {
     QStringList out;
-    for (int i = 1; i < form.m_AdvPolyList->Count(); ++i) {
-        out << form.m_AdvPolyList->Item(i)->Caption;
+    for (int i = 1; i < Access::List(form).Count(); ++i) {
+        out << Access::List(form).Item(i)->Caption;
     }
     return out;
 }
 
 QString Selected(const TFormMain& form) {
-    const TPolyListItem* item = form.m_AdvPolyList->SelectedItem();
+    const TPolyListItem* item = Access::List(form).SelectedItem();
     return item != nullptr ? item->Caption : QString();
 }
 
 // The report's first line holds the device name.
 QString ReportName(const TFormMain& form) {
-    return form.m_HTMLStaticText_Report->LineCount() > 0 ? form.m_HTMLStaticText_Report->Line(0)
-                                                         : QString();
+    return Access::ReportView(form).LineCount() > 0 ? Access::ReportView(form).Line(0) : QString();
 }
 
 const QmrTestAdapter A = MakeTestAdapter("alpha", 2, "10.0.0.2");
@@ -70,12 +71,12 @@ class FormMainTest : public QObject {
 
     void Open(std::vector<std::u16string> args = {}) {
         form = std::make_unique<TFormMain>(nullptr, std::move(args), BuildAboutText);
-        form->ShowMessage = [this](const QString& text, const QString& caption) {
+        Access::CatchMessages(*form, [this](const QString& text, const QString& caption) {
             shown << caption + "|" + text;
-        };
+        });
     }
-    void Poll() { form->m_Timer_PollTimer(form->m_Timer_Poll); }
-    void Idle() { form->OnAppIdle(); }
+    void Poll() { Access::Poll(*form); }
+    void Idle() { Access::Idle(*form); }
     // A real event loop, which waits (and so reaches its idle moments) between events.
     static void RunLoopFor(int ms) {
         QEventLoop loop;
@@ -101,50 +102,50 @@ private slots:
         Open();
         QCOMPARE(Captions(*form), (QStringList{"alpha", "bravo", "charlie"}));
         QCOMPARE(Selected(*form), QString("alpha"));
-        QVERIFY(form->m_ReportPending);
+        QVERIFY(Access::ReportPending(*form));
         QVERIFY(ReportName(*form).contains("No Network Interfaces"));
         Idle();
         QVERIFY(ReportName(*form).contains("alpha"));
-        QVERIFY(form->m_AeroButton_CopyReport->isEnabled());
-        QVERIFY(form->m_Timer_Poll->isActive());
-        QCOMPARE(form->m_Timer_Poll->interval(), 1000);
+        QVERIFY(Access::CopyButton(*form).isEnabled());
+        QVERIFY(Access::PollTimer(*form).isActive());
+        QCOMPARE(Access::PollTimer(*form).interval(), 1000);
 
         // The heading cannot be selected: a request for it leaves nothing selected.
-        form->m_ReportPending = false;
-        form->m_AdvPolyList->SelectRequest(0);
+        Access::SetReportPending(*form, false);
+        Access::List(*form).SelectRequest(0);
         QCOMPARE(Selected(*form), QString());
-        QVERIFY(!form->m_ReportPending);
+        QVERIFY(!Access::ReportPending(*form));
     }
 
     void selectionFollowsThePositionWhenAnEarlierAdapterVanishes() {
         Serve({A, B, C});
         Open();
-        form->m_AdvPolyList->SelectRequest(2); // B
+        Access::List(*form).SelectRequest(2); // B
         Serve({B, C});
         Poll();
         Idle();
         QCOMPARE(Captions(*form), (QStringList{"bravo", "charlie"}));
         QCOMPARE(Selected(*form), QString("charlie"));
-        QCOMPARE(form->m_SelectedIfIndex, 4u);
+        QCOMPARE(Access::SelectedIfIndex(*form), 4u);
         QVERIFY(ReportName(*form).contains("charlie"));
     }
 
     void lastSelectedStaysWhenTheListClampsItsPosition() {
         Serve({A, B, C});
         Open();
-        form->m_AdvPolyList->SelectRequest(3); // C
+        Access::List(*form).SelectRequest(3); // C
         Serve({B, C});
         Poll();
         QCOMPARE(Selected(*form), QString("charlie"));
-        QCOMPARE(form->m_AdvPolyList->Tag, 2);
+        QCOMPARE(Access::List(*form).Tag, 2);
 
         // A and B vanish: position 3 is beyond the two items, so position 1 is asked, C again.
-        form->m_AdvPolyList->SelectRequest(2);
+        Access::List(*form).SelectRequest(2);
         Serve({C});
         Poll();
         QCOMPARE(Captions(*form), QStringList{"charlie"});
         QCOMPARE(Selected(*form), QString("charlie"));
-        QCOMPARE(form->m_AdvPolyList->Tag, 1);
+        QCOMPARE(Access::List(*form).Tag, 1);
     }
 
     void allVanishingKeepsTheLastReportAndDisablesCopy() {
@@ -156,20 +157,20 @@ private slots:
         Serve({});
         Poll();
         Idle();
-        QCOMPARE(form->m_AdvPolyList->Count(), 1); // the heading alone
-        QVERIFY(!form->m_AeroButton_CopyReport->isEnabled());
+        QCOMPARE(Access::List(*form).Count(), 1); // the heading alone
+        QVERIFY(!Access::CopyButton(*form).isEnabled());
         QCOMPARE(ReportName(*form), last);
         // The expert-mode box asks for a rebuild, which now finds no device.
-        form->m_AdvOfficeCheckBox_ExpertMode->click();
+        Access::ExpertBox(*form).click();
         Idle();
         QVERIFY(ReportName(*form).contains("No Network Interfaces"));
-        QCOMPARE(form->m_TrayIconImageIndex, 0);
+        QCOMPARE(Access::TrayPictureIndex(*form), 0);
     }
 
     void newAdapterIsAppendedWithoutMovingTheSelection() {
         Serve({A, B});
         Open();
-        form->m_AdvPolyList->SelectRequest(2);
+        Access::List(*form).SelectRequest(2);
         Serve({C, A, B});
         Poll();
         QCOMPARE(Captions(*form), (QStringList{"alpha", "bravo", "charlie"}));
@@ -180,18 +181,18 @@ private slots:
         QmrTestAdapter a = A;
         Serve({a});
         Open();
-        QCOMPARE(form->m_AdvPolyList->Item(1)->ImageIndex, 1);
+        QCOMPARE(Access::List(*form).Item(1)->ImageIndex, 1);
         a.OperStatus = 2;
         std::strcpy(a.Name, "renamed");
         std::strcpy(a.Description, "renamed");
         Serve({a});
         Poll();
         Idle();
-        QCOMPARE(form->m_AdvPolyList->Item(1)->ImageIndex, 1);
-        QCOMPARE(form->m_AdvPolyList->Item(1)->Caption, QString("alpha"));
+        QCOMPARE(Access::List(*form).Item(1)->ImageIndex, 1);
+        QCOMPARE(Access::List(*form).Item(1)->Caption, QString("alpha"));
         // The report follows the new status at once.
         QVERIFY(ReportName(*form).contains("renamed"));
-        QCOMPARE(form->m_TrayIconImageIndex, 2);
+        QCOMPARE(Access::TrayPictureIndex(*form), 2);
     }
 
     void devicesSharingAnIndexShareOneItem() {
@@ -201,7 +202,7 @@ private slots:
         Serve({a, C, b});
         Open();
         QCOMPARE(Captions(*form), (QStringList{"alpha", "charlie"}));
-        QCOMPARE(form->FindDeviceByIfIndex(0)->m_AdapterName, std::u16string(u"alpha"));
+        QCOMPARE(Access::Device(*form, 0)->m_AdapterName, std::u16string(u"alpha"));
     }
 
     void loopbackOnlyOverflowTwiceAndNoLibraryLeaveOnlyTheHeading() {
@@ -209,40 +210,40 @@ private slots:
         lo.Type = 24;
         Serve({lo});
         Open();
-        QCOMPARE(form->m_AdvPolyList->Count(), 1);
-        QVERIFY(!form->m_ReportPending);
+        QCOMPARE(Access::List(*form).Count(), 1);
+        QVERIFY(!Access::ReportPending(*form));
 
         Serve({A});
         PushAnswer(111, 2000);
         PushAnswer(111, 4000);
         Poll();
-        QCOMPARE(form->m_AdvPolyList->Count(), 1);
+        QCOMPARE(Access::List(*form).Count(), 1);
         Poll(); // the next tick tries again and succeeds
         QCOMPARE(Captions(*form), QStringList{"alpha"});
 
         form.reset();
         test::RebindIpHelper(test::TestBinaryFolder() + "no-such-provider.so");
         Open();
-        QCOMPARE(form->m_AdvPolyList->Count(), 1);
-        QVERIFY(!form->m_AeroButton_CopyReport->isEnabled());
+        QCOMPARE(Access::List(*form).Count(), 1);
+        QVERIFY(!Access::CopyButton(*form).isEnabled());
     }
 
     void idleRebuildsOnceHoweverManyEventsArrived() {
         Serve({A, B});
         Open();
-        const int before = form->m_ReportBuilds;
-        form->m_AdvPolyList->SelectRequest(2);
-        form->m_AdvOfficeCheckBox_ExpertMode->click();
-        form->m_AdvFormStylerChange(nullptr);
-        form->m_AdvPolyList->SelectRequest(1);
+        const int before = Access::ReportBuilds(*form);
+        Access::List(*form).SelectRequest(2);
+        Access::ExpertBox(*form).click();
+        Access::StylerChange(*form);
+        Access::List(*form).SelectRequest(1);
         Idle();
         Idle();
-        QCOMPARE(form->m_ReportBuilds, before + 1);
+        QCOMPARE(Access::ReportBuilds(*form), before + 1);
         // Through the real event loop: the dispatcher's idle signal drives the rebuild.
-        form->m_AdvPolyList->SelectRequest(2);
-        form->m_AdvPolyList->SelectRequest(1);
+        Access::List(*form).SelectRequest(2);
+        Access::List(*form).SelectRequest(1);
         RunLoopFor(100);
-        QCOMPARE(form->m_ReportBuilds, before + 2);
+        QCOMPARE(Access::ReportBuilds(*form), before + 2);
     }
 
     void unchangedReportWritesNoLineAndOneChangedCounterWritesOne() {
@@ -251,27 +252,27 @@ private slots:
         Serve({a});
         Open();
         Idle();
-        const int writes = form->m_HTMLStaticText_Report->LineWrites();
-        const int listPaints = form->m_AdvPolyList->RepaintRequests();
+        const int writes = Access::ReportView(*form).LineWrites();
+        const int listPaints = Access::List(*form).RepaintRequests();
         Poll();
         Idle();
-        QCOMPARE(form->m_HTMLStaticText_Report->LineWrites(), writes);
+        QCOMPARE(Access::ReportView(*form).LineWrites(), writes);
         // The reselection of an unchanged list repaints nothing either.
-        QCOMPARE(form->m_AdvPolyList->RepaintRequests(), listPaints);
+        QCOMPARE(Access::List(*form).RepaintRequests(), listPaints);
         a.InOctets = 2000;
         Serve({a});
         Poll();
         Idle();
-        QCOMPARE(form->m_HTMLStaticText_Report->LineWrites(), writes + 1);
+        QCOMPARE(Access::ReportView(*form).LineWrites(), writes + 1);
 
         // The expert form appends lines; back to normal deletes the surplus.
-        const int normalLines = form->m_HTMLStaticText_Report->LineCount();
-        form->m_AdvOfficeCheckBox_ExpertMode->click();
+        const int normalLines = Access::ReportView(*form).LineCount();
+        Access::ExpertBox(*form).click();
         Idle();
-        QVERIFY(form->m_HTMLStaticText_Report->LineCount() > normalLines);
-        form->m_AdvOfficeCheckBox_ExpertMode->click();
+        QVERIFY(Access::ReportView(*form).LineCount() > normalLines);
+        Access::ExpertBox(*form).click();
         Idle();
-        QCOMPARE(form->m_HTMLStaticText_Report->LineCount(), normalLines);
+        QCOMPARE(Access::ReportView(*form).LineCount(), normalLines);
     }
 
     void viewIsTheClientAreaLessTwentyFourOrLargerForLongNames() {
@@ -280,21 +281,21 @@ private slots:
         form->show();
         QCoreApplication::processEvents();
         Idle();
-        const QSize client = form->m_ScrollBox_Report->viewport()->size();
-        QCOMPARE(form->m_HTMLStaticText_Report->width(), client.width() - 24);
-        QCOMPARE(form->m_HTMLStaticText_Report->height(), client.height() - 24);
+        const QSize client = Access::ReportScrollBox(*form).viewport()->size();
+        QCOMPARE(Access::ReportView(*form).width(), client.width() - 24);
+        QCOMPARE(Access::ReportView(*form).height(), client.height() - 24);
 
         QmrTestAdapter wide = A;
         std::memset(wide.Name, 'W', sizeof wide.Name - 1);
         std::memset(wide.Description, 'W', sizeof wide.Description - 1);
         Serve({wide});
         Poll();
-        QCOMPARE(form->m_AdvPolyList->Item(1)->Caption, QString("alpha")); // item keeps its caption
+        QCOMPARE(Access::List(*form).Item(1)->Caption, QString("alpha")); // item keeps its caption
         Idle();
         const int expected =
-            form->MeasureMarkupLine(form->m_HTMLStaticText_Report->Line(0).chopped(4)).width();
+            Access::MeasureMarkupLine(*form, Access::ReportView(*form).Line(0).chopped(4)).width();
         QVERIFY(expected > client.width() - 24);
-        QCOMPARE(form->m_HTMLStaticText_Report->width(), expected);
+        QCOMPARE(Access::ReportView(*form).width(), expected);
     }
 
     void wheelScrollsTwentyPixelsANotchClampedAtBothEnds() {
@@ -304,31 +305,31 @@ private slots:
         Serve({a});
         Open();
         form->show();
-        form->m_AdvOfficeCheckBox_ExpertMode->setChecked(true);
-        form->m_ReportPending = true;
+        Access::ExpertBox(*form).setChecked(true);
+        Access::SetReportPending(*form, true);
         form->resize(form->minimumSize());
         QCoreApplication::processEvents();
         Idle();
         QCoreApplication::processEvents();
-        QScrollBar* v = form->m_ScrollBox_Report->verticalScrollBar();
-        QScrollBar* h = form->m_ScrollBox_Report->horizontalScrollBar();
+        QScrollBar* v = Access::ReportScrollBox(*form).verticalScrollBar();
+        QScrollBar* h = Access::ReportScrollBox(*form).horizontalScrollBar();
         QVERIFY(v->maximum() > 40);
         QVERIFY(h->maximum() > 40);
         const double dpi = form->logicalDpiY();
         const int notch = static_cast<int>(16.0 * 120 / dpi);
 
         bool handled = false;
-        form->m_ScrollBox_ReportMouseWheel(nullptr, Qt::NoModifier, 120, {}, handled);
+        Access::ReportWheel(*form, Qt::NoModifier, 120, handled);
         QVERIFY(handled); // at the top, away from the user: nothing moves, still handled
         QCOMPARE(v->value(), 0);
-        form->m_ScrollBox_ReportMouseWheel(nullptr, Qt::NoModifier, -120, {}, handled);
+        Access::ReportWheel(*form, Qt::NoModifier, -120, handled);
         QCOMPARE(v->value(), notch);
-        form->m_ScrollBox_ReportMouseWheel(nullptr, Qt::ShiftModifier, -120, {}, handled);
+        Access::ReportWheel(*form, Qt::ShiftModifier, -120, handled);
         QCOMPARE(h->value(), notch);
         QCOMPARE(v->value(), notch);
-        form->m_ScrollBox_ReportMouseWheel(nullptr, Qt::NoModifier, -120 * 1000, {}, handled);
+        Access::ReportWheel(*form, Qt::NoModifier, -120 * 1000, handled);
         QCOMPARE(v->value(), v->maximum());
-        form->m_ScrollBox_ReportMouseWheel(nullptr, Qt::NoModifier, 120 * 1000, {}, handled);
+        Access::ReportWheel(*form, Qt::NoModifier, 120 * 1000, handled);
         QCOMPARE(v->value(), 0);
         if (qFuzzyCompare(dpi, 96.0)) {
             QCOMPARE(notch, 20);
@@ -336,12 +337,12 @@ private slots:
 
         // The window passes the wheel on only when the pointer is over the report area.
         handled = false;
-        const QPoint overList = form->m_AdvPolyList->mapToGlobal(QPoint(10, 10));
-        form->FormMouseWheel(nullptr, Qt::NoModifier, -120, overList, handled);
+        const QPoint overList = Access::List(*form).mapToGlobal(QPoint(10, 10));
+        Access::FormWheel(*form, Qt::NoModifier, -120, overList, handled);
         QVERIFY(!handled);
         QCOMPARE(v->value(), 0);
-        const QPoint overReport = form->m_ScrollBox_Report->mapToGlobal(QPoint(10, 10));
-        form->FormMouseWheel(nullptr, Qt::NoModifier, -120, overReport, handled);
+        const QPoint overReport = Access::ReportScrollBox(*form).mapToGlobal(QPoint(10, 10));
+        Access::FormWheel(*form, Qt::NoModifier, -120, overReport, handled);
         QVERIFY(handled);
         QCOMPARE(v->value(), notch);
     }
@@ -353,9 +354,9 @@ private slots:
         Idle();
         QCoreApplication::processEvents();
         bool handled = false;
-        form->m_ScrollBox_ReportMouseWheel(nullptr, Qt::NoModifier, -120, {}, handled);
+        Access::ReportWheel(*form, Qt::NoModifier, -120, handled);
         QVERIFY(handled);
-        QCOMPARE(form->m_ScrollBox_Report->verticalScrollBar()->value(), 0);
+        QCOMPARE(Access::ReportScrollBox(*form).verticalScrollBar()->value(), 0);
     }
 
     void languageChangeRetextsTheWindowAtOnceAndTheMenuListsLanguages() {
@@ -370,8 +371,8 @@ private slots:
         Serve({A});
         Open();
         QCOMPARE(form->windowTitle(), QString("Quillmere"));
-        QVERIFY(form->m_PopupMenuItem_SelectLanguage->menuAction()->isVisible());
-        const QList<QAction*> items = form->m_PopupMenuItem_SelectLanguage->actions();
+        QVERIFY(Access::LanguageMenu(*form).menuAction()->isVisible());
+        const QList<QAction*> items = Access::LanguageMenu(*form).actions();
         QCOMPARE(items.size(), 2);
         QCOMPARE(items[0]->text(), QString("English"));
         QCOMPARE(items[1]->text(), QString("Русский"));
@@ -379,24 +380,24 @@ private slots:
 
         items[1]->trigger();
         QCOMPARE(form->windowTitle(), QString("Квиллмир"));
-        QCOMPARE(form->m_AeroButton_CopyReport->text(), QString("Копировать..."));
-        QCOMPARE(form->m_TrayIcon->toolTip(), QString("Квиллмир"));
-        QCOMPARE(form->m_PopupMenuItem_SelectLanguage->title(), QString("Язык"));
+        QCOMPARE(Access::CopyButton(*form).text(), QString("Копировать..."));
+        QCOMPARE(Access::TrayIcon(*form).toolTip(), QString("Квиллмир"));
+        QCOMPARE(Access::LanguageMenu(*form).title(), QString("Язык"));
         QCOMPARE(items[1]->text(), QString("Русский")); // language items keep their captions
 
         // The about box follows the language and takes the window's caption as its title.
-        form->m_PopupMenuItem_AboutClick(nullptr);
+        Access::ClickAbout(*form);
         QCOMPARE(shown.size(), 1);
         QVERIFY(shown[0].startsWith("Квиллмир|"));
         items[0]->trigger();
-        form->m_PopupMenuItem_AboutClick(nullptr);
+        Access::ClickAbout(*form);
         QCOMPARE(shown.last(), QString("Quillmere|Version: 1.0 RC 1 build 73"));
     }
 
     void oneLanguageHidesTheLanguageMenu() {
         Open();
-        QVERIFY(!form->m_PopupMenuItem_SelectLanguage->menuAction()->isVisible());
-        QCOMPARE(form->m_PopupMenuItem_SelectLanguage->actions().size(), 1);
+        QVERIFY(!Access::LanguageMenu(*form).menuAction()->isVisible());
+        QCOMPARE(Access::LanguageMenu(*form).actions().size(), 1);
     }
 
     void copyPutsThePlainReportOnTheClipboard() {
@@ -414,8 +415,8 @@ private slots:
         Idle();
         // No link of the test's namespace is called qmrtest0, so the adapter description stands
         // as the friendly name.
-        form->m_AeroButton_CopyReportClick(nullptr);
-        QVERIFY(form->m_AeroButton_CopyReport->isEnabled());
+        Access::ClickCopy(*form);
+        QVERIFY(Access::CopyButton(*form).isEnabled());
         const QString copied = QGuiApplication::clipboard()->text();
         QCOMPARE(copied, QString("Network Interface:   Local Area Connection\r\n"
                                  "Status:   Online\r\n"
@@ -429,14 +430,14 @@ private slots:
                                  "Output Octets:   21 byte\r\n"
                                  "\r\n"));
         // Ticked and copied at once: the expert form, before any rebuild of the screen.
-        form->m_AdvOfficeCheckBox_ExpertMode->setChecked(true);
-        form->m_AeroButton_CopyReportClick(nullptr);
+        Access::ExpertBox(*form).setChecked(true);
+        Access::ClickCopy(*form);
         QVERIFY(QGuiApplication::clipboard()->text().contains("Input Unicast Packets:   "));
 
         // The adapter vanished since the report: the no-device text.
         Serve({});
         Poll();
-        form->m_AeroButton_CopyReportClick(nullptr);
+        Access::ClickCopy(*form);
         QCOMPARE(QGuiApplication::clipboard()->text(), QString("No Network Interfaces\r\n\r\n"));
     }
 
@@ -447,9 +448,9 @@ private slots:
         QVERIFY(!form->isMinimized());
         QCoreApplication::sendPostedEvents(form.get(), WM_APP_MINIMIZE);
         QTRY_VERIFY(form->isMinimized() || !form->isVisible());
-        form->m_TrayIconClick(nullptr);
+        Access::ClickTrayIcon(*form);
         QTRY_VERIFY(form->isVisible() && !form->isMinimized());
-        QVERIFY(!form->m_TrayIcon->isVisible());
+        QVERIFY(!Access::TrayIcon(*form).isVisible());
     }
 };
 
