@@ -1,250 +1,26 @@
-// The main window on the offscreen platform, fed by the scripted provider library.
+// The window's report pane, tray minimiser and language menu: the lines written, the view's
+// size, the wheel, the clipboard copy, the menu and about box, and minimising to the tray. On the
+// offscreen platform, fed by the scripted provider library.
 
-#include "lang/lang_strings.h"
-#include "network/iphlpapi_binding.h"
-#include "shell/about_text.h"
-#include "tests/support/binding_fixture.h"
-#include "tests/support/scripted_provider.h"
-#include "ui/form_main.h"
-#include "ui/form_main_test_access.h"
+#include "tests/ui/form_main_fixture.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QScrollBar>
 #include <QTemporaryDir>
-#include <QWheelEvent>
-#include <QtTest>
 
+#include <cmath>
+#include <cstring>
 #include <fstream>
-#include <memory>
 
-using namespace qmr;
-using Access = TFormMainTestAccess;
+using namespace formtest;
 
-namespace {
-
-template <typename Fn> Fn Control(const char* name) {
-    return test::ScriptedProviderFunction<Fn>(name);
-}
-
-void Serve(std::initializer_list<QmrTestAdapter> adapters) {
-    const std::vector<QmrTestAdapter> list(adapters);
-    Control<decltype(&QmrTestProvider_SetAdapters)>("QmrTestProvider_SetAdapters")(
-        list.data(), static_cast<int>(list.size()));
-}
-
-void PushAnswer(ULONG status, ULONG size) {
-    Control<decltype(&QmrTestProvider_PushAdaptersInfoAnswer)>(
-        "QmrTestProvider_PushAdaptersInfoAnswer")(status, size);
-}
-
-// The captions of the adapter items, heading excluded.
-QStringList Captions(const TFormMain& form) {
-    QStringList out;
-    for (int i = 1; i < Access::List(form).Count(); ++i) {
-        out << Access::List(form).Item(i)->Caption;
-    }
-    return out;
-}
-
-QString Selected(const TFormMain& form) {
-    const TPolyListItem* item = Access::List(form).SelectedItem();
-    return item != nullptr ? item->Caption : QString();
-}
-
-// The report's first line holds the device name.
-QString ReportName(const TFormMain& form) {
-    return Access::ReportView(form).LineCount() > 0 ? Access::ReportView(form).Line(0) : QString();
-}
-
-const QmrTestAdapter A = MakeTestAdapter("alpha", 2, "10.0.0.2");
-const QmrTestAdapter B = MakeTestAdapter("bravo", 3, "10.0.0.3");
-const QmrTestAdapter C = MakeTestAdapter("charlie", 4, "10.0.0.4");
-
-} // namespace
-
-class FormMainTest : public QObject {
+class FormMainReportTest : public QObject, FormMainFixture {
     Q_OBJECT
 
-    std::unique_ptr<TFormMain> form;
-    QStringList shown; // message boxes the window asked for: "caption|text"
-
-    void Open(std::vector<std::u16string> args = {}) {
-        form = std::make_unique<TFormMain>(nullptr, std::move(args), BuildAboutText);
-        Access::CatchMessages(*form, [this](const QString& text, const QString& caption) {
-            shown << caption + "|" + text;
-        });
-    }
-    void Poll() { Access::Poll(*form); }
-    void Idle() { Access::Idle(*form); }
-    // A real event loop, which waits (and so reaches its idle moments) between events.
-    static void RunLoopFor(int ms) {
-        QEventLoop loop;
-        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-        loop.exec();
-    }
-
 private slots:
-    void init() {
-        test::RebindIpHelper(test::TestBinaryFolder() + "libqmr-test-provider.so");
-        QVERIFY(IpHelperLoaded());
-        Control<decltype(&QmrTestProvider_Reset)>("QmrTestProvider_Reset")();
-        LANGUAGE::LangStrings.reset(new LANGUAGE::TLangStrings);
-        shown.clear();
-    }
-    void cleanup() {
-        form.reset();
-        test::UnbindIpHelper();
-    }
-
-    void firstAdapterIsSelectedAndReportedAtTheFirstIdleMoment() {
-        Serve({A, B, C});
-        Open();
-        QCOMPARE(Captions(*form), (QStringList{"alpha", "bravo", "charlie"}));
-        QCOMPARE(Selected(*form), QString("alpha"));
-        QVERIFY(Access::ReportPending(*form));
-        QVERIFY(ReportName(*form).contains("No Network Interfaces"));
-        Idle();
-        QVERIFY(ReportName(*form).contains("alpha"));
-        QVERIFY(Access::CopyButton(*form).isEnabled());
-        QVERIFY(Access::PollTimer(*form).isActive());
-        QCOMPARE(Access::PollTimer(*form).interval(), 1000);
-
-        // The heading cannot be selected: a request for it leaves nothing selected.
-        Access::SetReportPending(*form, false);
-        Access::List(*form).SelectRequest(0);
-        QCOMPARE(Selected(*form), QString());
-        QVERIFY(!Access::ReportPending(*form));
-    }
-
-    void selectionFollowsThePositionWhenAnEarlierAdapterVanishes() {
-        Serve({A, B, C});
-        Open();
-        Access::List(*form).SelectRequest(2); // B
-        Serve({B, C});
-        Poll();
-        Idle();
-        QCOMPARE(Captions(*form), (QStringList{"bravo", "charlie"}));
-        QCOMPARE(Selected(*form), QString("charlie"));
-        QCOMPARE(Access::SelectedIfIndex(*form), 4u);
-        QVERIFY(ReportName(*form).contains("charlie"));
-    }
-
-    void lastSelectedStaysWhenTheListClampsItsPosition() {
-        Serve({A, B, C});
-        Open();
-        Access::List(*form).SelectRequest(3); // C
-        Serve({B, C});
-        Poll();
-        QCOMPARE(Selected(*form), QString("charlie"));
-        QCOMPARE(Access::List(*form).Tag, 2);
-
-        // A and B vanish: position 3 is beyond the two items, so position 1 is asked, C again.
-        Access::List(*form).SelectRequest(2);
-        Serve({C});
-        Poll();
-        QCOMPARE(Captions(*form), QStringList{"charlie"});
-        QCOMPARE(Selected(*form), QString("charlie"));
-        QCOMPARE(Access::List(*form).Tag, 1);
-    }
-
-    void allVanishingKeepsTheLastReportAndDisablesCopy() {
-        Serve({A});
-        Open();
-        Idle();
-        const QString last = ReportName(*form);
-        QVERIFY(last.contains("alpha"));
-        Serve({});
-        Poll();
-        Idle();
-        QCOMPARE(Access::List(*form).Count(), 1); // the heading alone
-        QVERIFY(!Access::CopyButton(*form).isEnabled());
-        QCOMPARE(ReportName(*form), last);
-        // The expert-mode box asks for a rebuild, which now finds no device.
-        Access::ExpertBox(*form).click();
-        Idle();
-        QVERIFY(ReportName(*form).contains("No Network Interfaces"));
-        QCOMPARE(Access::TrayPictureIndex(*form), 0);
-    }
-
-    void newAdapterIsAppendedWithoutMovingTheSelection() {
-        Serve({A, B});
-        Open();
-        Access::List(*form).SelectRequest(2);
-        Serve({C, A, B});
-        Poll();
-        QCOMPARE(Captions(*form), (QStringList{"alpha", "bravo", "charlie"}));
-        QCOMPARE(Selected(*form), QString("bravo"));
-    }
-
-    void itemsKeepCaptionAndPictureFromTheirCreation() {
-        QmrTestAdapter a = A;
-        Serve({a});
-        Open();
-        QCOMPARE(Access::List(*form).Item(1)->ImageIndex, 1);
-        a.OperStatus = 2;
-        std::strcpy(a.Name, "renamed");
-        std::strcpy(a.Description, "renamed");
-        Serve({a});
-        Poll();
-        Idle();
-        QCOMPARE(Access::List(*form).Item(1)->ImageIndex, 1);
-        QCOMPARE(Access::List(*form).Item(1)->Caption, QString("alpha"));
-        // The report follows the new status at once.
-        QVERIFY(ReportName(*form).contains("renamed"));
-        QCOMPARE(Access::TrayPictureIndex(*form), 2);
-    }
-
-    void devicesSharingAnIndexShareOneItem() {
-        // Rows that cannot be read leave index 0 on every such device.
-        QmrTestAdapter a = A, b = B;
-        a.RowFails = b.RowFails = 1;
-        Serve({a, C, b});
-        Open();
-        QCOMPARE(Captions(*form), (QStringList{"alpha", "charlie"}));
-        QCOMPARE(Access::Device(*form, 0)->m_AdapterName, std::u16string(u"alpha"));
-    }
-
-    void loopbackOnlyOverflowTwiceAndNoLibraryLeaveOnlyTheHeading() {
-        QmrTestAdapter lo = MakeTestAdapter("lo", 1, "127.0.0.1");
-        lo.Type = 24;
-        Serve({lo});
-        Open();
-        QCOMPARE(Access::List(*form).Count(), 1);
-        QVERIFY(!Access::ReportPending(*form));
-
-        Serve({A});
-        PushAnswer(111, 2000);
-        PushAnswer(111, 4000);
-        Poll();
-        QCOMPARE(Access::List(*form).Count(), 1);
-        Poll(); // the next tick tries again and succeeds
-        QCOMPARE(Captions(*form), QStringList{"alpha"});
-
-        form.reset();
-        test::RebindIpHelper(test::TestBinaryFolder() + "no-such-provider.so");
-        Open();
-        QCOMPARE(Access::List(*form).Count(), 1);
-        QVERIFY(!Access::CopyButton(*form).isEnabled());
-    }
-
-    void idleRebuildsOnceHoweverManyEventsArrived() {
-        Serve({A, B});
-        Open();
-        const int before = Access::ReportBuilds(*form);
-        Access::List(*form).SelectRequest(2);
-        Access::ExpertBox(*form).click();
-        Access::StylerChange(*form);
-        Access::List(*form).SelectRequest(1);
-        Idle();
-        Idle();
-        QCOMPARE(Access::ReportBuilds(*form), before + 1);
-        // Through the real event loop: the dispatcher's idle signal drives the rebuild.
-        Access::List(*form).SelectRequest(2);
-        Access::List(*form).SelectRequest(1);
-        RunLoopFor(100);
-        QCOMPARE(Access::ReportBuilds(*form), before + 2);
-    }
+    void init() { SetUp(); }
+    void cleanup() { TearDown(); }
 
     void unchangedReportWritesNoLineAndOneChangedCounterWritesOne() {
         QmrTestAdapter a = A;
@@ -296,6 +72,23 @@ private slots:
             Access::MeasureMarkupLine(*form, Access::ReportView(*form).Line(0).chopped(4)).width();
         QVERIFY(expected > client.width() - 24);
         QCOMPARE(Access::ReportView(*form).width(), expected);
+    }
+
+    void reportAreaKeepsItsPlaceAndGrowsWithTheWindow() {
+        Serve({A});
+        Open();
+        form->show();
+        QCoreApplication::processEvents();
+        const auto scaled = [this](int design) {
+            return static_cast<int>(std::lround(design * form->logicalDpiY() / 120.0));
+        };
+        // Right of the list, 8 pixels below the top, down to the strip of the Copy button.
+        const QRect design(scaled(323), 8, scaled(602), scaled(513) - 8);
+        const QScrollArea& box = Access::ReportScrollBox(*form);
+        QCOMPARE(box.geometry(), design);
+        form->resize(form->size() + QSize(100, 50));
+        QCoreApplication::processEvents();
+        QCOMPARE(box.geometry(), design.adjusted(0, 0, 100, 50));
     }
 
     void wheelScrollsTwentyPixelsANotchClampedAtBothEnds() {
@@ -446,7 +239,7 @@ private slots:
         Open({u"/usr/bin/qmr", u"-u", u"-U", u"/u", u"-u"});
         form->show();
         QVERIFY(!form->isMinimized());
-        QCoreApplication::sendPostedEvents(form.get(), WM_APP_MINIMIZE);
+        QCoreApplication::sendPostedEvents(form.get(), qmr::WM_APP_MINIMIZE);
         QTRY_VERIFY(form->isMinimized() || !form->isVisible());
         Access::ClickTrayIcon(*form);
         QTRY_VERIFY(form->isVisible() && !form->isMinimized());
@@ -454,5 +247,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(FormMainTest)
-#include "form_main_test.moc"
+QTEST_MAIN(FormMainReportTest)
+#include "form_main_report_test.moc"
