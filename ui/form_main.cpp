@@ -21,18 +21,17 @@ QString Text(int id) {
 
 TFormMain::TFormMain(QWidget* owner, std::vector<std::u16string> arguments,
                      std::function<std::u16string()> aboutText)
-    : QWidget(owner), m_Arguments(std::move(arguments)), m_AboutText(std::move(aboutText)) {
+    : QWidget(owner), m_Arguments(std::move(arguments)) {
     ShowMessage = [this](const QString& text, const QString& caption) {
         QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, this);
         box.exec();
     };
 
-    CreateControls();
+    CreateControls(std::move(aboutText));
 
     m_Devices.reset();
     m_ReportPending = false;
     m_SelectedIfIndex = 0;
-    m_WheelFactor = 16.0;
 
     m_Devices.reset(new (std::nothrow) TDeviceList);
     if (!m_Devices) {
@@ -46,8 +45,6 @@ TFormMain::TFormMain(QWidget* owner, std::vector<std::u16string> arguments,
         connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
                 [this] { OnAppIdle(); });
 
-    m_AdvAppStyler.Style = TTMSStyle::tsWindows7;
-
     if (LANGUAGE::LangStrings) {
         LANGUAGE::LangStrings->AttachControl(this);
     }
@@ -57,8 +54,8 @@ TFormMain::TFormMain(QWidget* owner, std::vector<std::u16string> arguments,
     ShowReport(nullptr);
     // The first poll runs here; an exception from it fails the construction.
     m_Timer_PollTimer(m_Timer_Poll);
-    ScanMinimizeArguments();
-    BuildLanguageMenu();
+    m_TrayMinimizer->ScanMinimizeArguments(m_Arguments);
+    m_LanguageMenu->BuildLanguageMenu();
 }
 
 TFormMain::~TFormMain() {
@@ -76,8 +73,6 @@ void TFormMain::ApplyTexts() {
     m_ImageSectionItem->Caption = Text(LANGUAGE::TextListHeading);
     m_AdvPolyList->update();
     m_AdvOfficeCheckBox_ExpertMode->setText(Text(LANGUAGE::TextExpertMode));
-    m_TabSet_Report->setTabText(0, Text(LANGUAGE::TextTabInterface));
-    m_TabSet_Report->setTabText(1, Text(LANGUAGE::TextTabNetwork));
     m_PopupMenuItem_Exit->setText(Text(LANGUAGE::TextMenuExit));
     m_PopupMenuItem_About->setText(Text(LANGUAGE::TextMenuAbout));
     m_PopupMenuItem_SelectLanguage->setTitle(Text(LANGUAGE::TextMenuLanguage));
@@ -185,6 +180,42 @@ void TFormMain::m_PopupMenuItem_ExitClick(QObject*) {
     close();
 }
 
+void TFormMain::m_PopupMenuItem_AboutClick(QObject*) {
+    m_LanguageMenu->ShowAbout();
+}
+
+void TFormMain::ShowReport(const TModelNetworkDevice* device) {
+    if (!m_ReportPane->ShowReport(device, m_AdvOfficeCheckBox_ExpertMode->isChecked())) {
+        return;
+    }
+    m_TrayMinimizer->SetPictureIndex(GetStatusImageIndex(device));
+    m_AeroButton_CopyReport->setEnabled(device != nullptr);
+}
+
+void TFormMain::m_AeroButton_CopyReportClick(QObject*) {
+    m_AeroButton_CopyReport->setEnabled(false);
+    // With no adapter item selected there is nothing to look up: the no-device report is copied.
+    const TPolyListItem* selected = m_AdvPolyList->SelectedItem();
+    CopyReport(selected != nullptr ? FindDeviceByIfIndex(selected->Tag) : nullptr);
+    m_AeroButton_CopyReport->setEnabled(true);
+}
+
+void TFormMain::CopyReport(const TModelNetworkDevice* device) {
+    m_ReportPane->CopyReport(device, m_AdvOfficeCheckBox_ExpertMode->isChecked());
+}
+
+void TFormMain::OnAppMinimize() {
+    m_TrayMinimizer->OnAppMinimize();
+}
+
+void TFormMain::OnAppRestore() {
+    m_TrayMinimizer->OnAppRestore();
+}
+
+void TFormMain::m_TrayIconClick(QObject*) {
+    m_TrayMinimizer->RestoreApplication();
+}
+
 void TFormMain::HandleLangChanged(int newIndex, LANGUAGE::TLangStrings*) {
     // Delivered at once, as the catalogue requires: the event is sent, not posted.
     QEvent event(WM_LANGCHANGED_EVENT);
@@ -201,7 +232,7 @@ bool TFormMain::event(QEvent* event) {
 
 bool TFormMain::WndProc(QEvent* event) {
     if (event->type() == WM_APP_MINIMIZE) {
-        MinimizeApplication();
+        m_TrayMinimizer->MinimizeApplication();
         return true;
     }
     if (event->type() == WM_LANGCHANGED_EVENT) {
@@ -209,6 +240,13 @@ bool TFormMain::WndProc(QEvent* event) {
         return true;
     }
     return false;
+}
+
+void TFormMain::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) {
+        m_TrayMinimizer->WindowStateChanged();
+    }
 }
 
 void TFormMain::ShowException(const QString& message) {

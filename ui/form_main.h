@@ -1,13 +1,18 @@
 #pragma once
 // The program's one window: the adapter list on the left, the live report of the selected
-// adapter on the right, polled once a second and rebuilt at idle moments.
+// adapter on the right, polled once a second and rebuilt at idle moments. The window keeps the
+// list and the poll; the report pane, the tray minimiser and the language menu do the rest, and
+// the window's handlers pass their work on to them.
 
 #include "lang/lang_strings.h"
 #include "network/adapter_poll.h"
+#include "ui/language_menu.h"
 #include "ui/markup/markup_view.h"
 #include "ui/picture_store.h"
 #include "ui/poly_list.h"
+#include "ui/report_pane.h"
 #include "ui/stylers.h"
+#include "ui/tray_minimizer.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -16,7 +21,6 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSystemTrayIcon>
-#include <QTabBar>
 #include <QTimer>
 #include <QWidget>
 
@@ -26,8 +30,7 @@
 
 namespace qmr {
 
-// The window's own messages, as Qt event types.
-inline constexpr QEvent::Type WM_APP_MINIMIZE = static_cast<QEvent::Type>(1025);
+// The language-change notice, as a Qt event type.
 inline constexpr QEvent::Type WM_LANGCHANGED_EVENT =
     static_cast<QEvent::Type>(LANGUAGE::WM_LANGCHANGED);
 
@@ -40,37 +43,49 @@ public:
                        std::function<std::u16string()> aboutText = {});
     ~TFormMain() override;
 
-    // Controls, in their declared order.
+    void HandleLangChanged(int newIndex, LANGUAGE::TLangStrings* strings) override;
+
+protected:
+    bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    friend class TFormMainTestAccess;
+
+    // Controls, in their declared order; the report pane, the tray minimiser and the language
+    // menu make theirs, and these point at them.
     QTimer* m_Timer_Poll;
     TAdvPolyList* m_AdvPolyList;
     TImageSectionItem* m_ImageSectionItem;
     QPushButton* m_AeroButton_CopyReport;
-    TPictureContainer m_PictureContainer;
     TImageList m_ImageList;
-    TAdvAppStyler m_AdvAppStyler;
     TAdvFormStyler* m_AdvFormStyler;
     QLabel* m_HTMLabel_Copyright;
     QSystemTrayIcon* m_TrayIcon;
     QScrollArea* m_ScrollBox_Report;
     THTMLStaticText* m_HTMLStaticText_Report;
     QCheckBox* m_AdvOfficeCheckBox_ExpertMode;
-    QTabBar* m_TabSet_Report;
-    TXPManifest m_XPManifest;
     QMenu* m_AdvPopupMenu;
     QAction* m_PopupMenuItem_Exit;
     TAdvMenuOfficeStyler m_AdvMenuOfficeStyler;
     QAction* m_PopupMenuItem_About;
     QMenu* m_PopupMenuItem_SelectLanguage;
 
+    // The parts, children of the window.
+    TReportPane* m_ReportPane;
+    TTrayMinimizer* m_TrayMinimizer;
+    TLanguageMenu* m_LanguageMenu;
+
     // The window's state.
     std::unique_ptr<TDeviceList> m_Devices;
     bool m_ReportPending = false;
     std::uint32_t m_SelectedIfIndex = 0;
-    double m_WheelFactor = 16.0;
-    // The tray icon's picture index, set by every report build.
-    int m_TrayIconImageIndex = 0;
-    // Report builds so far: the idle rebuild must happen once per idle moment, not per event.
-    int m_ReportBuilds = 0;
+
+    // How a message box is shown; tests replace it to see what would be shown.
+    std::function<void(const QString& text, const QString& caption)> ShowMessage;
 
     void ApplyTexts();
     void OnAppIdle();
@@ -82,57 +97,33 @@ public:
     void m_AdvOfficeCheckBox_ExpertModeClick(QObject* sender);
     void m_AdvFormStylerChange(QObject* sender);
     void m_PopupMenuItem_ExitClick(QObject* sender);
+    void m_PopupMenuItem_AboutClick(QObject* sender);
+    // Shows an error as the framework's exception display would.
+    void ShowException(const QString& message);
 
-    // The report.
+    // The report: the pane's display report, the tray picture and the Copy button's state.
     void ShowReport(const TModelNetworkDevice* device);
-    QSize MeasureMarkupLine(const QString& line) const;
-
-    // Copy to the clipboard.
     void m_AeroButton_CopyReportClick(QObject* sender);
     void CopyReport(const TModelNetworkDevice* device);
 
-    // Tray and minimised start.
+    // Minimising to the notification area and back, done by the tray minimiser.
     void OnAppMinimize();
     void OnAppRestore();
     void m_TrayIconClick(QObject* sender);
-    void MinimizeApplication();
-    void RestoreApplication();
 
-    // About box and language menu.
-    void BuildLanguageMenu();
-    void OnLanguageItemClick(QObject* sender);
-    void m_PopupMenuItem_AboutClick(QObject* sender);
-
-    // Wheel scrolling of the report.
+    // Wheel scrolling of the report: the report area's own wheel, and the window's, which it
+    // passes on when the pointer is over the report.
     void m_ScrollBox_ReportMouseWheel(QObject* sender, Qt::KeyboardModifiers shift, int wheelDelta,
                                       QPoint mousePos, bool& handled);
     void FormMouseWheel(QObject* sender, Qt::KeyboardModifiers shift, int wheelDelta,
                         QPoint mousePos, bool& handled);
 
-    // How a message box is shown; tests replace it to see what would be shown.
-    std::function<void(const QString& text, const QString& caption)> ShowMessage;
-    // Shows an error as the framework's exception display would.
-    void ShowException(const QString& message);
-
-    void HandleLangChanged(int newIndex, LANGUAGE::TLangStrings* strings) override;
-
-    // Design lengths at 120 pixels per inch, scaled to this screen.
-    int Scaled(int designLength) const;
-
-protected:
-    bool event(QEvent* event) override;
-    void changeEvent(QEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void contextMenuEvent(QContextMenuEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     bool WndProc(QEvent* event);
-    void CreateControls();
+    void CreateControls(std::function<std::u16string()> aboutText);
     void LayoutReportArea();
     void ApplyAnchors();
-    void ScanMinimizeArguments();
-    double PixelsPerInch() const;
+    // Design lengths at 120 pixels per inch, scaled to this screen.
+    int Scaled(int designLength) const;
 
     struct Anchored {
         QWidget* Widget;
@@ -144,10 +135,6 @@ private:
     QRect m_CheckBoxDesign;
     QSize m_ListDesignSize;
     std::vector<std::u16string> m_Arguments;
-    std::function<std::u16string()> m_AboutText;
-    bool m_Minimized = false;
-    bool m_ChangingState = false;
-    bool m_PollingStopped = false;
     QMetaObject::Connection m_IdleConnection;
 };
 

@@ -1,38 +1,31 @@
 // The window's controls, their geometry at 120 pixels per inch scaled to the screen, their
-// anchoring, and the wheel scrolling of the report.
+// anchoring, and the routing of the wheel to the report.
 
 #include "form_main.h"
+
+#include "ui/screen_scale.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QScreen>
-#include <QScrollBar>
 #include <QWheelEvent>
-
-#include <cmath>
 
 namespace qmr {
 
 namespace {
-constexpr int kDesignPpi = 120;
 constexpr int kClientWidth = 935;
 constexpr int kClientHeight = 591;
+// The report area in design units. Its left edge, width and bottom edge scale with the screen;
+// its top does not: the area starts 8 pixels below the window's top at every resolution.
+constexpr QRect kReportAreaDesign(323, 0, 602, 513);
+constexpr int kReportAreaTopPixels = 8;
 } // namespace
 
-double TFormMain::PixelsPerInch() const {
-    const int dpi = logicalDpiY();
-    if (dpi > 0) {
-        return dpi;
-    }
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen != nullptr ? screen->logicalDotsPerInchY() : 96.0;
-}
-
 int TFormMain::Scaled(int designLength) const {
-    return static_cast<int>(std::lround(designLength * PixelsPerInch() / kDesignPpi));
+    return ScaledLength(*this, designLength);
 }
 
-void TFormMain::CreateControls() {
+void TFormMain::CreateControls(std::function<std::u16string()> aboutText) {
     QFont windowFont(QStringLiteral("Tahoma"));
     windowFont.setPixelSize(Scaled(14));
     setFont(windowFont);
@@ -78,7 +71,7 @@ void TFormMain::CreateControls() {
     connect(m_AeroButton_CopyReport, &QPushButton::clicked, this,
             [this] { m_AeroButton_CopyReportClick(m_AeroButton_CopyReport); });
 
-    m_AdvFormStyler = new TAdvFormStyler(this, &m_AdvAppStyler);
+    m_AdvFormStyler = new TAdvFormStyler(this);
     connect(m_AdvFormStyler, &TAdvFormStyler::Change, this,
             [this](QObject* s) { m_AdvFormStylerChange(s); });
 
@@ -88,8 +81,8 @@ void TFormMain::CreateControls() {
     m_HTMLabel_Copyright->setGeometry(Scaled(323), Scaled(557), Scaled(393), Scaled(24));
     m_HTMLabel_Copyright->adjustSize();
 
-    m_TrayIcon = new QSystemTrayIcon(this);
-    m_TrayIcon->setIcon(m_ImageList.Icon(0));
+    m_TrayMinimizer = new TTrayMinimizer(this, &m_ImageList);
+    m_TrayIcon = m_TrayMinimizer->TrayIcon();
     connect(m_TrayIcon, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason why) {
                 if (why == QSystemTrayIcon::Trigger) {
@@ -97,22 +90,9 @@ void TFormMain::CreateControls() {
                 }
             });
 
-    m_ScrollBox_Report = new QScrollArea(this);
-    m_ScrollBox_Report->setFrameShape(QFrame::NoFrame);
-    m_ScrollBox_Report->setWidgetResizable(false);
-    m_ScrollBox_Report->setFocusPolicy(Qt::StrongFocus);
-    QPalette white = m_ScrollBox_Report->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    m_ScrollBox_Report->setPalette(white);
-    m_ScrollBox_Report->setAutoFillBackground(true);
-    m_ScrollBox_Report->viewport()->setAutoFillBackground(true);
-    m_ScrollBox_Report->viewport()->setPalette(white);
-
-    m_HTMLStaticText_Report = new THTMLStaticText;
-    m_HTMLStaticText_Report->SetLineSpacing(4);
-    m_HTMLStaticText_Report->SetPictureContainer(&m_PictureContainer);
-    m_HTMLStaticText_Report->setFocusPolicy(Qt::ClickFocus);
-    m_ScrollBox_Report->setWidget(m_HTMLStaticText_Report);
+    m_ReportPane = new TReportPane(this);
+    m_ScrollBox_Report = m_ReportPane->ScrollBox();
+    m_HTMLStaticText_Report = m_ReportPane->View();
 
     m_AdvOfficeCheckBox_ExpertMode = new QCheckBox(m_AdvPolyList);
     m_AdvOfficeCheckBox_ExpertMode->setObjectName(QStringLiteral("m_AdvOfficeCheckBox_ExpertMode"));
@@ -124,17 +104,12 @@ void TFormMain::CreateControls() {
     connect(m_AdvOfficeCheckBox_ExpertMode, &QCheckBox::clicked, this,
             [this] { m_AdvOfficeCheckBox_ExpertModeClick(m_AdvOfficeCheckBox_ExpertMode); });
 
-    m_TabSet_Report = new QTabBar(this);
-    m_TabSet_Report->setGeometry(Scaled(323), Scaled(513), Scaled(602), Scaled(27));
-    m_TabSet_Report->addTab(QString());
-    m_TabSet_Report->addTab(QString());
-    m_TabSet_Report->setCurrentIndex(0);
-    m_TabSet_Report->hide();
-
     m_AdvPopupMenu = new QMenu(this);
-    m_PopupMenuItem_SelectLanguage = m_AdvPopupMenu->addMenu(QString());
-    m_PopupMenuItem_SelectLanguage->menuAction()->setVisible(false);
-    m_PopupMenuItem_About = m_AdvPopupMenu->addAction(QString());
+    m_LanguageMenu = new TLanguageMenu(
+        this, m_AdvPopupMenu, std::move(aboutText),
+        [this](const QString& text, const QString& caption) { ShowMessage(text, caption); });
+    m_PopupMenuItem_SelectLanguage = m_LanguageMenu->SelectLanguageItem();
+    m_PopupMenuItem_About = m_LanguageMenu->AboutItem();
     connect(m_PopupMenuItem_About, &QAction::triggered, this,
             [this] { m_PopupMenuItem_AboutClick(m_PopupMenuItem_About); });
     m_PopupMenuItem_Exit = m_AdvPopupMenu->addAction(QString());
@@ -147,7 +122,6 @@ void TFormMain::CreateControls() {
     const QSize listSize = m_AdvPolyList->size();
     m_Anchors = {
         {m_AdvPolyList, true, true, false, true, m_AdvPolyList->geometry()},
-        {m_TabSet_Report, true, false, true, true, m_TabSet_Report->geometry()},
         {m_AeroButton_CopyReport, false, false, true, true, m_AeroButton_CopyReport->geometry()},
         {m_HTMLabel_Copyright, true, false, false, true, m_HTMLabel_Copyright->geometry()},
     };
@@ -158,14 +132,12 @@ void TFormMain::CreateControls() {
 }
 
 void TFormMain::LayoutReportArea() {
-    // Set after scaling and not scaled themselves.
-    const QRect tab = m_TabSet_Report->geometry();
-    m_ScrollBox_Report->setGeometry(tab.left(), 8, tab.width(), tab.top() - 8);
+    const int top = kReportAreaTopPixels;
+    m_ReportPane->Place(QRect(Scaled(kReportAreaDesign.left()), top,
+                              Scaled(kReportAreaDesign.width()),
+                              Scaled(kReportAreaDesign.height()) - top));
     m_Anchors.push_back(
         {m_ScrollBox_Report, true, true, true, true, m_ScrollBox_Report->geometry()});
-    const QSize client = m_ScrollBox_Report->viewport()->size();
-    m_HTMLStaticText_Report->setGeometry(12, 12, client.width() - 12 - 12,
-                                         client.height() - 12 - 12);
     // Qt paints every widget double-buffered already; nothing to switch on.
 }
 
@@ -201,23 +173,14 @@ void TFormMain::contextMenuEvent(QContextMenuEvent* event) {
 
 void TFormMain::m_ScrollBox_ReportMouseWheel(QObject*, Qt::KeyboardModifiers shift, int wheelDelta,
                                              QPoint, bool& handled) {
-    const int step = static_cast<int>(std::trunc(m_WheelFactor * -wheelDelta / PixelsPerInch()));
-    QScrollBar* bar = (shift & Qt::ShiftModifier) ? m_ScrollBox_Report->horizontalScrollBar()
-                                                  : m_ScrollBox_Report->verticalScrollBar();
-    if (step > 0 && bar->value() < bar->maximum()) {
-        bar->setValue(std::min(bar->value() + step, bar->maximum()));
-    } else if (step <= 0 && bar->value() > 0) {
-        bar->setValue(std::max(bar->value() + step, 0));
-    }
+    m_ReportPane->ScrollByWheel(shift, wheelDelta);
     handled = true;
 }
 
 void TFormMain::FormMouseWheel(QObject* sender, Qt::KeyboardModifiers shift, int wheelDelta,
                                QPoint mousePos, bool& handled) {
     // The pointer's position on the screen, as the wheel event carries it.
-    const QPoint local = m_ScrollBox_Report->mapFromGlobal(mousePos);
-    if (local.x() >= 0 && local.y() >= 0 && local.x() < m_ScrollBox_Report->width() &&
-        local.y() < m_ScrollBox_Report->height()) {
+    if (m_ReportPane->IsUnder(mousePos)) {
         m_ScrollBox_ReportMouseWheel(sender, shift, wheelDelta, mousePos, handled);
     }
 }
@@ -238,9 +201,7 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
     bool handled = false;
     // The wheel goes to the focused control first, as on Windows: the report area when it
     // has the focus, otherwise the window, which passes it on when the pointer is over the report.
-    const QWidget* focus = QApplication::focusWidget();
-    if (focus != nullptr &&
-        (focus == m_ScrollBox_Report || m_ScrollBox_Report->isAncestorOf(focus))) {
+    if (m_ReportPane->HoldsFocus(QApplication::focusWidget())) {
         m_ScrollBox_ReportMouseWheel(m_ScrollBox_Report, wheel->modifiers(), delta, where, handled);
     } else {
         FormMouseWheel(this, wheel->modifiers(), delta, where, handled);

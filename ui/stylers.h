@@ -1,35 +1,20 @@
 #pragma once
-// Stand-ins for the visual-style components. Qt draws with the platform's own style already, so
-// the application styler and the visual-styles marker only record what was asked of them; the
-// form styler reports a change of the platform's style or palette, which is what the window
-// needs it for; the menu styler gives the popup menu its font.
+// The two styling pieces that still have a job under Qt: the form styler reports a change of
+// the platform's style, palette or theme, so that the window rebuilds its report; the menu
+// styler gives the popup menu its font.
 
 #include <QEvent>
 #include <QMenu>
 #include <QObject>
 #include <QString>
+#include <QWidget>
 
 namespace qmr {
-
-enum class TTMSStyle { tsOffice2003Blue, tsWindows7 };
-
-class TAdvAppStyler {
-public:
-    TTMSStyle Style = TTMSStyle::tsOffice2003Blue;
-    bool AutoThemeAdapt = true;
-};
-
-class TXPManifest {};
 
 class TAdvFormStyler : public QObject {
     Q_OBJECT
 public:
-    TAdvFormStyler(QWidget* form, TAdvAppStyler* appStyler)
-        : QObject(form), m_AppStyler(appStyler) {
-        form->installEventFilter(this);
-    }
-    TTMSStyle Style = TTMSStyle::tsWindows7;
-    bool AutoThemeAdapt = true;
+    explicit TAdvFormStyler(QWidget* form) : QObject(form) { form->installEventFilter(this); }
 
 signals:
     void Change(QObject* sender);
@@ -47,9 +32,6 @@ protected:
         }
         return false;
     }
-
-private:
-    TAdvAppStyler* m_AppStyler;
 };
 
 class TAdvMenuOfficeStyler {

@@ -1,12 +1,19 @@
-// The popup menu's language items and about box.
+#include "ui/language_menu.h"
 
-#include "form_main.h"
-
-#include <QAction>
+#include "lang/lang_strings.h"
 
 namespace qmr {
 
-void TFormMain::BuildLanguageMenu() {
+TLanguageMenu::TLanguageMenu(QWidget* window, QMenu* popup,
+                             std::function<std::u16string()> aboutText, TShowMessage showMessage)
+    : QObject(window), m_Window(window), m_AboutText(std::move(aboutText)),
+      m_ShowMessage(std::move(showMessage)) {
+    m_PopupMenuItem_SelectLanguage = popup->addMenu(QString());
+    m_PopupMenuItem_SelectLanguage->menuAction()->setVisible(false);
+    m_PopupMenuItem_About = popup->addAction(QString());
+}
+
+void TLanguageMenu::BuildLanguageMenu() {
     LANGUAGE::TLangStrings* strings = LANGUAGE::LangStrings.get();
     const int count = strings != nullptr ? strings->GetLanguageCount() : 0;
     m_PopupMenuItem_SelectLanguage->menuAction()->setVisible(count > 1);
@@ -19,7 +26,7 @@ void TFormMain::BuildLanguageMenu() {
     }
 }
 
-void TFormMain::OnLanguageItemClick(QObject* sender) {
+void TLanguageMenu::OnLanguageItemClick(QObject* sender) {
     auto* item = qobject_cast<QAction*>(sender);
     if (item == nullptr || !LANGUAGE::LangStrings) {
         return;
@@ -27,9 +34,9 @@ void TFormMain::OnLanguageItemClick(QObject* sender) {
     LANGUAGE::LangStrings->SelectLanguage(item->data().toInt());
 }
 
-void TFormMain::m_PopupMenuItem_AboutClick(QObject*) {
+void TLanguageMenu::ShowAbout() {
     const std::u16string message = m_AboutText ? m_AboutText() : std::u16string();
-    ShowMessage(QString::fromStdU16String(message), windowTitle());
+    m_ShowMessage(QString::fromStdU16String(message), m_Window->windowTitle());
 }
 
 } // namespace qmr

@@ -1,34 +1,39 @@
-// Minimising to the notification area, the tray icon, and the -u start.
-
-#include "form_main.h"
+#include "ui/tray_minimizer.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QTimer>
 #include <QWindow>
-#include <QWindowStateChangeEvent>
 
 namespace qmr {
 
-void TFormMain::ScanMinimizeArguments() {
-    for (const std::u16string& argument : m_Arguments) {
+TTrayMinimizer::TTrayMinimizer(QWidget* window, const TImageList* images)
+    : QObject(window), m_Window(window), m_Images(images) {
+    m_TrayIcon = new QSystemTrayIcon(window);
+    m_TrayIcon->setIcon(m_Images->Icon(0));
+}
+
+void TTrayMinimizer::ScanMinimizeArguments(const std::vector<std::u16string>& arguments) {
+    for (const std::u16string& argument : arguments) {
         if (argument == u"-u") {
             // Posted, so it is handled once the message loop runs, after start-up finished.
-            QCoreApplication::postEvent(this, new QEvent(WM_APP_MINIMIZE));
+            QCoreApplication::postEvent(m_Window, new QEvent(WM_APP_MINIMIZE));
         }
     }
 }
 
-void TFormMain::MinimizeApplication() {
+void TTrayMinimizer::MinimizeApplication() {
     if (m_Minimized) {
         return;
     }
     // A window manager minimises only a window it has mapped; a request that arrives before
     // the window is on the screen waits for it.
-    if (isVisible() && windowHandle() != nullptr && !windowHandle()->isExposed() &&
+    if (m_Window->isVisible() && m_Window->windowHandle() != nullptr &&
+        !m_Window->windowHandle()->isExposed() &&
         QGuiApplication::platformName() == QLatin1String("xcb")) {
-        QTimer::singleShot(
-            20, this, [this] { QCoreApplication::postEvent(this, new QEvent(WM_APP_MINIMIZE)); });
+        QTimer::singleShot(20, m_Window, [window = m_Window] {
+            QCoreApplication::postEvent(window, new QEvent(WM_APP_MINIMIZE));
+        });
         return;
     }
     m_Minimized = true;
@@ -36,13 +41,13 @@ void TFormMain::MinimizeApplication() {
     // manager to minimise it first only races with the hiding.
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
         m_ChangingState = true;
-        setWindowState(windowState() | Qt::WindowMinimized);
+        m_Window->setWindowState(m_Window->windowState() | Qt::WindowMinimized);
         m_ChangingState = false;
     }
     OnAppMinimize();
 }
 
-void TFormMain::RestoreApplication() {
+void TTrayMinimizer::RestoreApplication() {
     if (!m_Minimized) {
         return;
     }
@@ -50,42 +55,44 @@ void TFormMain::RestoreApplication() {
     OnAppRestore();
 }
 
-void TFormMain::OnAppMinimize() {
+void TTrayMinimizer::OnAppMinimize() {
     // A desktop without a notification area keeps the window on the taskbar, minimised, so that
     // it never becomes unreachable.
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
         return;
     }
     m_TrayIcon->show();
-    hide();
+    m_Window->hide();
 }
 
-void TFormMain::OnAppRestore() {
+void TTrayMinimizer::OnAppRestore() {
     m_TrayIcon->hide();
     m_ChangingState = true;
-    showNormal();
+    m_Window->showNormal();
     m_ChangingState = false;
-    raise();
-    activateWindow();
+    m_Window->raise();
+    m_Window->activateWindow();
 }
 
-void TFormMain::m_TrayIconClick(QObject*) {
-    RestoreApplication();
-}
-
-void TFormMain::changeEvent(QEvent* event) {
-    QWidget::changeEvent(event);
-    if (event->type() != QEvent::WindowStateChange || m_ChangingState) {
+void TTrayMinimizer::WindowStateChanged() {
+    if (m_ChangingState) {
         return;
     }
     // The minimise button and the window menu's minimise take the same path as -u.
-    if (isMinimized() && !m_Minimized) {
+    if (m_Window->isMinimized() && !m_Minimized) {
         m_Minimized = true;
         OnAppMinimize();
-    } else if (!isMinimized() && m_Minimized && isVisible()) {
+    } else if (!m_Window->isMinimized() && m_Minimized && m_Window->isVisible()) {
         // Restored from the taskbar, where there is no notification area.
         m_Minimized = false;
         OnAppRestore();
+    }
+}
+
+void TTrayMinimizer::SetPictureIndex(int index) {
+    if (index != m_TrayIconImageIndex) {
+        m_TrayIconImageIndex = index;
+        m_TrayIcon->setIcon(m_Images->Icon(m_TrayIconImageIndex));
     }
 }
 

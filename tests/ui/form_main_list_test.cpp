@@ -1,0 +1,168 @@
+// The window's adapter list and poll: which items it shows, which stays selected, and when the
+// report is rebuilt. On the offscreen platform, fed by the scripted provider library.
+
+#include "tests/ui/form_main_fixture.h"
+
+#include <cstring>
+
+using namespace formtest;
+
+class FormMainListTest : public QObject, FormMainFixture {
+    Q_OBJECT
+
+private slots:
+    void init() { SetUp(); }
+    void cleanup() { TearDown(); }
+
+    void firstAdapterIsSelectedAndReportedAtTheFirstIdleMoment() {
+        Serve({A, B, C});
+        Open();
+        QCOMPARE(Captions(*form), (QStringList{"alpha", "bravo", "charlie"}));
+        QCOMPARE(Selected(*form), QString("alpha"));
+        QVERIFY(Access::ReportPending(*form));
+        QVERIFY(ReportName(*form).contains("No Network Interfaces"));
+        Idle();
+        QVERIFY(ReportName(*form).contains("alpha"));
+        QVERIFY(Access::CopyButton(*form).isEnabled());
+        QVERIFY(Access::PollTimer(*form).isActive());
+        QCOMPARE(Access::PollTimer(*form).interval(), 1000);
+
+        // The heading cannot be selected: a request for it leaves nothing selected.
+        Access::SetReportPending(*form, false);
+        Access::List(*form).SelectRequest(0);
+        QCOMPARE(Selected(*form), QString());
+        QVERIFY(!Access::ReportPending(*form));
+    }
+
+    void selectionFollowsThePositionWhenAnEarlierAdapterVanishes() {
+        Serve({A, B, C});
+        Open();
+        Access::List(*form).SelectRequest(2); // B
+        Serve({B, C});
+        Poll();
+        Idle();
+        QCOMPARE(Captions(*form), (QStringList{"bravo", "charlie"}));
+        QCOMPARE(Selected(*form), QString("charlie"));
+        QCOMPARE(Access::SelectedIfIndex(*form), 4u);
+        QVERIFY(ReportName(*form).contains("charlie"));
+    }
+
+    void lastSelectedStaysWhenTheListClampsItsPosition() {
+        Serve({A, B, C});
+        Open();
+        Access::List(*form).SelectRequest(3); // C
+        Serve({B, C});
+        Poll();
+        QCOMPARE(Selected(*form), QString("charlie"));
+        QCOMPARE(Access::List(*form).Tag, 2);
+
+        // A and B vanish: position 3 is beyond the two items, so position 1 is asked, C again.
+        Access::List(*form).SelectRequest(2);
+        Serve({C});
+        Poll();
+        QCOMPARE(Captions(*form), QStringList{"charlie"});
+        QCOMPARE(Selected(*form), QString("charlie"));
+        QCOMPARE(Access::List(*form).Tag, 1);
+    }
+
+    void allVanishingKeepsTheLastReportAndDisablesCopy() {
+        Serve({A});
+        Open();
+        Idle();
+        const QString last = ReportName(*form);
+        QVERIFY(last.contains("alpha"));
+        Serve({});
+        Poll();
+        Idle();
+        QCOMPARE(Access::List(*form).Count(), 1); // the heading alone
+        QVERIFY(!Access::CopyButton(*form).isEnabled());
+        QCOMPARE(ReportName(*form), last);
+        // The expert-mode box asks for a rebuild, which now finds no device.
+        Access::ExpertBox(*form).click();
+        Idle();
+        QVERIFY(ReportName(*form).contains("No Network Interfaces"));
+        QCOMPARE(Access::TrayPictureIndex(*form), 0);
+    }
+
+    void newAdapterIsAppendedWithoutMovingTheSelection() {
+        Serve({A, B});
+        Open();
+        Access::List(*form).SelectRequest(2);
+        Serve({C, A, B});
+        Poll();
+        QCOMPARE(Captions(*form), (QStringList{"alpha", "bravo", "charlie"}));
+        QCOMPARE(Selected(*form), QString("bravo"));
+    }
+
+    void itemsKeepCaptionAndPictureFromTheirCreation() {
+        QmrTestAdapter a = A;
+        Serve({a});
+        Open();
+        QCOMPARE(Access::List(*form).Item(1)->ImageIndex, 1);
+        a.OperStatus = 2;
+        std::strcpy(a.Name, "renamed");
+        std::strcpy(a.Description, "renamed");
+        Serve({a});
+        Poll();
+        Idle();
+        QCOMPARE(Access::List(*form).Item(1)->ImageIndex, 1);
+        QCOMPARE(Access::List(*form).Item(1)->Caption, QString("alpha"));
+        // The report follows the new status at once.
+        QVERIFY(ReportName(*form).contains("renamed"));
+        QCOMPARE(Access::TrayPictureIndex(*form), 2);
+    }
+
+    void devicesSharingAnIndexShareOneItem() {
+        // Rows that cannot be read leave index 0 on every such device.
+        QmrTestAdapter a = A, b = B;
+        a.RowFails = b.RowFails = 1;
+        Serve({a, C, b});
+        Open();
+        QCOMPARE(Captions(*form), (QStringList{"alpha", "charlie"}));
+        QCOMPARE(Access::Device(*form, 0)->m_AdapterName, std::u16string(u"alpha"));
+    }
+
+    void loopbackOnlyOverflowTwiceAndNoLibraryLeaveOnlyTheHeading() {
+        QmrTestAdapter lo = MakeTestAdapter("lo", 1, "127.0.0.1");
+        lo.Type = 24;
+        Serve({lo});
+        Open();
+        QCOMPARE(Access::List(*form).Count(), 1);
+        QVERIFY(!Access::ReportPending(*form));
+
+        Serve({A});
+        PushAnswer(111, 2000);
+        PushAnswer(111, 4000);
+        Poll();
+        QCOMPARE(Access::List(*form).Count(), 1);
+        Poll(); // the next tick tries again and succeeds
+        QCOMPARE(Captions(*form), QStringList{"alpha"});
+
+        form.reset();
+        qmr::test::RebindIpHelper(qmr::test::TestBinaryFolder() + "no-such-provider.so");
+        Open();
+        QCOMPARE(Access::List(*form).Count(), 1);
+        QVERIFY(!Access::CopyButton(*form).isEnabled());
+    }
+
+    void idleRebuildsOnceHoweverManyEventsArrived() {
+        Serve({A, B});
+        Open();
+        const int before = Access::ReportBuilds(*form);
+        Access::List(*form).SelectRequest(2);
+        Access::ExpertBox(*form).click();
+        Access::StylerChange(*form);
+        Access::List(*form).SelectRequest(1);
+        Idle();
+        Idle();
+        QCOMPARE(Access::ReportBuilds(*form), before + 1);
+        // Through the real event loop: the dispatcher's idle signal drives the rebuild.
+        Access::List(*form).SelectRequest(2);
+        Access::List(*form).SelectRequest(1);
+        RunLoopFor(100);
+        QCOMPARE(Access::ReportBuilds(*form), before + 2);
+    }
+};
+
+QTEST_MAIN(FormMainListTest)
+#include "form_main_list_test.moc"

@@ -1,0 +1,251 @@
+// The window's report pane, tray minimiser and language menu: the lines written, the view's
+// size, the wheel, the clipboard copy, the menu and about box, and minimising to the tray. On the
+// offscreen platform, fed by the scripted provider library.
+
+#include "tests/ui/form_main_fixture.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QScrollBar>
+#include <QTemporaryDir>
+
+#include <cmath>
+#include <cstring>
+#include <fstream>
+
+using namespace formtest;
+
+class FormMainReportTest : public QObject, FormMainFixture {
+    Q_OBJECT
+
+private slots:
+    void init() { SetUp(); }
+    void cleanup() { TearDown(); }
+
+    void unchangedReportWritesNoLineAndOneChangedCounterWritesOne() {
+        QmrTestAdapter a = A;
+        a.InOctets = 1000;
+        Serve({a});
+        Open();
+        Idle();
+        const int writes = Access::ReportView(*form).LineWrites();
+        const int listPaints = Access::List(*form).RepaintRequests();
+        Poll();
+        Idle();
+        QCOMPARE(Access::ReportView(*form).LineWrites(), writes);
+        // The reselection of an unchanged list repaints nothing either.
+        QCOMPARE(Access::List(*form).RepaintRequests(), listPaints);
+        a.InOctets = 2000;
+        Serve({a});
+        Poll();
+        Idle();
+        QCOMPARE(Access::ReportView(*form).LineWrites(), writes + 1);
+
+        // The expert form appends lines; back to normal deletes the surplus.
+        const int normalLines = Access::ReportView(*form).LineCount();
+        Access::ExpertBox(*form).click();
+        Idle();
+        QVERIFY(Access::ReportView(*form).LineCount() > normalLines);
+        Access::ExpertBox(*form).click();
+        Idle();
+        QCOMPARE(Access::ReportView(*form).LineCount(), normalLines);
+    }
+
+    void viewIsTheClientAreaLessTwentyFourOrLargerForLongNames() {
+        Serve({A});
+        Open();
+        form->show();
+        QCoreApplication::processEvents();
+        Idle();
+        const QSize client = Access::ReportScrollBox(*form).viewport()->size();
+        QCOMPARE(Access::ReportView(*form).width(), client.width() - 24);
+        QCOMPARE(Access::ReportView(*form).height(), client.height() - 24);
+
+        QmrTestAdapter wide = A;
+        std::memset(wide.Name, 'W', sizeof wide.Name - 1);
+        std::memset(wide.Description, 'W', sizeof wide.Description - 1);
+        Serve({wide});
+        Poll();
+        QCOMPARE(Access::List(*form).Item(1)->Caption, QString("alpha")); // item keeps its caption
+        Idle();
+        const int expected =
+            Access::MeasureMarkupLine(*form, Access::ReportView(*form).Line(0).chopped(4)).width();
+        QVERIFY(expected > client.width() - 24);
+        QCOMPARE(Access::ReportView(*form).width(), expected);
+    }
+
+    void reportAreaKeepsItsPlaceAndGrowsWithTheWindow() {
+        Serve({A});
+        Open();
+        form->show();
+        QCoreApplication::processEvents();
+        const auto scaled = [this](int design) {
+            return static_cast<int>(std::lround(design * form->logicalDpiY() / 120.0));
+        };
+        // Right of the list, 8 pixels below the top, down to the strip of the Copy button.
+        const QRect design(scaled(323), 8, scaled(602), scaled(513) - 8);
+        const QScrollArea& box = Access::ReportScrollBox(*form);
+        QCOMPARE(box.geometry(), design);
+        form->resize(form->size() + QSize(100, 50));
+        QCoreApplication::processEvents();
+        QCOMPARE(box.geometry(), design.adjusted(0, 0, 100, 50));
+    }
+
+    void wheelScrollsTwentyPixelsANotchClampedAtBothEnds() {
+        QmrTestAdapter a = A;
+        std::memset(a.Description, 'W', sizeof a.Description - 1);
+        a.DnsCount = 3;
+        Serve({a});
+        Open();
+        form->show();
+        Access::ExpertBox(*form).setChecked(true);
+        Access::SetReportPending(*form, true);
+        form->resize(form->minimumSize());
+        QCoreApplication::processEvents();
+        Idle();
+        QCoreApplication::processEvents();
+        QScrollBar* v = Access::ReportScrollBox(*form).verticalScrollBar();
+        QScrollBar* h = Access::ReportScrollBox(*form).horizontalScrollBar();
+        QVERIFY(v->maximum() > 40);
+        QVERIFY(h->maximum() > 40);
+        const double dpi = form->logicalDpiY();
+        const int notch = static_cast<int>(16.0 * 120 / dpi);
+
+        bool handled = false;
+        Access::ReportWheel(*form, Qt::NoModifier, 120, handled);
+        QVERIFY(handled); // at the top, away from the user: nothing moves, still handled
+        QCOMPARE(v->value(), 0);
+        Access::ReportWheel(*form, Qt::NoModifier, -120, handled);
+        QCOMPARE(v->value(), notch);
+        Access::ReportWheel(*form, Qt::ShiftModifier, -120, handled);
+        QCOMPARE(h->value(), notch);
+        QCOMPARE(v->value(), notch);
+        Access::ReportWheel(*form, Qt::NoModifier, -120 * 1000, handled);
+        QCOMPARE(v->value(), v->maximum());
+        Access::ReportWheel(*form, Qt::NoModifier, 120 * 1000, handled);
+        QCOMPARE(v->value(), 0);
+        if (qFuzzyCompare(dpi, 96.0)) {
+            QCOMPARE(notch, 20);
+        }
+
+        // The window passes the wheel on only when the pointer is over the report area.
+        handled = false;
+        const QPoint overList = Access::List(*form).mapToGlobal(QPoint(10, 10));
+        Access::FormWheel(*form, Qt::NoModifier, -120, overList, handled);
+        QVERIFY(!handled);
+        QCOMPARE(v->value(), 0);
+        const QPoint overReport = Access::ReportScrollBox(*form).mapToGlobal(QPoint(10, 10));
+        Access::FormWheel(*form, Qt::NoModifier, -120, overReport, handled);
+        QVERIFY(handled);
+        QCOMPARE(v->value(), notch);
+    }
+
+    void shortReportDoesNotMoveUnderTheWheel() {
+        Serve({A});
+        Open();
+        form->show();
+        Idle();
+        QCoreApplication::processEvents();
+        bool handled = false;
+        Access::ReportWheel(*form, Qt::NoModifier, -120, handled);
+        QVERIFY(handled);
+        QCOMPARE(Access::ReportScrollBox(*form).verticalScrollBar()->value(), 0);
+    }
+
+    void languageChangeRetextsTheWindowAtOnceAndTheMenuListsLanguages() {
+        QTemporaryDir dir;
+        const QString ini = dir.filePath("language.ini");
+        {
+            std::ofstream out(ini.toStdString());
+            out << "[ru_RU]\nName=Русский\n1005=Квиллмир\n1006=Копировать...\n1053=Язык\n[en_EN]"
+                   "\nName=English\n";
+        }
+        LANGUAGE::LangStrings->LoadFromFile(ini.toStdU16String());
+        Serve({A});
+        Open();
+        QCOMPARE(form->windowTitle(), QString("Quillmere"));
+        QVERIFY(Access::LanguageMenu(*form).menuAction()->isVisible());
+        const QList<QAction*> items = Access::LanguageMenu(*form).actions();
+        QCOMPARE(items.size(), 2);
+        QCOMPARE(items[0]->text(), QString("English"));
+        QCOMPARE(items[1]->text(), QString("Русский"));
+        QCOMPARE(items[1]->data().toInt(), 1);
+
+        items[1]->trigger();
+        QCOMPARE(form->windowTitle(), QString("Квиллмир"));
+        QCOMPARE(Access::CopyButton(*form).text(), QString("Копировать..."));
+        QCOMPARE(Access::TrayIcon(*form).toolTip(), QString("Квиллмир"));
+        QCOMPARE(Access::LanguageMenu(*form).title(), QString("Язык"));
+        QCOMPARE(items[1]->text(), QString("Русский")); // language items keep their captions
+
+        // The about box follows the language and takes the window's caption as its title.
+        Access::ClickAbout(*form);
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(shown[0].startsWith("Квиллмир|"));
+        items[0]->trigger();
+        Access::ClickAbout(*form);
+        QCOMPARE(shown.last(), QString("Quillmere|Version: 1.0 RC 1 build 73"));
+    }
+
+    void oneLanguageHidesTheLanguageMenu() {
+        Open();
+        QVERIFY(!Access::LanguageMenu(*form).menuAction()->isVisible());
+        QCOMPARE(Access::LanguageMenu(*form).actions().size(), 1);
+    }
+
+    void copyPutsThePlainReportOnTheClipboard() {
+        QmrTestAdapter a = MakeTestAdapter("qmrtest0", 2, "192.168.1.10");
+        std::strcpy(a.Description, "Local Area Connection");
+        a.Speed64 = 100000000;
+        a.DhcpEnabled = 1;
+        a.GatewayCount = 1;
+        std::strcpy(a.Gateway[0], "192.168.1.1");
+        a.InOctets = 1234567;
+        a.OutOctets = 21;
+        a.Mac[5] = 0x5E;
+        Serve({a});
+        Open();
+        Idle();
+        // No link of the test's namespace is called qmrtest0, so the adapter description stands
+        // as the friendly name.
+        Access::ClickCopy(*form);
+        QVERIFY(Access::CopyButton(*form).isEnabled());
+        const QString copied = QGuiApplication::clipboard()->text();
+        QCOMPARE(copied, QString("Network Interface:   Local Area Connection\r\n"
+                                 "Status:   Online\r\n"
+                                 "MAC:   00-1A-2B-3C-4D-5E\r\n"
+                                 "Speed:   100 Mbps\r\n"
+                                 "Address Type:   DHCP\r\n"
+                                 "IP Address:   192.168.1.10\r\n"
+                                 "IP Mask:   255.255.255.0\r\n"
+                                 "Gateway:   192.168.1.1\r\n"
+                                 "Input Octets:   1 234 567 bytes\r\n"
+                                 "Output Octets:   21 byte\r\n"
+                                 "\r\n"));
+        // Ticked and copied at once: the expert form, before any rebuild of the screen.
+        Access::ExpertBox(*form).setChecked(true);
+        Access::ClickCopy(*form);
+        QVERIFY(QGuiApplication::clipboard()->text().contains("Input Unicast Packets:   "));
+
+        // The adapter vanished since the report: the no-device text.
+        Serve({});
+        Poll();
+        Access::ClickCopy(*form);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QString("No Network Interfaces\r\n\r\n"));
+    }
+
+    void minimiseRequestsArePostedOncePerArgumentAndRestoreComesBack() {
+        Serve({A});
+        Open({u"/usr/bin/qmr", u"-u", u"-U", u"/u", u"-u"});
+        form->show();
+        QVERIFY(!form->isMinimized());
+        QCoreApplication::sendPostedEvents(form.get(), qmr::WM_APP_MINIMIZE);
+        QTRY_VERIFY(form->isMinimized() || !form->isVisible());
+        Access::ClickTrayIcon(*form);
+        QTRY_VERIFY(form->isVisible() && !form->isMinimized());
+        QVERIFY(!Access::TrayIcon(*form).isVisible());
+    }
+};
+
+QTEST_MAIN(FormMainReportTest)
+#include "form_main_report_test.moc"

@@ -1,0 +1,124 @@
+#include "ui/report_pane.h"
+
+#include "report/report_lines.h"
+#include "ui/screen_scale.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <new>
+
+namespace qmr {
+
+TReportPane::TReportPane(QWidget* window) : QObject(window), m_Window(window) {
+    m_ScrollBox_Report = new QScrollArea(window);
+    m_ScrollBox_Report->setFrameShape(QFrame::NoFrame);
+    m_ScrollBox_Report->setWidgetResizable(false);
+    m_ScrollBox_Report->setFocusPolicy(Qt::StrongFocus);
+    QPalette white = m_ScrollBox_Report->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    m_ScrollBox_Report->setPalette(white);
+    m_ScrollBox_Report->setAutoFillBackground(true);
+    m_ScrollBox_Report->viewport()->setAutoFillBackground(true);
+    m_ScrollBox_Report->viewport()->setPalette(white);
+
+    m_HTMLStaticText_Report = new THTMLStaticText;
+    m_HTMLStaticText_Report->SetLineSpacing(4);
+    m_HTMLStaticText_Report->SetPictureContainer(&m_PictureContainer);
+    m_HTMLStaticText_Report->setFocusPolicy(Qt::ClickFocus);
+    m_ScrollBox_Report->setWidget(m_HTMLStaticText_Report);
+}
+
+void TReportPane::Place(const QRect& area) {
+    // Set after scaling and not scaled themselves.
+    m_ScrollBox_Report->setGeometry(area);
+    const QSize client = m_ScrollBox_Report->viewport()->size();
+    m_HTMLStaticText_Report->setGeometry(12, 12, client.width() - 12 - 12,
+                                         client.height() - 12 - 12);
+}
+
+bool TReportPane::ShowReport(const TModelNetworkDevice* device, bool expert) {
+    std::unique_ptr<TLineList> list(new (std::nothrow) TLineList);
+    if (!list) {
+        return false;
+    }
+    ++m_ReportBuilds;
+    if (expert) {
+        BuildExpertReportMarkup(list.get(), device);
+    } else {
+        BuildReportMarkup(list.get(), device);
+    }
+
+    THTMLStaticText* view = m_HTMLStaticText_Report;
+    view->BeginUpdate();
+    const int n = static_cast<int>(list->size());
+    const QSize client = m_ScrollBox_Report->viewport()->size();
+    int width = client.width() - 24;
+    int height = 24;
+    for (int i = 0; i < n; ++i) {
+        QString line = QString::fromStdU16String((*list)[static_cast<std::size_t>(i)]);
+        const QSize size = MeasureMarkupLine(line);
+        height += size.height();
+        width = std::max(width, size.width());
+        line += QStringLiteral("<br>");
+        if (i < view->LineCount()) {
+            if (view->Line(i) != line) {
+                view->ReplaceLine(i, line);
+            }
+        } else {
+            view->AppendLine(line);
+        }
+    }
+    for (int i = view->LineCount() - 1; i >= n; --i) {
+        view->DeleteLine(i);
+    }
+    view->resize(width, std::max(height, client.height() - 24));
+    view->EndUpdate();
+    return true;
+}
+
+QSize TReportPane::MeasureMarkupLine(const QString& line) const {
+    return m_HTMLStaticText_Report->MeasureMarkup(line);
+}
+
+void TReportPane::CopyReport(const TModelNetworkDevice* device, bool expert) const {
+    std::unique_ptr<TLineList> list(new (std::nothrow) TLineList);
+    if (!list) {
+        return;
+    }
+    if (expert) {
+        BuildExpertReportText(list.get(), device);
+    } else {
+        BuildReportText(list.get(), device);
+    }
+    QGuiApplication::clipboard()->setText(QString::fromStdU16String(JoinClipboardText(*list)));
+}
+
+void TReportPane::ScrollByWheel(Qt::KeyboardModifiers shift, int wheelDelta) {
+    const int step =
+        static_cast<int>(std::trunc(m_WheelFactor * -wheelDelta / PixelsPerInch(*m_Window)));
+    QScrollBar* bar = (shift & Qt::ShiftModifier) ? m_ScrollBox_Report->horizontalScrollBar()
+                                                  : m_ScrollBox_Report->verticalScrollBar();
+    if (step > 0 && bar->value() < bar->maximum()) {
+        bar->setValue(std::min(bar->value() + step, bar->maximum()));
+    } else if (step <= 0 && bar->value() > 0) {
+        bar->setValue(std::max(bar->value() + step, 0));
+    }
+}
+
+bool TReportPane::IsUnder(QPoint globalPos) const {
+    const QPoint local = m_ScrollBox_Report->mapFromGlobal(globalPos);
+    return local.x() >= 0 && local.y() >= 0 && local.x() < m_ScrollBox_Report->width() &&
+           local.y() < m_ScrollBox_Report->height();
+}
+
+bool TReportPane::HoldsFocus(const QWidget* focus) const {
+    return focus != nullptr &&
+           (focus == m_ScrollBox_Report || m_ScrollBox_Report->isAncestorOf(focus));
+}
+
+} // namespace qmr

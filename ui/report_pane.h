@@ -1,0 +1,60 @@
+#pragma once
+// The report of the selected adapter: the white scroll box with the markup view in it, the
+// rebuild that writes only the lines that changed, the plain-text copy on the clipboard, and
+// the wheel scrolling of the report.
+
+#include "network/model_network_device.h"
+#include "ui/markup/markup_view.h"
+#include "ui/picture_store.h"
+
+#include <QObject>
+#include <QPoint>
+#include <QRect>
+#include <QScrollArea>
+#include <QSize>
+#include <QString>
+
+namespace qmr {
+
+class TReportPane : public QObject {
+public:
+    // The scroll box becomes a child of `window`, made at this point of the window's
+    // construction so that it keeps its place in the stacking and focus order.
+    explicit TReportPane(QWidget* window);
+
+    QScrollArea* ScrollBox() const { return m_ScrollBox_Report; }
+    THTMLStaticText* View() const { return m_HTMLStaticText_Report; }
+
+    // Puts the scroll box at `area` and the view 12 pixels inside its client area.
+    void Place(const QRect& area);
+
+    // Rebuilds the display report (expert or normal form) of `device`, null for none. False
+    // when there was no memory for the lines, and nothing changed.
+    bool ShowReport(const TModelNetworkDevice* device, bool expert);
+    QSize MeasureMarkupLine(const QString& line) const;
+
+    // The plain-text report of `device` on the clipboard.
+    void CopyReport(const TModelNetworkDevice* device, bool expert) const;
+
+    // One wheel turn of `wheelDelta` (120 a notch, negative towards the user); Shift scrolls
+    // sideways. Stops at both ends of the bar.
+    void ScrollByWheel(Qt::KeyboardModifiers shift, int wheelDelta);
+    // Whether a point on the screen lies over the scroll box.
+    bool IsUnder(QPoint globalPos) const;
+    // Whether `focus` is the scroll box or inside it.
+    bool HoldsFocus(const QWidget* focus) const;
+
+private:
+    friend class TFormMainTestAccess;
+
+    QWidget* m_Window;
+    TPictureContainer m_PictureContainer;
+    QScrollArea* m_ScrollBox_Report;
+    THTMLStaticText* m_HTMLStaticText_Report;
+    // A notch scrolls this many pixels at 120 pixels per inch, 20 at 96.
+    double m_WheelFactor = 16.0;
+    // Read by tests only, through TFormMainTestAccess::ReportBuilds.
+    int m_ReportBuilds = 0;
+};
+
+} // namespace qmr
