@@ -2,6 +2,8 @@
 
 #include "lang/lang_strings.h"
 
+#include <algorithm>
+
 namespace qmr {
 
 TLanguageMenu::TLanguageMenu(QWidget* window, QMenu* popup,
@@ -15,7 +17,9 @@ TLanguageMenu::TLanguageMenu(QWidget* window, QMenu* popup,
 
 void TLanguageMenu::BuildLanguageMenu() {
     LANGUAGE::TLangStrings* strings = LANGUAGE::LangStrings.get();
-    const int count = strings != nullptr ? strings->GetLanguageCount() : 0;
+    // A file of thousands of sections must not bury the screen: its first ones by code.
+    const int count =
+        std::min(strings != nullptr ? strings->GetLanguageCount() : 0, kLanguageMenuMaxItems);
     m_PopupMenuItem_SelectLanguage->menuAction()->setVisible(count > 1);
     m_PopupMenuItem_SelectLanguage->clear();
     for (int i = 0; i < count; ++i) {

@@ -13,6 +13,9 @@
 
 namespace qmr {
 
+// The most languages the menu lists.
+inline constexpr int kLanguageMenuMaxItems = 64;
+
 class TLanguageMenu : public QObject {
 public:
     using TShowMessage = std::function<void(const QString& text, const QString& caption)>;

@@ -3,6 +3,7 @@
 // offscreen platform, fed by the scripted provider library.
 
 #include "tests/ui/form_main_fixture.h"
+#include "ui/language_menu.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -187,6 +188,25 @@ private slots:
         QCOMPARE(shown.last(), QString("Quillmere|Version: 1.0 RC 1 build 73"));
     }
 
+    void theLanguageMenuListsAtMostItsLimitFirstByCode() {
+        QTemporaryDir dir;
+        const QString ini = dir.filePath("language.ini");
+        {
+            std::ofstream out(ini.toStdString());
+            for (int i = 0; i < 200; ++i) {
+                out << "[xx_" << 1000 + i << "]\nName=L" << i << "\n";
+            }
+        }
+        LANGUAGE::LangStrings->LoadFromFile(ini.toStdU16String());
+        Open();
+        const QList<QAction*> items = Access::LanguageMenu(*form).actions();
+        QCOMPARE(items.size(), qmr::kLanguageMenuMaxItems);
+        // English, which the catalogue adds, sorts first; then the file's sections by code.
+        QCOMPARE(items.first()->text(), QString("English"));
+        QCOMPARE(items[1]->text(), QString("L0"));
+        QCOMPARE(items.last()->text(), QString("L62"));
+    }
+
     void oneLanguageHidesTheLanguageMenu() {
         Open();
         QVERIFY(!Access::LanguageMenu(*form).menuAction()->isVisible());
@@ -232,6 +252,20 @@ private slots:
         Poll();
         Access::ClickCopy(*form);
         QCOMPARE(QGuiApplication::clipboard()->text(), QString("No Network Interfaces\r\n\r\n"));
+    }
+
+    void aNameWithADirectionOverrideCannotTurnWhatFollowsIt() {
+        QmrTestAdapter a = MakeTestAdapter("qmrtest0", 5, "10.0.0.5");
+        std::strcpy(a.Description, "evil\u202Eeman\x07");
+        Serve({a});
+        Open();
+        Idle();
+        const QString contained = QString::fromUtf16(u"evil\u202Eeman\uFFFD\u202C");
+        QCOMPARE(Captions(*form), QStringList{contained});
+        QVERIFY(ReportName(*form).contains(contained + "</font>"));
+        Access::ClickCopy(*form);
+        QVERIFY(QGuiApplication::clipboard()->text().startsWith(
+            "Network Interface:   " + contained + "\r\n"));
     }
 
     void minimiseRequestsArePostedOncePerArgumentAndRestoreComesBack() {
