@@ -73,9 +73,14 @@ nl_msg* LinkRequest(int flags, std::uint32_t index, std::uint32_t filter) {
     return request;
 }
 
-// The adapter records need no counters: without them the kernel fills and sends much less.
+// Without the IPv6 counters, which nothing here needs: the kernel fills and sends much less.
 nl_msg* LinkDumpRequest() {
     return LinkRequest(NLM_F_DUMP, 0, RTEXT_FILTER_SKIP_STATS);
+}
+
+// For a kernel whose filter leaves out the links' own counters too: every counter it has.
+nl_msg* FullLinkDumpRequest() {
+    return LinkRequest(NLM_F_DUMP, 0, 0);
 }
 
 // The statistics dump lists every link too; asked only for the per-family block, which no
@@ -203,8 +208,23 @@ std::size_t TRouteSocket::CountLinks() {
 }
 
 std::vector<TLinkFacts> TRouteSocket::DumpLinks() {
+    return DumpLinks(&LinkDumpRequest);
+}
+
+std::vector<TLinkFacts> TRouteSocket::DumpLinksWithStatistics() {
+    // The filter spares the IPv6 counters, not the link's own; as for one link, a kernel that
+    // leaves those out too is asked again without it.
+    std::vector<TLinkFacts> links = DumpLinks(&LinkDumpRequest);
+    if (std::all_of(links.begin(), links.end(),
+                    [](const TLinkFacts& link) { return link.StatisticsTold; })) {
+        return links;
+    }
+    return DumpLinks(&FullLinkDumpRequest);
+}
+
+std::vector<TLinkFacts> TRouteSocket::DumpLinks(nl_msg* (*makeRequest)()) {
     std::vector<TLinkFacts> links;
-    Dump(&LinkDumpRequest, &ReadLinkReply, links, "links");
+    Dump(makeRequest, &ReadLinkReply, links, "links");
     std::sort(links.begin(), links.end(),
               [](const TLinkFacts& a, const TLinkFacts& b) { return a.Index < b.Index; });
     // An interrupted dump may list a link twice.
