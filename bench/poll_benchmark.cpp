@@ -201,7 +201,9 @@ TBreakdown MeasureBreakdown(int rounds) {
     }
     TBreakdown b;
     b.Adapters = Measure(rounds, [&] { ReadAdapterBuffer(size); });
-    b.Names = Measure(rounds, [] { qmr::ReadFriendlyNameTable(); });
+    b.Names = Measure(rounds, [&] {
+        qmr::ReadFriendlyNameTable(reinterpret_cast<const IP_ADAPTER_INFO*>(records.data()));
+    });
     b.Rows = Measure(rounds, [&] {
         for (const std::uint32_t index : indexes) {
             MIB_IFROW row{};

@@ -15,10 +15,10 @@ std::uint32_t ReadNetworkDevices(TDeviceList& devices) {
     if (status != ERROR_SUCCESS) {
         return status;
     }
-    const TFriendlyNameTable table = ReadFriendlyNameTable();
+    const auto* adapters = reinterpret_cast<const IP_ADAPTER_INFO*>(buffer.data());
+    const TFriendlyNameTable table = ReadFriendlyNameTable(adapters);
     const TFriendlyNameIndex names(table);
-    for (auto* adapter = reinterpret_cast<const IP_ADAPTER_INFO*>(buffer.data());
-         adapter != nullptr; adapter = adapter->Next) {
+    for (const IP_ADAPTER_INFO* adapter = adapters; adapter != nullptr; adapter = adapter->Next) {
         if (adapter->Type != MIB_IF_TYPE_LOOPBACK) {
             devices.push_back(std::make_unique<TModelNetworkDevice>(adapter, names));
         }

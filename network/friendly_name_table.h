@@ -1,8 +1,10 @@
 #pragma once
 // The (service name, description) pairs that the friendly-name lookup searches. On Windows they
-// are the NetworkCards keys of the registry; on Linux every link of the network namespace gives
-// (interface name, its alias, or the interface name when it has none). Read once per poll and
-// shared by all its devices.
+// are the NetworkCards keys of the registry; on Linux every interface row of GetIfTable2 whose
+// index an adapter record has gives (that record's adapter name, the row's alias: the link's
+// alias, or its name when it has none). Read once per poll and shared by all its devices.
+
+#include "network/iphlpapi_records.h"
 
 #include <string>
 #include <vector>
@@ -22,6 +24,7 @@ struct TFriendlyNameEntry {
 // The entries in the order the source lists them; an error while listing ends the list.
 using TFriendlyNameTable = std::vector<TFriendlyNameEntry>;
 
-TFriendlyNameTable ReadFriendlyNameTable();
+// `adapters` is the poll's chain of adapter records (null for none); Windows does not need it.
+TFriendlyNameTable ReadFriendlyNameTable(const IP_ADAPTER_INFO* adapters);
 
 } // namespace qmr

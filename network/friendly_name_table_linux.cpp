@@ -1,106 +1,46 @@
 #include "friendly_name_table.h"
 
-#include "base/utf16_text.h"
+#include "base/record_text.h"
+#include "network/iphlpapi_binding.h"
 
-#include <netlink/attr.h>
-#include <netlink/errno.h>
-#include <netlink/msg.h>
-#include <netlink/netlink.h>
-#include <netlink/socket.h>
-
-#include <array>
-#include <exception>
-#include <linux/if_link.h>
-#include <linux/rtnetlink.h>
+#include <algorithm>
 #include <memory>
+#include <unordered_map>
 
 namespace qmr {
 
 namespace {
 
-// A dump that keeps being interrupted by changes is taken as it stands after this many tries.
-constexpr int kDumpAttempts = 5;
-
-struct SocketDeleter {
-    void operator()(nl_sock* s) const { nl_socket_free(s); }
+struct TMibTableRelease {
+    void operator()(PMIB_IF_TABLE2 table) const { qmr::FreeMibTable(table); }
 };
-struct MessageDeleter {
-    void operator()(nl_msg* m) const { nlmsg_free(m); }
-};
-
-struct TTableFill {
-    TFriendlyNameTable* Table = nullptr;
-    std::exception_ptr Error;
-};
-
-// Only the name and the alias are read: the library's link objects would parse every address
-// family's settings that the kernel sends along.
-int OnLink(nl_msg* message, void* arg) {
-    static const auto policy = [] {
-        std::array<nla_policy, IFLA_MAX + 1> p{};
-        p[IFLA_IFNAME].type = NLA_STRING;
-        p[IFLA_IFALIAS].type = NLA_STRING;
-        return p;
-    }();
-    auto* fill = static_cast<TTableFill*>(arg);
-    std::array<nlattr*, IFLA_MAX + 1> a{};
-    nlmsghdr* header = nlmsg_hdr(message);
-    if (header->nlmsg_type != RTM_NEWLINK ||
-        nlmsg_parse(header, sizeof(ifinfomsg), a.data(), IFLA_MAX,
-                    const_cast<nla_policy*>(policy.data())) != 0 ||
-        a[IFLA_IFNAME] == nullptr) {
-        return NL_OK;
-    }
-    try {
-        const char* name = nla_get_string(a[IFLA_IFNAME]);
-        const char* alias = a[IFLA_IFALIAS] != nullptr ? nla_get_string(a[IFLA_IFALIAS]) : "";
-        TFriendlyNameEntry entry;
-        entry.ServiceName = Utf8ToUtf16(name);
-        entry.Description = *alias != '\0' ? Utf8ToUtf16(alias) : entry.ServiceName;
-        fill->Table->push_back(std::move(entry));
-    } catch (...) {
-        fill->Error = std::current_exception();
-        return NL_STOP;
-    }
-    return NL_OK;
-}
-
-// One dump of every link, without the traffic counters the names do not need.
-int DumpLinks(nl_sock* socket, TFriendlyNameTable& table) {
-    std::unique_ptr<nl_msg, MessageDeleter> request(nlmsg_alloc_simple(RTM_GETLINK, NLM_F_DUMP));
-    ifinfomsg header{};
-    header.ifi_family = AF_UNSPEC;
-    if (!request || nlmsg_append(request.get(), &header, sizeof header, NLMSG_ALIGNTO) < 0 ||
-        nla_put_u32(request.get(), IFLA_EXT_MASK, RTEXT_FILTER_SKIP_STATS) < 0) {
-        throw std::bad_alloc();
-    }
-    const int sent = nl_send_auto(socket, request.get());
-    if (sent < 0) {
-        return sent;
-    }
-    TTableFill fill{&table, nullptr};
-    nl_socket_modify_cb(socket, NL_CB_VALID, NL_CB_CUSTOM, &OnLink, &fill);
-    const int status = nl_recvmsgs_default(socket);
-    if (fill.Error) {
-        std::rethrow_exception(fill.Error);
-    }
-    return status;
-}
 
 } // namespace
 
-TFriendlyNameTable ReadFriendlyNameTable() {
+TFriendlyNameTable ReadFriendlyNameTable(const IP_ADAPTER_INFO* adapters) {
     TFriendlyNameTable table;
-    std::unique_ptr<nl_sock, SocketDeleter> socket(nl_socket_alloc());
-    if (!socket || nl_connect(socket.get(), NETLINK_ROUTE) < 0) {
+    // The rows carry no interface name: the adapter records of the same poll give it, matched
+    // by index.
+    std::unordered_multimap<DWORD, const IP_ADAPTER_INFO*> byIndex;
+    for (const IP_ADAPTER_INFO* adapter = adapters; adapter != nullptr; adapter = adapter->Next) {
+        byIndex.emplace(adapter->Index, adapter);
+    }
+    PMIB_IF_TABLE2 answer = nullptr;
+    // Without the rows no name is known, and every device keeps its description.
+    if (byIndex.empty() || qmr::GetIfTable2(&answer) != ERROR_SUCCESS || answer == nullptr) {
         return table;
     }
-    // Asked again while the kernel reports the dump interrupted by a change; any other error
-    // ends the list where it stands.
-    for (int attempt = 1; attempt <= kDumpAttempts; ++attempt) {
-        table.clear();
-        if (DumpLinks(socket.get(), table) != -NLE_DUMP_INTR) {
-            break;
+    const std::unique_ptr<MIB_IF_TABLE2, TMibTableRelease> rows(answer);
+    const MIB_IF_ROW2* row = rows->Table;
+    for (ULONG i = 0; i < rows->NumEntries; ++i, ++row) {
+        const auto [first, last] = byIndex.equal_range(row->InterfaceIndex);
+        for (auto match = first; match != last; ++match) {
+            const IP_ADAPTER_INFO& adapter = *match->second;
+            const WCHAR* alias = row->Alias;
+            TFriendlyNameEntry entry;
+            entry.ServiceName = RecordTextToUtf16(adapter.AdapterName, sizeof adapter.AdapterName);
+            entry.Description.assign(alias, std::find(alias, alias + IF_MAX_STRING_SIZE + 1, 0));
+            table.push_back(std::move(entry));
         }
     }
     return table;

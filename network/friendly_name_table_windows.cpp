@@ -43,7 +43,7 @@ ValueRead ReadStringValue(HKEY key, const wchar_t* name, std::u16string& out) {
 
 } // namespace
 
-TFriendlyNameTable ReadFriendlyNameTable() {
+TFriendlyNameTable ReadFriendlyNameTable(const IP_ADAPTER_INFO*) {
     TFriendlyNameTable table;
     HKEY cards = nullptr;
     // Read access only: the lookup never writes, and asking for more fails for ordinary users.

@@ -11,12 +11,14 @@ namespace qmr {
 namespace {
 
 // The slots in the order the library's users have always resolved them; only GetIfEntry,
-// GetAdaptersInfo and GetPerAdapterInfo (and GetIfEntry2, appended) are called.
-constexpr std::array<const char*, 16> kSlotNames = {
+// GetAdaptersInfo and GetPerAdapterInfo (and the appended GetIfEntry2, GetIfTable2 and
+// FreeMibTable) are called.
+constexpr std::array<const char*, 18> kSlotNames = {
     "GetIfTable",       "GetIfEntry",       "GetAdaptersInfo",   "GetPerAdapterInfo",
     "GetNetworkParams", "GetInterfaceInfo", "GetIpForwardTable", "IcmpCreateFile",
     "Icmp6CreateFile",  "IcmpCloseHandle",  "IcmpSendEcho",      "IcmpSendEcho2",
     "Icmp6SendEcho2",   "IcmpParseReplies", "Icmp6ParseReplies", "GetIfEntry2",
+    "GetIfTable2",      "FreeMibTable",
 };
 
 enum Slot : std::size_t {
@@ -24,12 +26,16 @@ enum Slot : std::size_t {
     kGetAdaptersInfo = 2,
     kGetPerAdapterInfo = 3,
     kGetIfEntry2 = 15,
+    kGetIfTable2 = 16,
+    kFreeMibTable = 17,
 };
 
 using GetAdaptersInfoFn = decltype(&::GetAdaptersInfo);
 using GetIfEntryFn = decltype(&::GetIfEntry);
 using GetPerAdapterInfoFn = decltype(&::GetPerAdapterInfo);
 using GetIfEntry2Fn = decltype(&::GetIfEntry2);
+using GetIfTable2Fn = decltype(&::GetIfTable2);
+using FreeMibTableFn = decltype(&::FreeMibTable);
 
 struct Binding {
     std::int32_t references = 0;
@@ -116,6 +122,22 @@ DWORD GetIfEntry2(PMIB_IF_ROW2 Row) {
         return fn(Row);
     }
     return Unavailable();
+}
+
+DWORD GetIfTable2(PMIB_IF_TABLE2* Table) {
+    // A table that could not be given back is not taken.
+    if (auto fn = Bound<GetIfTable2Fn>(kGetIfTable2); fn && State().slots[kFreeMibTable]) {
+        return fn(Table);
+    }
+    return Unavailable();
+}
+
+void FreeMibTable(PVOID Memory) {
+    if (auto fn = Bound<FreeMibTableFn>(kFreeMibTable)) {
+        fn(Memory);
+        return;
+    }
+    Unavailable();
 }
 
 std::string IpHelperLoadFailureReason() {

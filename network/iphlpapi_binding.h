@@ -32,6 +32,11 @@ DWORD GetPerAdapterInfo(ULONG IfIndex, PIP_PER_ADAPTER_INFO pPerAdapterInfo, PUL
 // Not one of the original slots: the 64-bit interface row, for speeds above 4 Gbit/s and
 // counters beyond 4 GiB.
 DWORD GetIfEntry2(PMIB_IF_ROW2 Row);
+// Not original slots either: every interface row at once, in a block of the library's that
+// FreeMibTable gives back. GetIfTable2 answers 50 also where FreeMibTable is missing; an empty
+// FreeMibTable slot only sets the last error.
+DWORD GetIfTable2(PMIB_IF_TABLE2* Table);
+void FreeMibTable(PVOID Memory);
 
 // State of the binding, for tests and diagnostics.
 std::int32_t IpHelperReferenceCount();

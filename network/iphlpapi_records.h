@@ -28,6 +28,7 @@ typedef unsigned char UCHAR;
 typedef unsigned char BOOLEAN;
 typedef char16_t WCHAR;
 typedef ULONG* PULONG;
+typedef void* PVOID;
 typedef std::int64_t IPHLP_TIME_T; // time_t of 64-bit Windows
 
 #define ERROR_SUCCESS 0u
@@ -224,12 +225,20 @@ typedef struct _MIB_IF_ROW2 {
     ULONG64 OutQLen;
 } MIB_IF_ROW2, *PMIB_IF_ROW2;
 
+// As many rows as NumEntries says follow in the one block that GetIfTable2 allocates.
+typedef struct _MIB_IF_TABLE2 {
+    ULONG NumEntries;
+    MIB_IF_ROW2 Table[1];
+} MIB_IF_TABLE2, *PMIB_IF_TABLE2;
+
 // The entry points that a provider exports, as the IP helper library declares them.
 extern "C" {
 ULONG GetAdaptersInfo(PIP_ADAPTER_INFO AdapterInfo, PULONG SizePointer);
 DWORD GetIfEntry(PMIB_IFROW pIfRow);
 DWORD GetPerAdapterInfo(ULONG IfIndex, PIP_PER_ADAPTER_INFO pPerAdapterInfo, PULONG pOutBufLen);
 DWORD GetIfEntry2(PMIB_IF_ROW2 Row);
+DWORD GetIfTable2(PMIB_IF_TABLE2* Table);
+void FreeMibTable(PVOID Memory);
 }
 
 #endif
@@ -244,3 +253,5 @@ static_assert(offsetof(MIB_IFROW, bDescr) == 604);
 static_assert(sizeof(void*) != 8 || offsetof(IP_ADAPTER_INFO, LeaseExpires) == 696);
 static_assert(sizeof(void*) != 8 || offsetof(MIB_IF_ROW2, ReceiveLinkSpeed) == 1200);
 static_assert(sizeof(void*) != 8 || offsetof(MIB_IF_ROW2, OutQLen) == 1344);
+static_assert(sizeof(void*) != 8 || offsetof(MIB_IF_TABLE2, Table) == 8);
+static_assert(sizeof(void*) != 8 || sizeof(MIB_IF_TABLE2) == 1360);

@@ -55,7 +55,10 @@ TModelNetworkDevice::TModelNetworkDevice(const IP_ADAPTER_INFO* adapter,
     if (names != nullptr) {
         FillFromAdapter(adapter, TFriendlyNameIndex(*names));
     } else {
-        const TFriendlyNameTable table = ReadFriendlyNameTable();
+        // Only this record: one handed over alone need not end its chain.
+        IP_ADAPTER_INFO alone = *adapter;
+        alone.Next = nullptr;
+        const TFriendlyNameTable table = ReadFriendlyNameTable(&alone);
         FillFromAdapter(adapter, TFriendlyNameIndex(table));
     }
 }

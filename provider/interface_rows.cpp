@@ -4,6 +4,7 @@
 #include "provider/interface_ioctls.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <linux/if.h>
 #include <linux/if_arp.h>
@@ -77,6 +78,24 @@ int AccessOf(unsigned flags) {
     return (flags & IFF_BROADCAST) ? kAccessBroadcast : kAccessPointToMultiPoint;
 }
 
+// What the driver adds to the kernel's facts of a link.
+TInterfaceFacts CompleteInterfaceFacts(int descriptor, TLinkFacts link, THardwareNames& names,
+                                       bool withPermanentAddress) {
+    TInterfaceFacts facts;
+    facts.Link = std::move(link);
+    facts.Identity = IdentifyLink(descriptor, facts.Link, names);
+    // As sysfs does: a link that is set down has negotiated nothing.
+    if (facts.Link.Flags & IFF_UP) {
+        facts.Speed = ReadLinkSpeed(descriptor, facts.Link.Name);
+    }
+    if (withPermanentAddress) {
+        facts.PermanentAddress = facts.Link.PermanentAddressTold
+                                     ? facts.Link.PermanentAddress
+                                     : ReadPermanentAddress(descriptor, facts.Link.Name);
+    }
+    return facts;
+}
+
 } // namespace
 
 std::optional<TInterfaceFacts> ReadInterfaceFacts(TRouteSocket& socket, std::uint32_t index,
@@ -85,20 +104,26 @@ std::optional<TInterfaceFacts> ReadInterfaceFacts(TRouteSocket& socket, std::uin
     if (!link) {
         return std::nullopt;
     }
-    TInterfaceFacts facts;
-    facts.Link = std::move(*link);
     THardwareNames names;
-    facts.Identity = IdentifyLink(socket.Descriptor(), facts.Link, names);
-    // As sysfs does: a link that is set down has negotiated nothing.
-    if (facts.Link.Flags & IFF_UP) {
-        facts.Speed = ReadLinkSpeed(socket.Descriptor(), facts.Link.Name);
+    return CompleteInterfaceFacts(socket.Descriptor(), std::move(*link), names,
+                                  withPermanentAddress);
+}
+
+std::vector<TInterfaceFacts> ReadEveryInterfaceFacts(TRouteSocket& socket) {
+    std::vector<TLinkFacts> links = socket.DumpLinksWithStatistics();
+    std::vector<TInterfaceFacts> every;
+    every.reserve(links.size());
+    // One udev and hardware database for all the links.
+    THardwareNames names;
+    for (TLinkFacts& link : links) {
+        every.push_back(CompleteInterfaceFacts(socket.Descriptor(), std::move(link), names, true));
     }
-    if (withPermanentAddress) {
-        facts.PermanentAddress = facts.Link.PermanentAddressTold
-                                     ? facts.Link.PermanentAddress
-                                     : ReadPermanentAddress(socket.Descriptor(), facts.Link.Name);
-    }
-    return facts;
+    return every;
+}
+
+std::size_t IfTable2Size(std::size_t rows) {
+    // The block holds one row even when there is none to fill, as the record declares it.
+    return offsetof(MIB_IF_TABLE2, Table) + std::max<std::size_t>(rows, 1) * sizeof(MIB_IF_ROW2);
 }
 
 void FillIfRow(const TInterfaceFacts& facts, MIB_IFROW& row) {

@@ -1,11 +1,14 @@
 #pragma once
-// The 32-bit and 64-bit interface rows of one link.
+// The 32-bit and 64-bit interface rows, and the facts of one link or of every link they are
+// filled from.
 
 #include "network/iphlpapi_records.h"
 #include "provider/link_identity.h"
 #include "provider/route_socket.h"
 
+#include <cstddef>
 #include <optional>
+#include <vector>
 
 namespace qmr {
 
@@ -21,6 +24,12 @@ struct TInterfaceFacts {
 // Nothing when no link has the index.
 std::optional<TInterfaceFacts> ReadInterfaceFacts(TRouteSocket& socket, std::uint32_t index,
                                                   bool withPermanentAddress);
+
+// Every link of the socket's namespace, in ifindex order, from one link dump.
+std::vector<TInterfaceFacts> ReadEveryInterfaceFacts(TRouteSocket& socket);
+
+// The bytes of a MIB_IF_TABLE2 with that many rows.
+std::size_t IfTable2Size(std::size_t rows);
 
 // Fill every field of the row (the caller's dwIndex/InterfaceIndex included).
 void FillIfRow(const TInterfaceFacts& facts, MIB_IFROW& row);

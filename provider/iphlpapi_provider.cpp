@@ -10,7 +10,9 @@
 #include "provider/interface_ioctls.h"
 #include "provider/interface_rows.h"
 
+#include <cstdlib>
 #include <limits>
+#include <memory>
 #include <new>
 
 #define QMR_PROVIDER_EXPORT extern "C" __attribute__((visibility("default")))
@@ -27,6 +29,10 @@ template <typename Call> DWORD Guarded(Call call) {
         return ERROR_NOT_SUPPORTED;
     }
 }
+
+struct TCHeapRelease {
+    void operator()(void* block) const { std::free(block); }
+};
 
 bool FitsSizeArgument(std::size_t size) {
     return size <= std::numeric_limits<ULONG>::max();
@@ -93,6 +99,36 @@ QMR_PROVIDER_EXPORT DWORD GetIfEntry2(PMIB_IF_ROW2 Row) {
         qmr::FillIfRow2(*facts, *Row);
         return ERROR_SUCCESS;
     });
+}
+
+QMR_PROVIDER_EXPORT DWORD GetIfTable2(PMIB_IF_TABLE2* Table) {
+    if (Table == nullptr) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    return Guarded([&]() -> DWORD {
+        const std::vector<qmr::TInterfaceFacts> every =
+            qmr::ReadEveryInterfaceFacts(qmr::CallerRouteSocket());
+        if (!FitsSizeArgument(every.size())) {
+            return ERROR_NOT_ENOUGH_MEMORY;
+        }
+        // One block from the C heap, which FreeMibTable gives back whoever calls it.
+        std::unique_ptr<MIB_IF_TABLE2, TCHeapRelease> table(
+            static_cast<PMIB_IF_TABLE2>(std::calloc(1, qmr::IfTable2Size(every.size()))));
+        if (table == nullptr) {
+            return ERROR_NOT_ENOUGH_MEMORY;
+        }
+        table->NumEntries = static_cast<ULONG>(every.size());
+        MIB_IF_ROW2* rows = table->Table;
+        for (std::size_t i = 0; i < every.size(); ++i) {
+            qmr::FillIfRow2(every[i], rows[i]);
+        }
+        *Table = table.release();
+        return ERROR_SUCCESS;
+    });
+}
+
+QMR_PROVIDER_EXPORT void FreeMibTable(PVOID Memory) {
+    std::free(Memory);
 }
 
 QMR_PROVIDER_EXPORT DWORD GetPerAdapterInfo(ULONG IfIndex, PIP_PER_ADAPTER_INFO pPerAdapterInfo,

@@ -36,8 +36,10 @@ public:
 
     // How many links the namespace has, without asking for any of their details.
     std::size_t CountLinks();
-    // Every link without traffic statistics, in ifindex order.
+    // Every link, in ifindex order; the counters only where the kernel sends them along.
     std::vector<TLinkFacts> DumpLinks();
+    // Every link with its counters, in ifindex order.
+    std::vector<TLinkFacts> DumpLinksWithStatistics();
     // One link with its statistics; nothing when no link has that index.
     std::optional<TLinkFacts> ReadLink(std::uint32_t index);
     // Every IPv4 address, links in the kernel's order and each link's addresses in its order.
@@ -52,6 +54,8 @@ private:
     // Sends the request (taking it over) and hands every reply message to `handler`; returns
     // the netlink library's status.
     int Exchange(nl_msg* request, MessageHandler handler, void* target);
+    // Every link the request's dump lists, once each, in ifindex order.
+    std::vector<TLinkFacts> DumpLinks(nl_msg* (*makeRequest)());
     // Exchange for a dump, asked again while the kernel reports it interrupted by a change.
     template <typename T>
     void Dump(nl_msg* (*makeRequest)(), MessageHandler handler, std::vector<T>& result,

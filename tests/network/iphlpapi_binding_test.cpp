@@ -56,6 +56,11 @@ TEST_F(BindingTest, AbsentLibraryAnswersFiftyEverywhereAndAPollFindsNothing) {
     EXPECT_EQ(GetLastErrorCode(), 1u);
     MIB_IF_ROW2 row2{};
     EXPECT_EQ(qmr::GetIfEntry2(&row2), 50u);
+    PMIB_IF_TABLE2 table = nullptr;
+    SetLastErrorCode(0);
+    EXPECT_EQ(qmr::GetIfTable2(&table), 50u);
+    EXPECT_EQ(GetLastErrorCode(), 1u);
+    EXPECT_EQ(table, nullptr);
 
     TDeviceList devices;
     EXPECT_EQ(ReadNetworkDevices(devices), 50u);

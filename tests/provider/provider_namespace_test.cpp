@@ -1,5 +1,6 @@
 // The provider library as the program loads it, called from a thread inside a private network
-// namespace: the size protocol at the edges of the buffer, and polling while links come and go.
+// namespace: the size protocol at the edges of the buffer, the interface table, and polling
+// while links come and go.
 
 #include "network/adapter_poll.h"
 #include "network/iphlpapi_binding.h"
@@ -158,6 +159,55 @@ TEST_F(ProviderNamespace, TooSmallBuffersGetTheExactSizeAndStayUntouched) {
                                          &perSize),
                   0u);
         EXPECT_EQ(qmr::GetPerAdapterInfo(lo, nullptr, nullptr), 87u);
+    });
+}
+
+// One block holds every link's row, in ifindex order, each as GetIfEntry2 fills it.
+TEST_F(ProviderNamespace, InterfaceTableHasEveryLinksRowInIndexOrder) {
+    Ip("link add office type veth peer name office-far netns " + far);
+    Ip("link set office alias 'Office LAN'");
+    ASSERT_EQ(Shell("ip -n " + far + " link set office-far up"), 0);
+    Ip("link set office up");
+    Ip("link add plain type veth peer name plain-far netns " + far);
+    Ip("link add br0 type bridge");
+    Ip("link set br0 up");
+    // The carrier comes a moment after the link is set up; the two readings must not straddle it.
+    ASSERT_EQ(Shell("for i in $(seq 50); do ip -n " + ns +
+                    " link show office | grep -q 'state UP' && exit 0; sleep 0.1; done; exit 1"),
+              0);
+    Inside([&] {
+        std::vector<std::uint32_t> indexes;
+        struct if_nameindex* names = ::if_nameindex();
+        ASSERT_NE(names, nullptr);
+        for (const struct if_nameindex* n = names; n->if_index != 0; ++n) {
+            indexes.push_back(n->if_index);
+        }
+        ::if_freenameindex(names);
+        std::sort(indexes.begin(), indexes.end());
+
+        PMIB_IF_TABLE2 table = nullptr;
+        ASSERT_EQ(qmr::GetIfTable2(&table), 0u);
+        ASSERT_NE(table, nullptr);
+        std::vector<std::uint32_t> listed;
+        for (const MIB_IF_ROW2* row = table->Table; row != table->Table + table->NumEntries;
+             ++row) {
+            listed.push_back(row->InterfaceIndex);
+            MIB_IF_ROW2 single{};
+            single.InterfaceIndex = row->InterfaceIndex;
+            ASSERT_EQ(qmr::GetIfEntry2(&single), 0u);
+            EXPECT_EQ(std::u16string(row->Alias), std::u16string(single.Alias));
+            EXPECT_EQ(std::u16string(row->Description), std::u16string(single.Description));
+            EXPECT_EQ(row->Type, single.Type);
+            EXPECT_EQ(row->OperStatus, single.OperStatus) << row->InterfaceIndex;
+            ASSERT_EQ(row->PhysicalAddressLength, single.PhysicalAddressLength);
+            EXPECT_TRUE(std::equal(row->PhysicalAddress,
+                                   row->PhysicalAddress + row->PhysicalAddressLength,
+                                   single.PhysicalAddress));
+        }
+        qmr::FreeMibTable(table);
+        EXPECT_EQ(listed, indexes); // lo, office, plain, br0
+        qmr::FreeMibTable(nullptr);
+        EXPECT_EQ(qmr::GetIfTable2(nullptr), 87u);
     });
 }
 

@@ -159,7 +159,7 @@ protected:
 } // namespace
 
 TEST_F(NetworkCardsOnWine, WithoutTheKeyTheAdapterDescriptionIsTheName) {
-    EXPECT_TRUE(qmr::ReadFriendlyNameTable().empty());
+    EXPECT_TRUE(qmr::ReadFriendlyNameTable(nullptr).empty());
     EXPECT_EQ(PolledName(), m_Description);
 }
 
@@ -168,7 +168,7 @@ TEST_F(NetworkCardsOnWine, TheMatchingCardGivesItsDescriptionAsRead) {
     const std::u16string name = u"  Подключение по локальной сети 2 ";
     ASSERT_NO_FATAL_FAILURE(AddCard(L"0007", m_AdapterName, name));
 
-    const qmr::TFriendlyNameTable table = qmr::ReadFriendlyNameTable();
+    const qmr::TFriendlyNameTable table = qmr::ReadFriendlyNameTable(nullptr);
     ASSERT_EQ(table.size(), 2u);
     EXPECT_EQ(table[0].Description, u"Other");
     EXPECT_EQ(table[1].ServiceName, m_AdapterName);
@@ -233,7 +233,7 @@ TEST(NetworkCardsOfWine, TheKeysWineWritesAreReadAndNameTheirAdapters) {
     qmr::TDeviceList devices;
     ASSERT_EQ(qmr::ReadNetworkDevices(devices), ERROR_SUCCESS);
     const std::vector<TCard> cards = ReadCards();
-    const qmr::TFriendlyNameTable table = qmr::ReadFriendlyNameTable();
+    const qmr::TFriendlyNameTable table = qmr::ReadFriendlyNameTable(nullptr);
     qmr::ReleaseIpHelper();
 
     ASSERT_EQ(table.size(), cards.size());

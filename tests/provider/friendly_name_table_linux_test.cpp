@@ -1,4 +1,7 @@
+// The Linux friendly-name table, read through the provider from inside a private namespace.
+
 #include "network/friendly_name_table.h"
+#include "network/iphlpapi_binding.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +11,7 @@
 #include <string>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace qmr {
 namespace {
@@ -48,7 +52,15 @@ protected:
         std::thread([&] {
             const int fd = ::open(("/run/netns/" + ns).c_str(), O_RDONLY | O_CLOEXEC);
             if (fd >= 0 && ::setns(fd, CLONE_NEWNET) == 0) {
-                table = ReadFriendlyNameTable();
+                // The poll's adapter records, which name the links the table's rows describe.
+                ULONG size = 0;
+                if (qmr::GetAdaptersInfo(nullptr, &size) == ERROR_BUFFER_OVERFLOW) {
+                    std::vector<std::uint64_t> records((size + 7) / 8);
+                    auto* first = reinterpret_cast<PIP_ADAPTER_INFO>(records.data());
+                    if (qmr::GetAdaptersInfo(first, &size) == ERROR_SUCCESS) {
+                        table = ReadFriendlyNameTable(first);
+                    }
+                }
             }
             if (fd >= 0) {
                 ::close(fd);
