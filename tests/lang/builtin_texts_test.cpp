@@ -1,4 +1,5 @@
 #include "lang/builtin_texts.h"
+#include "lang/text_ids.h"
 
 #include <gtest/gtest.h>
 
@@ -7,20 +8,20 @@ namespace {
 using LANGUAGE::GetBuiltInText;
 
 TEST(BuiltInTexts, EndsOfTheTableAndWordsTheReportsDependOn) {
-    EXPECT_EQ(GetBuiltInText(1001), u"Version");
-    EXPECT_EQ(GetBuiltInText(1005), u"Quillmere");
-    EXPECT_EQ(GetBuiltInText(1006), u"Copy...");
-    EXPECT_EQ(GetBuiltInText(1033), u"byte");
-    EXPECT_EQ(GetBuiltInText(1037), u"No Network Interfaces");
-    EXPECT_EQ(GetBuiltInText(1046), u"Output Broadcast/Multicast Packets");
-    EXPECT_EQ(GetBuiltInText(1053), u"Language");
+    EXPECT_EQ(GetBuiltInText(LANGUAGE::TextVersion), u"Version");
+    EXPECT_EQ(GetBuiltInText(LANGUAGE::TextWindowCaption), u"Quillmere");
+    EXPECT_EQ(GetBuiltInText(LANGUAGE::TextCopyButton), u"Copy...");
+    EXPECT_EQ(GetBuiltInText(LANGUAGE::TextByteOne), u"byte");
+    EXPECT_EQ(GetBuiltInText(LANGUAGE::TextNoInterfaces), u"No Network Interfaces");
+    EXPECT_EQ(GetBuiltInText(LANGUAGE::TextOutNonUnicast), u"Output Broadcast/Multicast Packets");
+    EXPECT_EQ(GetBuiltInText(LANGUAGE::TextMenuLanguage), u"Language");
 }
 
 TEST(BuiltInTexts, SharedWordsStayTwoIdentifiers) {
-    EXPECT_EQ(GetBuiltInText(1030), u"Gateway");
-    EXPECT_EQ(GetBuiltInText(1038), u"Gateway");
-    EXPECT_EQ(GetBuiltInText(1034), u"bytes");
-    EXPECT_EQ(GetBuiltInText(1035), u"bytes");
+    EXPECT_EQ(GetBuiltInText(LANGUAGE::TextGateway), u"Gateway");
+    EXPECT_EQ(GetBuiltInText(LANGUAGE::TextGatewayNumbered), u"Gateway");
+    EXPECT_EQ(GetBuiltInText(LANGUAGE::TextByteFew), u"bytes");
+    EXPECT_EQ(GetBuiltInText(LANGUAGE::TextByteMany), u"bytes");
 }
 
 TEST(BuiltInTexts, EveryIdentifierHasAPlainAsciiText) {

@@ -1,4 +1,5 @@
 #include "lang/lang_strings.h"
+#include "lang/text_ids.h"
 
 #include "test_files.h"
 
@@ -267,7 +268,7 @@ TEST_F(LangStrings, FileByANonAsciiPath) {
 
 TEST(ProcessCatalogue, GetLangTextFollowsTheHolder) {
     ASSERT_TRUE(LANGUAGE::LangStrings);
-    EXPECT_EQ(LANGUAGE::GetLangText(1006), u"Copy...");
+    EXPECT_EQ(LANGUAGE::GetLangText(LANGUAGE::TextCopyButton), u"Copy...");
     EXPECT_EQ(LANGUAGE::LangStrings->GetLanguage(0)->m_Code, LANGUAGE::DefaultLangCode);
     EXPECT_EQ(LANGUAGE::DefaultLangName, u"English");
     EXPECT_EQ(LANGUAGE::WM_LANGCHANGED, 0x1531);
@@ -278,7 +279,7 @@ TEST(ProcessCatalogue, GetLangTextFollowsTheHolder) {
         EXPECT_EQ(LANGUAGE::GetLangText(id), u"") << id;
     }
     LANGUAGE::LangStrings.reset(new TLangStrings());
-    EXPECT_EQ(LANGUAGE::GetLangText(1053), u"Language");
+    EXPECT_EQ(LANGUAGE::GetLangText(LANGUAGE::TextMenuLanguage), u"Language");
 }
 
 } // namespace
