@@ -144,6 +144,27 @@ std::string IpHelperLoadFailureReason() {
     return IpHelperLoaded() ? std::string() : IpHelperLoadFailure();
 }
 
+std::string IpHelperProblem() {
+    const bool loaded = LoadIpHelper();
+    std::string problem;
+    if (!loaded) {
+        problem = IpHelperLoadFailure();
+    } else {
+        std::string missing;
+        // What every poll calls; the others are optional and read as "no such facts".
+        for (const Slot slot : {kGetAdaptersInfo, kGetIfEntry, kGetPerAdapterInfo}) {
+            if (State().slots[slot] == nullptr) {
+                missing += (missing.empty() ? "" : ", ") + std::string(kSlotNames[slot]);
+            }
+        }
+        if (!missing.empty()) {
+            problem = "the IP helper library lacks the entry point " + missing;
+        }
+    }
+    ReleaseIpHelper();
+    return problem;
+}
+
 std::int32_t IpHelperReferenceCount() {
     return State().references;
 }

@@ -44,5 +44,9 @@ bool IpHelperLoaded();
 bool IpHelperEntryPointBound(const char* name);
 // Why the library is not loaded (the loader's reason, UTF-8); empty while it is.
 std::string IpHelperLoadFailureReason();
+// Why a poll cannot read the adapters, for a person (UTF-8): the loader's reason, or the entry
+// points a poll needs that the loaded library lacks; empty when nothing stands in the way.
+// Loads the library for the question and releases it again.
+std::string IpHelperProblem();
 
 } // namespace qmr

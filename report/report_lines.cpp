@@ -22,6 +22,8 @@ constexpr std::uint32_t kAddressColor = 0x0000C4;
 constexpr const char16_t* kAddressFace = u"Verdana";
 constexpr int kNoDeviceSize = 16;
 constexpr std::uint32_t kNoDeviceColor = 0x800000;
+constexpr int kProblemSize = 9;
+constexpr std::uint32_t kProblemColor = 0x808080;
 
 // The two reports carry the same blocks in the same order and differ in their line formats,
 // in the empty lines between blocks and in whether device texts are escaped. A writer holds
@@ -305,6 +307,13 @@ void BuildReportText(TLineList* list, const TModelNetworkDevice* device) {
 
 void BuildExpertReportText(TLineList* list, const TModelNetworkDevice* device) {
     BuildLines<TTextWriter>(list, device, WriteTextHead, WriteExpertBody);
+}
+
+void BuildProblemMarkup(TLineList* list, std::u16string_view problem) {
+    if (list != nullptr) {
+        list->push_back(Format(u"<font size=\"%i\" color=\"#%06X\">%s</font>",
+                               {kProblemSize, kProblemColor, EscapeMarkupText(problem)}));
+    }
 }
 
 std::u16string JoinClipboardText(const TLineList& lines) {

@@ -21,6 +21,10 @@ void BuildExpertReportMarkup(TLineList* list, const TModelNetworkDevice* device)
 void BuildReportText(TLineList* list, const TModelNetworkDevice* device);
 void BuildExpertReportText(TLineList* list, const TModelNetworkDevice* device);
 
+// Appends one small grey line saying why the adapters cannot be read (an IP helper library
+// that could not be loaded or lacks an entry point), escaped.
+void BuildProblemMarkup(TLineList* list, std::u16string_view problem);
+
 // Every line followed by CR LF, the last one included.
 std::u16string JoinClipboardText(const TLineList& lines);
 

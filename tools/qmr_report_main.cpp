@@ -95,8 +95,15 @@ int Run(const std::vector<std::u16string>& args) {
     PrintLines(lines);
     std::fflush(stdout);
     if (status != ERROR_SUCCESS && status != ERROR_NO_DATA) {
-        std::fprintf(stderr, "%s: reading the adapters failed with status %u\n",
-                     qmr::Utf16ToUtf8(programName).c_str(), static_cast<unsigned>(status));
+        // A library without the entry points a poll needs answers 50: say which are missing.
+        const std::string problem = qmr::IpHelperProblem();
+        if (status == ERROR_NOT_SUPPORTED && !problem.empty()) {
+            std::fprintf(stderr, "%s: %s\n", qmr::Utf16ToUtf8(programName).c_str(),
+                         problem.c_str());
+        } else {
+            std::fprintf(stderr, "%s: reading the adapters failed with status %u\n",
+                         qmr::Utf16ToUtf8(programName).c_str(), static_cast<unsigned>(status));
+        }
         return kExitFailed;
     }
     return kExitPrinted;

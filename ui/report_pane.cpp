@@ -1,5 +1,7 @@
 #include "ui/report_pane.h"
 
+#include "base/utf16_text.h"
+#include "network/iphlpapi_binding.h"
 #include "report/report_lines.h"
 #include "ui/screen_scale.h"
 
@@ -51,6 +53,10 @@ bool TReportPane::ShowReport(const TModelNetworkDevice* device, bool expert) {
         BuildExpertReportMarkup(list.get(), device);
     } else {
         BuildReportMarkup(list.get(), device);
+    }
+    // Without this, a broken or missing provider reads like a machine without adapters.
+    if (const std::string problem = IpHelperProblem(); !problem.empty()) {
+        BuildProblemMarkup(list.get(), Utf8ToUtf16(problem));
     }
 
     THTMLStaticText* view = m_HTMLStaticText_Report;

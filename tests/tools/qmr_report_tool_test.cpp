@@ -53,6 +53,16 @@ TEST(QmrReportProgram, MissingIpHelperStillPrintsTheNoDeviceReport) {
     }
 }
 
+TEST(QmrReportProgram, ALibraryWithoutTheEntryPointsIsNamedForWhatItLacks) {
+    auto environment = WithoutIpHelper();
+    environment["QMR_IPHELPER_LIBRARY"] = "libm.so.6"; // loads, but is no provider
+    const TProgramResult run = RunProgram({kProgram}, environment);
+    EXPECT_EQ(run.ExitCode, 1);
+    EXPECT_NE(run.Err.find("lacks the entry point GetAdaptersInfo, GetIfEntry, GetPerAdapterInfo"),
+              std::string::npos)
+        << run.Err;
+}
+
 // A copy of the program in a folder of its own, with a language file written by the test.
 class QmrReportCopy : public ::testing::Test {
 protected:

@@ -254,6 +254,25 @@ private slots:
         QCOMPARE(QGuiApplication::clipboard()->text(), QString("No Network Interfaces\r\n\r\n"));
     }
 
+    void theReportSaysWhyAProviderGivesNoAdapters() {
+        const struct {
+            std::string library;
+            QString why;
+        } cases[] = {
+            {"no-such-provider.so", "no-such-provider.so"},
+            {"libqmr-test-provider-partial.so", "lacks the entry point GetPerAdapterInfo"},
+        };
+        for (const auto& c : cases) {
+            form.reset();
+            qmr::test::RebindIpHelper(qmr::test::TestBinaryFolder() + c.library);
+            Open();
+            Idle();
+            const qmr::THTMLStaticText& view = Access::ReportView(*form);
+            QVERIFY2(view.LineCount() > 0 && view.Line(view.LineCount() - 1).contains(c.why),
+                     qPrintable(view.Line(view.LineCount() - 1)));
+        }
+    }
+
     void aNameWithADirectionOverrideCannotTurnWhatFollowsIt() {
         QmrTestAdapter a = MakeTestAdapter("qmrtest0", 5, "10.0.0.5");
         std::strcpy(a.Description, "evil\u202Eeman\x07");
