@@ -59,8 +59,6 @@ screenshots: build
 	ctest --preset ci -R '^e2e\.Screenshots$$'
 	mkdir -p docs
 	cd tests/e2e/artifacts && cp $(SCREENSHOTS) ../../../docs/
- tests/e2e/artifacts/window-expert.png \
-	   tests/e2e/artifacts/window-ru.png tests/e2e/artifacts/window-2x.png docs/
 
 # The Qt-free core cross-built with mingw-w64 and its tests run under Wine, in a prefix of the
 # build tree that every ctest run throws away and makes anew (build/windows/CTestCustom.cmake).
