@@ -10,9 +10,10 @@ PACKAGES := build-essential cmake pkg-config clang \
 	qt6-base-dev qt6-base-dev-tools libqt6svg6-dev qt6-svg-dev \
 	libnl-3-dev libnl-route-3-dev libudev-dev iproute2 \
 	python3 xvfb xauth openbox trayer xdotool xclip x11-utils imagemagick \
-	g++-mingw-w64-x86-64 wine64 wine
+	g++-mingw-w64-x86-64 wine64 wine \
+	ccache gzip file man-db dpkg-dev desktop-file-utils appstream lintian
 
-.PHONY: all deps configure build test test-windows run clean
+.PHONY: all deps configure build test test-windows test-package package screenshots run clean
 
 all: build
 
@@ -37,7 +38,27 @@ build: configure
 
 test: build
 	ctest --preset ci -j1
+	$(MAKE) test-package
 	$(MAKE) test-windows
+
+# The Debian package of a release build: validated, checked by lintian, and (as root) installed,
+# run from /usr and removed again (tests/package/check_package.sh).
+package: deps
+	cmake --preset release
+	cmake --build --preset release -j$(JOBS)
+	rm -f build/release/quillmere_*.deb
+	cd build/release && cpack -G DEB
+
+test-package: package
+	tests/package/check_package.sh build/release
+
+# The README's pictures: the whole-program screenshot test on invented adapters, copied to docs/.
+SCREENSHOTS := window.png window-expert.png window-ru.png window-2x.png
+screenshots: build
+	cd tests/e2e/artifacts 2>/dev/null && rm -f $(SCREENSHOTS) || true
+	ctest --preset ci -R '^e2e\.Screenshots$$'
+	mkdir -p docs
+	cd tests/e2e/artifacts && cp $(SCREENSHOTS) ../../../docs/
 
 # The Qt-free core cross-built with mingw-w64 and its tests run under Wine, in a prefix of the
 # build tree that every ctest run throws away and makes anew (build/windows/CTestCustom.cmake).

@@ -1,6 +1,7 @@
 #include "shell/file_locations.h"
 
 #include "base/executable_path.h"
+#include "shell/language_file_location.h"
 #include "shell/platform_queries.h"
 
 namespace qmr {
@@ -21,7 +22,7 @@ std::u16string g_LogFile = kLogFileName;
 void SetUpFileLocations(const std::u16string& executablePath,
                         const std::u16string& applicationTitle) {
     g_AppFolder = FolderOfPath(executablePath);
-    g_LanguageFile = g_AppFolder + kLanguageFileName;
+    g_LanguageFile = LanguageFileLocation(g_AppFolder);
     g_HelpFile = g_AppFolder + kHelpFileName;
 
     const std::u16string programData = GetEnvironmentText(u"ProgramData");

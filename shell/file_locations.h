@@ -7,7 +7,7 @@
 namespace qmr {
 
 extern std::u16string g_AppFolder;    // with a trailing separator
-extern std::u16string g_LanguageFile; // always next to the executable
+extern std::u16string g_LanguageFile; // see LanguageFileLocation
 extern std::u16string g_HelpFile;     // always next to the executable
 extern std::u16string g_SettingsFile; // in the settings folder when there is one
 extern std::u16string g_LogFile;      // likewise

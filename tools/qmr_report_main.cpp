@@ -7,6 +7,7 @@
 #include "network/adapter_poll.h"
 #include "network/iphlpapi_binding.h"
 #include "report/report_lines.h"
+#include "shell/language_file_location.h"
 #include "shell/platform_queries.h"
 #include "shell/startup.h"
 #include "tools/report_console.h"
@@ -61,7 +62,7 @@ int Run(const std::vector<std::u16string>& args) {
         return kExitFailed;
     }
 
-    const std::u16string languageFile = qmr::FolderOfPath(args[0]) + u"language.ini";
+    const std::u16string languageFile = qmr::LanguageFileLocation(qmr::FolderOfPath(args[0]));
     if (const std::string whyNot = qmr::LoadLanguageFile(languageFile); !whyNot.empty()) {
         std::fprintf(stderr, "%s: %s %s; the built-in texts are used\n",
                      qmr::Utf16ToUtf8(programName).c_str(), qmr::Utf16ToUtf8(languageFile).c_str(),

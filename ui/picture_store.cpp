@@ -1,7 +1,9 @@
 #include "picture_store.h"
 
+#include <QGuiApplication>
 #include <QPainter>
 #include <QSvgRenderer>
+#include <QtMath>
 
 static void InitQuillmereIcons() {
     Q_INIT_RESOURCE(icons);
@@ -11,13 +13,21 @@ namespace qmr {
 
 namespace {
 
+// Drawn at the screen's device pixel ratio, so that a scaled screen (QT_SCALE_FACTOR=2, a
+// high-density display) shows the drawing sharp rather than a small picture stretched; its
+// size in the layout stays `size` (deviceIndependentSize).
 QPixmap Render(const QString& resource, int size) {
     InitQuillmereIcons();
+    const qreal ratio = qGuiApp != nullptr ? qGuiApp->devicePixelRatio() : 1.0;
+    const int pixels = qCeil(size * ratio);
     QSvgRenderer renderer(resource);
-    QPixmap pixmap(size, size);
+    QPixmap pixmap(pixels, pixels);
     pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    renderer.render(&painter);
+    {
+        QPainter painter(&pixmap);
+        renderer.render(&painter, QRectF(0, 0, pixels, pixels));
+    }
+    pixmap.setDevicePixelRatio(ratio);
     return pixmap;
 }
 

@@ -138,15 +138,15 @@ void TAdvPolyList::paintEvent(QPaintEvent*) {
             continue;
         }
         if (const auto* heading = dynamic_cast<const TImageSectionItem*>(&item)) {
-            painter.drawPixmap(r.left() + 4, r.top() + (r.height() - heading->Picture.height()) / 2,
+            const QSize picture = heading->Picture.deviceIndependentSize().toSize();
+            painter.drawPixmap(r.left() + 4, r.top() + (r.height() - picture.height()) / 2,
                                heading->Picture);
             QFont f = font();
             f.setPointSize(heading->CaptionSize);
             painter.setFont(f);
             painter.setPen(Qt::black);
             // A long caption (some languages' words are long) ends in an ellipsis, not mid-letter.
-            const QRect text =
-                r.adjusted(4 + heading->Picture.width() + heading->Spacing, 0, -2, 0);
+            const QRect text = r.adjusted(4 + picture.width() + heading->Spacing, 0, -2, 0);
             painter.drawText(
                 text, Qt::AlignVCenter | Qt::AlignLeft,
                 QFontMetrics(f).elidedText(item.Caption, Qt::ElideRight, text.width()));

@@ -74,12 +74,12 @@ class Namespace:
 class Display:
     """Xvfb at 96 dots per inch with openbox, and trayer as notification area when asked."""
 
-    def __init__(self, tray):
+    def __init__(self, tray, screen="1280x800"):
         self.number = self._free_display()
         self.env = dict(os.environ, DISPLAY=f":{self.number}")
         self.env.pop("WAYLAND_DISPLAY", None)
         self.procs = []
-        self._start("Xvfb", f":{self.number}", "-screen", "0", "1280x800x24", "-dpi", "96",
+        self._start("Xvfb", f":{self.number}", "-screen", "0", f"{screen}x24", "-dpi", "96",
                     "-nolisten", "tcp")
         if not wait_for(lambda: os.path.exists(f"/tmp/.X11-unix/X{self.number}"), 10):
             raise RuntimeError("Xvfb did not start")

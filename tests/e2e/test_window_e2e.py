@@ -28,6 +28,7 @@ def item_y(position):
 class WindowTest(unittest.TestCase):
     tray = False
     asan_options = "detect_leaks=0"
+    screen = "1280x800"
 
     def setUp(self):
         reason = can_run()
@@ -36,7 +37,7 @@ class WindowTest(unittest.TestCase):
                 self.fail(f"whole-program tests cannot run: {reason}")
             self.skipTest(reason)
         self.cleanups = []
-        self.display = Display(tray=self.tray)
+        self.display = Display(tray=self.tray, screen=self.screen)
         self.addCleanup(self.display.close)
 
     def namespace(self, tag):
@@ -44,9 +45,10 @@ class WindowTest(unittest.TestCase):
         self.addCleanup(ns.close)
         return ns
 
-    def start(self, *args, ns=None, lang="C.UTF-8", exe=None):
+    def start(self, *args, ns=None, lang="C.UTF-8", exe=None, extra_env=None):
         env = dict(self.display.env, LANG=lang, ASAN_OPTIONS=self.asan_options,
-                   QT_QPA_PLATFORM="xcb", XDG_RUNTIME_DIR=tempfile.mkdtemp(prefix="qmr-rt-"))
+                   QT_QPA_PLATFORM="xcb", XDG_RUNTIME_DIR=tempfile.mkdtemp(prefix="qmr-rt-"),
+                   **(extra_env or {}))
         env.pop("LC_ALL", None)
         env.pop("LC_MESSAGES", None)
         cmd = [exe or os.path.join(BIN, "qmr"), *args]
@@ -243,6 +245,45 @@ class HostScreenshots(WindowTest):
         self.toggle_expert(wid)
         time.sleep(1.2)
         self.display.screenshot(wid, "host-expert.png")
+
+
+class Screenshots(WindowTest):
+    """The README's pictures (make screenshots copies them to docs/): invented adapters in a
+    private namespace, normal and expert, English and Russian, and at twice the scale."""
+    screen = "1920x1200"  # room for the window at twice its size
+
+    def shoot(self, ns, name, lang="C.UTF-8", scale=1, expert=False):
+        proc = self.start(ns=ns, lang=lang, extra_env={"QT_SCALE_FACTOR": str(scale)})
+        wid = self.window()
+        time.sleep(1.5)
+        self.display.click(wid, ITEM_X * scale, item_y(1) * scale)
+        if expert:
+            self.toggle_expert(wid)
+        time.sleep(1.2)
+        geometry = self.display.geometry(wid)
+        self.display.screenshot(wid, name)
+        proc.terminate()
+        proc.wait(10)
+        return geometry
+
+    def test_invented_adapters_normal_expert_russian_and_twice_the_scale(self):
+        ns = self.namespace("shots")
+        os.makedirs(f"/etc/netns/{ns.name}", exist_ok=True)
+        self.addCleanup(shutil.rmtree, f"/etc/netns/{ns.name}", True)
+        with open(f"/etc/netns/{ns.name}/resolv.conf", "w") as f:
+            f.write("nameserver 192.168.10.53\n")
+        ns.veth("lan0", "far0", alias="Office LAN", address="192.168.10.24/24",
+                gateway="192.168.10.1")
+        ns.veth("lab0", "far1", alias="Lab Bench", address="172.20.5.14/16")
+        ns.tap("tap0", alias="Lab Tap", address="10.88.0.2/24")
+
+        normal = self.shoot(ns, "window.png")
+        self.shoot(ns, "window-expert.png", expert=True)
+        self.shoot(ns, "window-ru.png", lang="ru_RU.UTF-8")
+        doubled = self.shoot(ns, "window-2x.png", scale=2)
+        # Twice the scale is twice the size, not the same window with larger print.
+        self.assertAlmostEqual(doubled[2], 2 * normal[2], delta=4)
+        self.assertAlmostEqual(doubled[3], 2 * normal[3], delta=4)
 
 
 if __name__ == "__main__":

@@ -59,7 +59,8 @@ Piece Measure(const TMarkupRun& run, const TMarkupMetrics& m, MetricsCache& cach
     if (!run.Image.empty()) {
         const QPixmap picture =
             m.Pictures ? m.Pictures->Picture(QString::fromStdU16String(run.Image)) : QPixmap();
-        return {picture.width(), picture.height(), 0};
+        const QSize size = picture.deviceIndependentSize().toSize(); // as laid out on screen
+        return {size.width(), size.height(), 0};
     }
     const QFontMetrics& fm = cache.For(run.Style);
     return {fm.horizontalAdvance(QString::fromStdU16String(run.Text)), fm.ascent(), fm.descent()};
