@@ -171,6 +171,7 @@ void TModelNetworkDevice::FillFromInterfaceRow() {
     std::memset(&row2, 0, sizeof row2);
     row2.InterfaceIndex = m_Index;
     if (qmr::GetIfEntry2(&row2) == ERROR_SUCCESS) {
+        m_HardwareInterface = row2.InterfaceAndOperStatusFlags.HardwareInterface != 0;
         m_Speed = row2.ReceiveLinkSpeed;
         m_InOctets = row2.InOctets;
         m_InUcastPkts = row2.InUcastPkts;

@@ -67,6 +67,8 @@ public:
     std::uint64_t m_Speed = 0;
     std::u16string m_PhysAddress;
     bool m_AdminStatus = false;
+    // A link with a device behind it, as the 64-bit row says; false where there is no such row.
+    bool m_HardwareInterface = false;
     std::uint32_t m_OperStatus = 0;
     std::uint32_t m_LastChange = 0;
     std::uint64_t m_InOctets = 0;

@@ -1,19 +1,23 @@
 // qmr-report: prints the plain-text report of every network adapter, as the window copies it
-// to the clipboard, in the user's language. Exit status: 0 printed, 1 bad arguments or a
-// failed read of the adapters, 2 the IP helper library could not be loaded.
+// to the clipboard, in the user's language, or all their facts as JSON for scripts. Exit
+// status: 0 printed, 1 bad arguments, no adapter of the name asked for, or a failed read of the
+// adapters, 2 the IP helper library could not be loaded.
 
 #include "base/executable_path.h"
 #include "base/utf16_text.h"
 #include "network/adapter_poll.h"
 #include "network/iphlpapi_binding.h"
+#include "report/json_report.h"
 #include "report/report_lines.h"
 #include "shell/language_file_location.h"
 #include "shell/platform_queries.h"
 #include "shell/startup.h"
+#include "shell/version_application.h"
 #include "tools/report_console.h"
 
 #include <cstdio>
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,88 +27,145 @@ constexpr int kExitPrinted = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitNoIpHelper = 2;
 
+using TDevices = std::vector<const qmr::TModelNetworkDevice*>;
+
+struct TOptions {
+    bool Expert = false;
+    bool Json = false;
+    bool Physical = false;
+    std::optional<std::u16string> Adapter;
+};
+
 void Print(std::FILE* stream, const std::u16string& text) {
     const std::string bytes = qmr::Utf16ToUtf8(text);
     std::fwrite(bytes.data(), 1, bytes.size(), stream);
 }
 
-void PrintLines(const qmr::TLineList& lines) {
-    for (const std::u16string& line : lines) {
-        Print(stdout, line);
-        std::fputc('\n', stdout);
-    }
+void PrintError(const std::u16string& programName, const std::string& message) {
+    std::fprintf(stderr, "%s: %s\n", qmr::Utf16ToUtf8(programName).c_str(), message.c_str());
 }
 
 std::u16string UsageText(const std::u16string& programName) {
-    return u"Usage: " + programName +
-           u" [--expert] [--help]\n"
+    return u"Usage: " + programName + u" [--expert] [--help]\n" +
+           std::u16string(programName.size() + 7, u' ') + programName +
+           u" [--expert | --json] [--physical] [--adapter NAME]\n"
            u"\n"
            u"Prints the report of every network adapter, as the window copies it.\n"
            u"\n"
-           u"  --expert   every address, gateway, DNS and WINS server and all counters\n"
-           u"  --help     this text\n";
+           u"  --expert        every address, gateway, DNS and WINS server and all counters\n"
+           u"  --json          every fact as one JSON document, for scripts\n"
+           u"  --physical      hardware adapters only, no virtual ones\n"
+           u"  --adapter NAME  only the adapter with this caption or interface name\n"
+           u"  --help          this text\n";
+}
+
+// Nothing (and a message on standard error) when the arguments are not understood.
+std::optional<TOptions> ParseOptions(const std::vector<std::u16string>& args,
+                                     const std::u16string& programName, bool& help) {
+    TOptions options;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        const std::u16string& a = args[i];
+        if (a == u"--help") {
+            help = true;
+        } else if (a == u"--expert") {
+            options.Expert = true;
+        } else if (a == u"--json") {
+            options.Json = true;
+        } else if (a == u"--physical") {
+            options.Physical = true;
+        } else if (a == u"--adapter" && i + 1 < args.size()) {
+            options.Adapter = args[++i];
+        } else {
+            const std::u16string what =
+                a == u"--adapter" ? u"--adapter needs a name" : u"unknown argument '" + a + u"'";
+            Print(stderr, programName + u": " + what + u"\n" + UsageText(programName));
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
+TDevices SelectDevices(const qmr::TDeviceList& all, const TOptions& options) {
+    TDevices chosen;
+    for (const auto& device : all) {
+        if (options.Physical && !device->m_HardwareInterface) {
+            continue;
+        }
+        if (options.Adapter && *options.Adapter != device->m_FriendlyName &&
+            *options.Adapter != device->m_AdapterName && *options.Adapter != device->m_IfName) {
+            continue;
+        }
+        chosen.push_back(device.get());
+    }
+    return chosen;
+}
+
+void PrintReport(const TDevices& devices, const TOptions& options) {
+    if (options.Json) {
+        VERAPP::TVersionApplication version;
+        std::fputs(qmr::BuildJsonReport(devices, qmr::Utf16ToUtf8(version.m_FileVersion)).c_str(),
+                   stdout);
+        std::fputc('\n', stdout);
+        return;
+    }
+    const auto build = options.Expert ? qmr::BuildExpertReportText : qmr::BuildReportText;
+    qmr::TLineList lines;
+    for (const qmr::TModelNetworkDevice* device : devices) {
+        build(&lines, device);
+    }
+    if (devices.empty()) {
+        build(&lines, nullptr);
+    }
+    for (const std::u16string& line : lines) {
+        Print(stdout, line + u"\n");
+    }
 }
 
 int Run(const std::vector<std::u16string>& args) {
     const std::u16string programName = qmr::FileNameOfPath(args.at(0));
-    bool expert = false;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        if (args[i] == u"--help") {
-            Print(stdout, UsageText(programName));
-            return kExitPrinted;
-        }
-        if (args[i] == u"--expert") {
-            expert = true;
-            continue;
-        }
-        Print(stderr,
-              programName + u": unknown argument '" + args[i] + u"'\n" + UsageText(programName));
+    bool help = false;
+    const std::optional<TOptions> options = ParseOptions(args, programName, help);
+    if (help) {
+        Print(stdout, UsageText(programName));
+        return kExitPrinted;
+    }
+    if (!options) {
         return kExitFailed;
     }
 
     const std::u16string languageFile = qmr::LanguageFileLocation(qmr::FolderOfPath(args[0]));
     if (const std::string whyNot = qmr::LoadLanguageFile(languageFile); !whyNot.empty()) {
-        std::fprintf(stderr, "%s: %s %s; the built-in texts are used\n",
-                     qmr::Utf16ToUtf8(programName).c_str(), qmr::Utf16ToUtf8(languageFile).c_str(),
-                     whyNot.c_str());
+        PrintError(programName,
+                   qmr::Utf16ToUtf8(languageFile) + " " + whyNot + "; the built-in texts are used");
     }
     qmr::SelectFirstLanguage(qmr::GetUserDefaultUILanguage());
-    const auto build = expert ? qmr::BuildExpertReportText : qmr::BuildReportText;
 
-    const bool loaded = qmr::LoadIpHelper();
-    if (!loaded) {
-        const std::string reason = qmr::IpHelperLoadFailureReason();
-        qmr::TLineList lines;
-        build(&lines, nullptr);
-        PrintLines(lines);
+    if (!qmr::LoadIpHelper()) {
+        PrintReport({}, *options);
         std::fflush(stdout);
-        std::fprintf(stderr, "%s: %s\n", qmr::Utf16ToUtf8(programName).c_str(), reason.c_str());
+        PrintError(programName, qmr::IpHelperLoadFailureReason());
         qmr::ReleaseIpHelper();
         return kExitNoIpHelper;
     }
-
     qmr::TDeviceList devices;
     const std::uint32_t status = qmr::ReadNetworkDevices(devices);
     qmr::ReleaseIpHelper();
-    qmr::TLineList lines;
-    for (const auto& device : devices) {
-        build(&lines, device.get());
+
+    const TDevices chosen = SelectDevices(devices, *options);
+    if (options->Adapter && chosen.empty() && status == ERROR_SUCCESS) {
+        PrintError(programName, "no adapter has the caption or interface name '" +
+                                    qmr::Utf16ToUtf8(*options->Adapter) + "'");
+        return kExitFailed;
     }
-    if (devices.empty()) {
-        build(&lines, nullptr);
-    }
-    PrintLines(lines);
+    PrintReport(chosen, *options);
     std::fflush(stdout);
     if (status != ERROR_SUCCESS && status != ERROR_NO_DATA) {
         // A library without the entry points a poll needs answers 50: say which are missing.
         const std::string problem = qmr::IpHelperProblem();
-        if (status == ERROR_NOT_SUPPORTED && !problem.empty()) {
-            std::fprintf(stderr, "%s: %s\n", qmr::Utf16ToUtf8(programName).c_str(),
-                         problem.c_str());
-        } else {
-            std::fprintf(stderr, "%s: reading the adapters failed with status %u\n",
-                         qmr::Utf16ToUtf8(programName).c_str(), static_cast<unsigned>(status));
-        }
+        PrintError(programName,
+                   status == ERROR_NOT_SUPPORTED && !problem.empty()
+                       ? problem
+                       : "reading the adapters failed with status " + std::to_string(status));
         return kExitFailed;
     }
     return kExitPrinted;

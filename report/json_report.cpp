@@ -1,0 +1,174 @@
+#include "report/json_report.h"
+
+#include "base/utf16_text.h"
+
+#include <nlohmann/json.hpp>
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+
+namespace qmr {
+
+namespace {
+
+// Keys in the order a person reads them; the order is part of what stays stable.
+using json = nlohmann::ordered_json;
+
+std::string Utf8(const std::u16string& text) {
+    return Utf16ToUtf8(text);
+}
+
+// English words that do not change with the user's language, for scripts to compare.
+const char* StatusWord(std::uint32_t status) {
+    static constexpr std::array<const char*, 6> words = {
+        "non-operational", "unreachable", "disconnected", "connecting", "connected", "operational",
+    };
+    return status < words.size() ? words[status] : "operational";
+}
+
+// ISO 8601 in UTC; null for the zero time a record gives where there is none. The civil date
+// from the day count (Howard Hinnant's algorithm), the same on every platform's C library.
+json IsoTime(std::uint32_t seconds) {
+    if (seconds == 0) {
+        return nullptr;
+    }
+    const std::int64_t z = seconds / 86400 + 719468;
+    const std::int64_t era = z / 146097;
+    const std::int64_t dayOfEra = z - era * 146097;
+    const std::int64_t yearOfEra =
+        (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+    const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+    const std::int64_t mp = (5 * dayOfYear + 2) / 153;
+    const std::int64_t day = dayOfYear - (153 * mp + 2) / 5 + 1;
+    const std::int64_t month = mp < 10 ? mp + 3 : mp - 9;
+    const std::int64_t year = yearOfEra + era * 400 + (month <= 2 ? 1 : 0);
+    const std::uint32_t time = seconds % 86400;
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02u:%02u:%02uZ", static_cast<int>(year),
+                  static_cast<int>(month), static_cast<int>(day), time / 3600, time / 60 % 60,
+                  time % 60);
+    return text;
+}
+
+// The record lists hold "0.0.0.0" where they are empty.
+bool IsNoAddress(const std::u16string& address) {
+    return address.empty() || address == u"0.0.0.0";
+}
+
+json Ipv4Addresses(const TModelNetworkDevice& d) {
+    json list = json::array();
+    for (int i = 0; i < d.GetIpAddressCount(); ++i) {
+        if (!IsNoAddress(d.GetIpAddress(i))) {
+            list.push_back({{"address", Utf8(d.GetIpAddress(i))},
+                            {"prefix_length", PrefixLengthOfMask(d.GetIpMask(i))}});
+        }
+    }
+    return list;
+}
+
+template <typename Get> json Addresses(int count, Get get) {
+    json list = json::array();
+    for (int i = 0; i < count; ++i) {
+        if (!IsNoAddress(get(i))) {
+            list.push_back(Utf8(get(i)));
+        }
+    }
+    return list;
+}
+
+json Counters(const TModelNetworkDevice& d) {
+    return {{"octets", d.m_InOctets},
+            {"unicast_packets", d.m_InUcastPkts},
+            {"non_unicast_packets", d.m_InNUcastPkts},
+            {"discarded_packets", d.m_InDiscards},
+            {"error_packets", d.m_InErrors}};
+}
+
+json OutCounters(const TModelNetworkDevice& d) {
+    return {{"octets", d.m_OutOctets},
+            {"unicast_packets", d.m_OutUcastPkts},
+            {"non_unicast_packets", d.m_OutNUcastPkts},
+            {"discarded_packets", d.m_OutDiscards},
+            {"error_packets", d.m_OutErrors}};
+}
+
+json Adapter(const TModelNetworkDevice& d) {
+    json wins = json::array();
+    if (d.m_HaveWins) {
+        wins = Addresses(2, [&](int i) { return d.GetWinsServer(i); });
+    }
+    const bool dhcp = d.m_DhcpEnabled;
+    return {
+        {"name", Utf8(d.m_FriendlyName)},
+        {"interface_name", Utf8(d.m_AdapterName)},
+        {"description", Utf8(d.m_Description)},
+        {"interface_index", d.GetIfIndex()},
+        {"type", d.m_Type},
+        {"hardware", d.m_HardwareInterface},
+        {"status", {{"code", d.m_OperStatus}, {"word", StatusWord(d.m_OperStatus)}}},
+        {"admin_up", d.m_AdminStatus},
+        {"mac", Utf8(d.m_Address)},
+        {"mtu", d.m_Mtu},
+        {"speed_bps", d.m_Speed},
+        {"dhcp",
+         {{"enabled", dhcp},
+          {"server", dhcp && d.m_DhcpServerList && !d.m_DhcpServerList->empty() &&
+                             !IsNoAddress((*d.m_DhcpServerList)[0].IpAddress)
+                         ? json(Utf8((*d.m_DhcpServerList)[0].IpAddress))
+                         : json(nullptr)},
+          {"lease_obtained", dhcp ? IsoTime(d.m_LeaseObtained) : json(nullptr)},
+          {"lease_expires", dhcp ? IsoTime(d.m_LeaseExpires) : json(nullptr)}}},
+        {"ipv4", Ipv4Addresses(d)},
+        {"gateways", Addresses(d.GetGatewayCount(), [&](int i) { return d.GetGateway(i); })},
+        {"dns_servers", Addresses(d.GetDnsServerCount(), [&](int i) { return d.GetDnsServer(i); })},
+        {"wins_servers", wins},
+        {"received", Counters(d)},
+        {"sent", OutCounters(d)},
+    };
+}
+
+} // namespace
+
+int PrefixLengthOfMask(const std::u16string& mask) {
+    std::uint32_t value = 0;
+    int parts = 0;
+    std::uint32_t part = 0;
+    bool digits = false;
+    for (const char16_t c : mask + u".") {
+        if (c >= u'0' && c <= u'9' && part < 256) {
+            part = part * 10 + static_cast<std::uint32_t>(c - u'0');
+            digits = true;
+        } else if (c == u'.' && digits && part < 256 && parts < 4) {
+            value = (value << 8) | part;
+            ++parts;
+            part = 0;
+            digits = false;
+        } else {
+            return -1;
+        }
+    }
+    if (parts != 4) {
+        return -1;
+    }
+    int length = 0;
+    while (length < 32 && (value & (0x80000000u >> length)) != 0) {
+        ++length;
+    }
+    // Every bit after the ones must be zero.
+    return length == 32 || (value << length) == 0 ? length : -1;
+}
+
+std::string BuildJsonReport(const std::vector<const TModelNetworkDevice*>& devices,
+                            const std::string& version) {
+    json adapters = json::array();
+    for (const TModelNetworkDevice* device : devices) {
+        adapters.push_back(Adapter(*device));
+    }
+    const json document = {{"program", "Quillmere"}, {"version", version}, {"adapters", adapters}};
+    // Text that is no valid UTF-8 cannot reach here (every text passed through UTF-16), but a
+    // replacement character is still better than an exception in the middle of a report.
+    return document.dump(2, ' ', false, json::error_handler_t::replace);
+}
+
+} // namespace qmr
