@@ -1,0 +1,30 @@
+#pragma once
+// The readers of the kernel's rtnetlink replies. Each takes one reply message, reads only the
+// attributes the provider uses, and adds what it says to the target its exchange hands it.
+
+#include "provider/kernel_facts.h"
+
+#include <exception>
+#include <vector>
+
+struct nl_msg;
+
+namespace qmr {
+
+// What the readers fill; an exception is carried out of the C callbacks by hand.
+template <typename T> struct TReplyCollector {
+    std::vector<T>* Items = nullptr;
+    std::exception_ptr Error;
+};
+
+// RTM_NEWLINK into a TReplyCollector<TLinkFacts>.
+void ReadLinkReply(nl_msg* message, void* target);
+// RTM_NEWSTATS: adds one to a std::size_t per link listed.
+void CountLinkReply(nl_msg* message, void* target);
+// RTM_NEWADDR of IPv4 into a TReplyCollector<TAddressFacts>.
+void ReadAddressReply(nl_msg* message, void* target);
+// RTM_NEWROUTE into a TReplyCollector<TDefaultRoute>: the IPv4 default routes of the main table
+// that have a gateway, one per next hop.
+void ReadRouteReply(nl_msg* message, void* target);
+
+} // namespace qmr
