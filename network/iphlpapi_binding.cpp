@@ -11,12 +11,14 @@ namespace qmr {
 namespace {
 
 // The slots in the order the library's users have always resolved them; only GetIfEntry,
-// GetAdaptersInfo and GetPerAdapterInfo (and GetIfEntry2, appended) are called.
-constexpr std::array<const char*, 16> kSlotNames = {
-    "GetIfTable",       "GetIfEntry",       "GetAdaptersInfo",   "GetPerAdapterInfo",
-    "GetNetworkParams", "GetInterfaceInfo", "GetIpForwardTable", "IcmpCreateFile",
-    "Icmp6CreateFile",  "IcmpCloseHandle",  "IcmpSendEcho",      "IcmpSendEcho2",
-    "Icmp6SendEcho2",   "IcmpParseReplies", "Icmp6ParseReplies", "GetIfEntry2",
+// GetAdaptersInfo and GetPerAdapterInfo (and GetIfEntry2 and GetAdaptersAddresses, appended)
+// are called.
+constexpr std::array<const char*, 17> kSlotNames = {
+    "GetIfTable",           "GetIfEntry",       "GetAdaptersInfo",   "GetPerAdapterInfo",
+    "GetNetworkParams",     "GetInterfaceInfo", "GetIpForwardTable", "IcmpCreateFile",
+    "Icmp6CreateFile",      "IcmpCloseHandle",  "IcmpSendEcho",      "IcmpSendEcho2",
+    "Icmp6SendEcho2",       "IcmpParseReplies", "Icmp6ParseReplies", "GetIfEntry2",
+    "GetAdaptersAddresses",
 };
 
 enum Slot : std::size_t {
@@ -24,12 +26,14 @@ enum Slot : std::size_t {
     kGetAdaptersInfo = 2,
     kGetPerAdapterInfo = 3,
     kGetIfEntry2 = 15,
+    kGetAdaptersAddresses = 16,
 };
 
 using GetAdaptersInfoFn = decltype(&::GetAdaptersInfo);
 using GetIfEntryFn = decltype(&::GetIfEntry);
 using GetPerAdapterInfoFn = decltype(&::GetPerAdapterInfo);
 using GetIfEntry2Fn = decltype(&::GetIfEntry2);
+using GetAdaptersAddressesFn = decltype(&::GetAdaptersAddresses);
 
 struct Binding {
     std::int32_t references = 0;
@@ -114,6 +118,14 @@ DWORD GetPerAdapterInfo(ULONG IfIndex, PIP_PER_ADAPTER_INFO pPerAdapterInfo, PUL
 DWORD GetIfEntry2(PMIB_IF_ROW2 Row) {
     if (auto fn = Bound<GetIfEntry2Fn>(kGetIfEntry2)) {
         return fn(Row);
+    }
+    return Unavailable();
+}
+
+ULONG GetAdaptersAddresses(ULONG Family, ULONG Flags, PVOID Reserved,
+                           PIP_ADAPTER_ADDRESSES AdapterAddresses, PULONG SizePointer) {
+    if (auto fn = Bound<GetAdaptersAddressesFn>(kGetAdaptersAddresses)) {
+        return fn(Family, Flags, Reserved, AdapterAddresses, SizePointer);
     }
     return Unavailable();
 }

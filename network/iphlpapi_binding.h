@@ -32,6 +32,11 @@ DWORD GetPerAdapterInfo(ULONG IfIndex, PIP_PER_ADAPTER_INFO pPerAdapterInfo, PUL
 // Not one of the original slots: the 64-bit interface row, for speeds above 4 Gbit/s and
 // counters beyond 4 GiB.
 DWORD GetIfEntry2(PMIB_IF_ROW2 Row);
+// Appended after GetIfEntry2: every adapter with its addresses of both families, gateways and
+// DNS servers, the one way to IPv6 facts that Windows has. Where the library lacks it, the
+// poll goes on without IPv6.
+ULONG GetAdaptersAddresses(ULONG Family, ULONG Flags, PVOID Reserved,
+                           PIP_ADAPTER_ADDRESSES AdapterAddresses, PULONG SizePointer);
 
 // State of the binding, for tests and diagnostics.
 std::int32_t IpHelperReferenceCount();
