@@ -155,7 +155,7 @@ void WriteRecord(TLayout& layout, const TAddressesRecord& record, std::size_t at
     out.FriendlyName = WriteWideText(layout, record.FriendlyName);
     out.PhysicalAddressLength =
         static_cast<ULONG>(std::min(record.PhysicalAddress.size(), sizeof out.PhysicalAddress));
-    std::memcpy(out.PhysicalAddress, record.PhysicalAddress.data(), out.PhysicalAddressLength);
+    std::copy_n(record.PhysicalAddress.begin(), out.PhysicalAddressLength, out.PhysicalAddress);
     out.Flags = record.Flags;
     out.Mtu = record.Mtu;
     out.IfType = record.IfType;
