@@ -10,7 +10,7 @@ TEST(BuiltInStore, FirstRequestFillsTheStoreWhateverItAsksFor) {
     // Creating the process catalogue at start must not fill the store.
     ASSERT_TRUE(LANGUAGE::LangStrings);
     ASSERT_FALSE(LANGUAGE::IsBuiltInStoreFilled());
-    EXPECT_EQ(LANGUAGE::GetBuiltInText(1054), u"");
+    EXPECT_EQ(LANGUAGE::GetBuiltInText(1061), u"");
     EXPECT_TRUE(LANGUAGE::IsBuiltInStoreFilled());
     EXPECT_EQ(LANGUAGE::GetBuiltInText(1005), u"Quillmere");
 }
