@@ -2,9 +2,10 @@
 
 #include "lang/lang_strings.h"
 #include "network/iphlpapi_binding.h"
+#include "network/sized_call.h"
+#include "shell/about_text.h"
 #include "tests/support/binding_fixture.h"
 #include "tests/support/scripted_provider.h"
-#include "shell/about_text.h"
 #include "ui/form_main.h"
 
 #include <QApplication>
@@ -213,8 +214,10 @@ private slots:
         QVERIFY(!form->m_ReportPending);
 
         Serve({A});
-        PushAnswer(111, 2000);
-        PushAnswer(111, 4000);
+        // A poll follows growing sizes for a few calls; one that overflows on every call fails.
+        for (int i = 0; i < kSizedCallAttempts; ++i) {
+            PushAnswer(111, 2000 * (i + 1));
+        }
         Poll();
         QCOMPARE(form->m_AdvPolyList->Count(), 1);
         Poll(); // the next tick tries again and succeeds
