@@ -11,6 +11,7 @@
 #include "network/adapter_poll.h"
 #include "network/friendly_name_table.h"
 #include "network/iphlpapi_binding.h"
+#include "network/ipv6_facts.h"
 
 #include <algorithm>
 #include <chrono>
@@ -185,6 +186,7 @@ struct TBreakdown {
     TFigures Rows;
     TFigures Rows2;
     TFigures PerAdapter;
+    TFigures Addresses;
 };
 
 std::vector<std::uint64_t> ReadAdapterBuffer(ULONG& size) {
@@ -238,6 +240,7 @@ TBreakdown MeasureBreakdown(int rounds) {
             }
         }
     });
+    b.Addresses = Measure(rounds, [&] { qmr::ReadIpv6Facts(indexes.size()); });
     return b;
 }
 
@@ -326,16 +329,17 @@ int main(int argc, char** argv) {
         std::printf(
             "\nparts of one poll, median ms (records: both GetAdaptersInfo calls; names: the"
             " friendly-name table;\nrows, rows2, per-adapter: GetIfEntry, GetIfEntry2,"
-            " GetPerAdapterInfo with its retry, for every adapter)\n"
-            "%6s %10s %10s %10s %10s %12s %10s\n",
-            "links", "records", "names", "rows", "rows2", "per-adapter", "model");
+            " GetPerAdapterInfo with its retry, for every adapter;\naddresses: the one"
+            " GetAdaptersAddresses call and the IPv6 facts made of it)\n"
+            "%6s %10s %10s %10s %10s %12s %10s %10s\n",
+            "links", "records", "names", "rows", "rows2", "per-adapter", "addresses", "model");
         for (const TResult& r : results) {
             const TBreakdown& p = r.Parts;
             const double parts = p.Adapters.Median + p.Names.Median + p.Rows.Median +
-                                 p.Rows2.Median + p.PerAdapter.Median;
-            std::printf("%6d %10.3f %10.3f %10.3f %10.3f %12.3f %10.3f\n", r.Links,
+                                 p.Rows2.Median + p.PerAdapter.Median + p.Addresses.Median;
+            std::printf("%6d %10.3f %10.3f %10.3f %10.3f %12.3f %10.3f %10.3f\n", r.Links,
                         p.Adapters.Median, p.Names.Median, p.Rows.Median, p.Rows2.Median,
-                        p.PerAdapter.Median, r.Poll.Median - parts);
+                        p.PerAdapter.Median, p.Addresses.Median, r.Poll.Median - parts);
         }
         std::printf("\n");
         const auto find = [&](int links) -> const TResult* {
