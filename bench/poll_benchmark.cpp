@@ -1,8 +1,9 @@
 // qmr-bench-poll: what one poll of the window costs on Linux, against iproute2 on the same
-// links. For 1, 64 and 512 links (veth pairs, peers in a second namespace, two IPv4
-// addresses each, one default route) it times qmr::ReadNetworkDevices, which is the window's
-// poll (adapter records with the 640-byte first call and its retry, then for every record the
-// interface rows, the per-adapter record and the friendly name), and in the same run
+// links. For 1, 64 and 512 links (veth pairs, peers in a second namespace, two IPv4 and two
+// IPv6 addresses each, one default route of each family) it times qmr::ReadNetworkDevices,
+// which is the window's poll (adapter records with the 640-byte first call and its retry, the
+// one GetAdaptersAddresses call, then for every record the interface rows, the per-adapter
+// record and the friendly name), and in the same run
 // `ip -s -d addr show` and `ip route show` on that namespace. Needs root.
 //
 //   build/<dir>/bin/qmr-bench-poll [--links 1,64,512] [--rounds N]
@@ -10,6 +11,7 @@
 #include "network/adapter_poll.h"
 #include "network/friendly_name_table.h"
 #include "network/iphlpapi_binding.h"
+#include "network/ipv6_facts.h"
 
 #include <algorithm>
 #include <chrono>
@@ -104,14 +106,23 @@ public:
                      << "addr add 10." << third << ".1/24 dev " << v << "\n"
                      << "addr add 10." << (100 + i / 250) << "." << (i % 250 + 1) << ".1/24 dev "
                      << v << "\n"
+                     << "addr add 2001:db8:" << std::hex << i << "::1/64 dev " << v << " nodad\n"
+                     << "addr add fd00:" << i << std::dec << "::1/64 dev " << v << " nodad\n"
                      << "link set " << v << " up\n";
                 far << "link set " << p << " up\n";
             }
             near.flush();
         }
+        // New namespaces may start with IPv6 off, as the host's defaults have it.
+        for (const char* key : {"all", "default"}) {
+            MustRun({"ip", "netns", "exec", m_Name, "sysctl", "-qw",
+                     std::string("net.ipv6.conf.") + key + ".disable_ipv6=0"});
+        }
         MustRun({"ip", "-n", m_Name, "-batch", ours});
         MustRun({"ip", "-n", m_Peer, "-batch", theirs});
         MustRun({"ip", "-n", m_Name, "route", "add", "default", "via", "10.0.1.254", "dev", "v0",
+                 "metric", "100"});
+        MustRun({"ip", "-n", m_Name, "-6", "route", "add", "default", "via", "fe80::1", "dev", "v0",
                  "metric", "100"});
         std::remove(ours.c_str());
         std::remove(theirs.c_str());
@@ -175,6 +186,7 @@ struct TBreakdown {
     TFigures Rows;
     TFigures Rows2;
     TFigures PerAdapter;
+    TFigures Addresses;
 };
 
 std::vector<std::uint64_t> ReadAdapterBuffer(ULONG& size) {
@@ -230,6 +242,7 @@ TBreakdown MeasureBreakdown(int rounds) {
             }
         }
     });
+    b.Addresses = Measure(rounds, [&] { qmr::ReadIpv6Facts(indexes.size()); });
     return b;
 }
 
@@ -318,16 +331,17 @@ int main(int argc, char** argv) {
         std::printf(
             "\nparts of one poll, median ms (records: both GetAdaptersInfo calls; names: the"
             " friendly-name table;\nrows, rows2, per-adapter: GetIfEntry, GetIfEntry2,"
-            " GetPerAdapterInfo with its retry, for every adapter)\n"
-            "%6s %10s %10s %10s %10s %12s %10s\n",
-            "links", "records", "names", "rows", "rows2", "per-adapter", "model");
+            " GetPerAdapterInfo with its retry, for every adapter;\naddresses: the one"
+            " GetAdaptersAddresses call and the IPv6 facts made of it)\n"
+            "%6s %10s %10s %10s %10s %12s %10s %10s\n",
+            "links", "records", "names", "rows", "rows2", "per-adapter", "addresses", "model");
         for (const TResult& r : results) {
             const TBreakdown& p = r.Parts;
             const double parts = p.Adapters.Median + p.Names.Median + p.Rows.Median +
-                                 p.Rows2.Median + p.PerAdapter.Median;
-            std::printf("%6d %10.3f %10.3f %10.3f %10.3f %12.3f %10.3f\n", r.Links,
+                                 p.Rows2.Median + p.PerAdapter.Median + p.Addresses.Median;
+            std::printf("%6d %10.3f %10.3f %10.3f %10.3f %12.3f %10.3f %10.3f\n", r.Links,
                         p.Adapters.Median, p.Names.Median, p.Rows.Median, p.Rows2.Median,
-                        p.PerAdapter.Median, r.Poll.Median - parts);
+                        p.PerAdapter.Median, p.Addresses.Median, r.Poll.Median - parts);
         }
         std::printf("\n");
         const auto find = [&](int links) -> const TResult* {

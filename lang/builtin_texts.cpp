@@ -63,6 +63,13 @@ constexpr std::array<std::u16string_view, TextIdCount> BuiltInTable = {
     u"Exit",                               // 1051
     u"About...",                           // 1052
     u"Language",                           // 1053
+    u"IPv6 Address",                       // 1054
+    u"IPv6 Gateway",                       // 1055
+    u"IPv6 DNS",                           // 1056
+    u"temporary",                          // 1057
+    u"deprecated",                         // 1058
+    u"tentative",                          // 1059
+    u"duplicate",                          // 1060
 };
 
 // Filled once, on the first request; later requests only copy a slot.

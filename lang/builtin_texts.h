@@ -7,7 +7,7 @@
 
 namespace LANGUAGE {
 
-// The built-in text of 1001 .. 1053, the empty string for any other identifier. The first call
+// The built-in text of 1001 .. 1060, the empty string for any other identifier. The first call
 // fills the store once, whatever identifier it asks for.
 std::u16string GetBuiltInText(int id);
 

@@ -58,10 +58,17 @@ enum TextId : int {
     TextMenuExit = 1051,
     TextMenuAbout = 1052,
     TextMenuLanguage = 1053,
+    TextIpv6Address = 1054,
+    TextIpv6Gateway = 1055,
+    TextIpv6Dns = 1056,
+    TextIpv6Temporary = 1057,
+    TextIpv6Deprecated = 1058,
+    TextIpv6Tentative = 1059,
+    TextIpv6Duplicate = 1060,
 };
 
 constexpr int FirstTextId = TextVersion;
-constexpr int LastTextId = TextMenuLanguage;
+constexpr int LastTextId = TextIpv6Duplicate;
 constexpr int TextIdCount = LastTextId - FirstTextId + 1;
 
 } // namespace LANGUAGE

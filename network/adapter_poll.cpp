@@ -16,11 +16,14 @@ std::uint32_t ReadNetworkDevices(TDeviceList& devices) {
         return status;
     }
     const auto* adapters = reinterpret_cast<const IP_ADAPTER_INFO*>(buffer.data());
+    const TIpv6FactsByIndex ipv6 = ReadIpv6Facts(buffer.size() * 8 / sizeof(IP_ADAPTER_INFO));
     const TFriendlyNameTable table = ReadFriendlyNameTable(adapters);
     const TFriendlyNameIndex names(table);
     for (const IP_ADAPTER_INFO* adapter = adapters; adapter != nullptr; adapter = adapter->Next) {
         if (adapter->Type != MIB_IF_TYPE_LOOPBACK) {
-            devices.push_back(std::make_unique<TModelNetworkDevice>(adapter, names));
+            const auto facts = ipv6.find(adapter->Index);
+            devices.push_back(std::make_unique<TModelNetworkDevice>(
+                adapter, names, facts != ipv6.end() ? &facts->second : nullptr));
         }
     }
     return status;

@@ -11,14 +11,14 @@ namespace qmr {
 namespace {
 
 // The slots in the order the library's users have always resolved them; only GetIfEntry,
-// GetAdaptersInfo and GetPerAdapterInfo (and the appended GetIfEntry2, GetIfTable2 and
-// FreeMibTable) are called.
-constexpr std::array<const char*, 18> kSlotNames = {
+// GetAdaptersInfo and GetPerAdapterInfo (and the appended GetIfEntry2, GetIfTable2,
+// FreeMibTable and GetAdaptersAddresses) are called.
+constexpr std::array<const char*, 19> kSlotNames = {
     "GetIfTable",       "GetIfEntry",       "GetAdaptersInfo",   "GetPerAdapterInfo",
     "GetNetworkParams", "GetInterfaceInfo", "GetIpForwardTable", "IcmpCreateFile",
     "Icmp6CreateFile",  "IcmpCloseHandle",  "IcmpSendEcho",      "IcmpSendEcho2",
     "Icmp6SendEcho2",   "IcmpParseReplies", "Icmp6ParseReplies", "GetIfEntry2",
-    "GetIfTable2",      "FreeMibTable",
+    "GetIfTable2",      "FreeMibTable",     "GetAdaptersAddresses",
 };
 
 enum Slot : std::size_t {
@@ -28,6 +28,7 @@ enum Slot : std::size_t {
     kGetIfEntry2 = 15,
     kGetIfTable2 = 16,
     kFreeMibTable = 17,
+    kGetAdaptersAddresses = 18,
 };
 
 using GetAdaptersInfoFn = decltype(&::GetAdaptersInfo);
@@ -36,6 +37,7 @@ using GetPerAdapterInfoFn = decltype(&::GetPerAdapterInfo);
 using GetIfEntry2Fn = decltype(&::GetIfEntry2);
 using GetIfTable2Fn = decltype(&::GetIfTable2);
 using FreeMibTableFn = decltype(&::FreeMibTable);
+using GetAdaptersAddressesFn = decltype(&::GetAdaptersAddresses);
 
 struct Binding {
     std::int32_t references = 0;
@@ -138,6 +140,14 @@ void FreeMibTable(PVOID Memory) {
         return;
     }
     Unavailable();
+}
+
+ULONG GetAdaptersAddresses(ULONG Family, ULONG Flags, PVOID Reserved,
+                           PIP_ADAPTER_ADDRESSES AdapterAddresses, PULONG SizePointer) {
+    if (auto fn = Bound<GetAdaptersAddressesFn>(kGetAdaptersAddresses)) {
+        return fn(Family, Flags, Reserved, AdapterAddresses, SizePointer);
+    }
+    return Unavailable();
 }
 
 std::string IpHelperLoadFailureReason() {

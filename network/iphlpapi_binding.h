@@ -38,6 +38,12 @@ DWORD GetIfEntry2(PMIB_IF_ROW2 Row);
 DWORD GetIfTable2(PMIB_IF_TABLE2* Table);
 void FreeMibTable(PVOID Memory);
 
+// Appended after GetIfEntry2: every adapter with its addresses of both families, gateways and
+// DNS servers, the one way to IPv6 facts that Windows has. Where the library lacks it, the
+// poll goes on without IPv6.
+ULONG GetAdaptersAddresses(ULONG Family, ULONG Flags, PVOID Reserved,
+                           PIP_ADAPTER_ADDRESSES AdapterAddresses, PULONG SizePointer);
+
 // State of the binding, for tests and diagnostics.
 std::int32_t IpHelperReferenceCount();
 bool IpHelperLoaded();

@@ -231,6 +231,8 @@ typedef struct _MIB_IF_TABLE2 {
     MIB_IF_ROW2 Table[1];
 } MIB_IF_TABLE2, *PMIB_IF_TABLE2;
 
+#include "network/iphlpapi_address_records.h"
+
 // The entry points that a provider exports, as the IP helper library declares them.
 extern "C" {
 ULONG GetAdaptersInfo(PIP_ADAPTER_INFO AdapterInfo, PULONG SizePointer);
@@ -239,9 +241,17 @@ DWORD GetPerAdapterInfo(ULONG IfIndex, PIP_PER_ADAPTER_INFO pPerAdapterInfo, PUL
 DWORD GetIfEntry2(PMIB_IF_ROW2 Row);
 DWORD GetIfTable2(PMIB_IF_TABLE2* Table);
 void FreeMibTable(PVOID Memory);
+ULONG GetAdaptersAddresses(ULONG Family, ULONG Flags, PVOID Reserved,
+                           PIP_ADAPTER_ADDRESSES AdapterAddresses, PULONG SizePointer);
 }
 
 #endif
+
+// Windows' address family numbers, on both platforms: the Family argument of
+// GetAdaptersAddresses and the family of every socket address it returns.
+#define WS_AF_UNSPEC 0
+#define WS_AF_INET 2
+#define WS_AF_INET6 23
 
 // Both layouts must be the 64-bit Windows ones.
 static_assert(sizeof(void*) != 8 || sizeof(IP_ADAPTER_INFO) == 704);
@@ -255,3 +265,18 @@ static_assert(sizeof(void*) != 8 || offsetof(MIB_IF_ROW2, ReceiveLinkSpeed) == 1
 static_assert(sizeof(void*) != 8 || offsetof(MIB_IF_ROW2, OutQLen) == 1344);
 static_assert(sizeof(void*) != 8 || offsetof(MIB_IF_TABLE2, Table) == 8);
 static_assert(sizeof(void*) != 8 || sizeof(MIB_IF_TABLE2) == 1360);
+static_assert(sizeof(void*) != 8 || sizeof(IP_ADAPTER_ADDRESSES_LH) == 448);
+static_assert(sizeof(void*) != 8 || sizeof(IP_ADAPTER_UNICAST_ADDRESS_LH) == 64);
+static_assert(sizeof(void*) != 8 || sizeof(IP_ADAPTER_GATEWAY_ADDRESS_LH) == 32);
+static_assert(sizeof(void*) != 8 || sizeof(IP_ADAPTER_DNS_SERVER_ADDRESS_XP) == 32);
+static_assert(sizeof(void*) != 8 || sizeof(IP_ADAPTER_PREFIX_XP) == 40);
+static_assert(sizeof(void*) != 8 || sizeof(SOCKET_ADDRESS) == 16);
+static_assert(sizeof(SOCKADDR_IN6) == 28);
+static_assert(sizeof(SOCKADDR_IN) == 16);
+static_assert(sizeof(void*) != 8 || offsetof(IP_ADAPTER_ADDRESSES_LH, ZoneIndices) == 112);
+static_assert(sizeof(void*) != 8 || offsetof(IP_ADAPTER_ADDRESSES_LH, FirstGatewayAddress) == 208);
+static_assert(sizeof(void*) != 8 || offsetof(IP_ADAPTER_ADDRESSES_LH, Dhcpv6Server) == 280);
+static_assert(sizeof(void*) != 8 || offsetof(IP_ADAPTER_ADDRESSES_LH, FirstDnsSuffix) == 440);
+static_assert(sizeof(void*) != 8 ||
+              offsetof(IP_ADAPTER_UNICAST_ADDRESS_LH, OnLinkPrefixLength) == 56);
+static_assert(offsetof(SOCKADDR_IN6, sin6_scope_id) == 24);

@@ -64,9 +64,12 @@ TModelNetworkDevice::TModelNetworkDevice(const IP_ADAPTER_INFO* adapter,
 }
 
 TModelNetworkDevice::TModelNetworkDevice(const IP_ADAPTER_INFO* adapter,
-                                         const TFriendlyNameIndex& names) {
+                                         const TFriendlyNameIndex& names, const TIpv6Facts* ipv6) {
     CreateLists();
     FillFromAdapter(adapter, names);
+    if (ipv6 != nullptr) {
+        m_Ipv6 = *ipv6;
+    }
 }
 
 void TModelNetworkDevice::CreateLists() {

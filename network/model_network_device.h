@@ -5,6 +5,7 @@
 #include "network/friendly_name_index.h"
 #include "network/friendly_name_table.h"
 #include "network/iphlpapi_records.h"
+#include "network/ipv6_facts.h"
 
 #include <cstdint>
 #include <memory>
@@ -26,8 +27,10 @@ public:
     // friendly-name table of the poll; without one the device reads the table itself.
     explicit TModelNetworkDevice(const IP_ADAPTER_INFO* adapter,
                                  const TFriendlyNameTable* names = nullptr);
-    // As above, with the index of the poll's table, which a poll builds once for all devices.
-    TModelNetworkDevice(const IP_ADAPTER_INFO* adapter, const TFriendlyNameIndex& names);
+    // As above, with the index of the poll's table, which a poll builds once for all devices,
+    // and the adapter's IPv6 facts from the poll's one GetAdaptersAddresses call, if any.
+    TModelNetworkDevice(const IP_ADAPTER_INFO* adapter, const TFriendlyNameIndex& names,
+                        const TIpv6Facts* ipv6 = nullptr);
     virtual ~TModelNetworkDevice();
     TModelNetworkDevice(const TModelNetworkDevice&) = delete;
     TModelNetworkDevice& operator=(const TModelNetworkDevice&) = delete;
@@ -87,6 +90,8 @@ public:
     bool m_AutoconfigEnabled = false;
     bool m_AutoconfigActive = false;
     std::unique_ptr<TAddressList> m_DnsServerList;
+    // Empty for an adapter without IPv6, or where the library cannot tell.
+    TIpv6Facts m_Ipv6;
 
     // "%02X" bytes joined by "-"; length 0 gives empty text.
     static std::u16string FormatHardwareAddress(const BYTE* bytes, std::size_t length);

@@ -2,6 +2,9 @@
 
 #include "provider/state_files.h"
 
+#include <arpa/inet.h>
+#include <net/if.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 
 namespace qmr {
@@ -60,6 +63,119 @@ std::vector<TIpv4Address> ReadDnsServers(std::uint32_t linkIndex, const TDnsSour
     }
     const auto conf = ReadStateFile(sources.ResolvConf);
     return conf ? ParseResolvConf(*conf) : std::vector<TIpv4Address>{};
+}
+
+namespace {
+
+std::uint32_t InterfaceIndexOf(const char* name) {
+    return ::if_nametoindex(name);
+}
+
+bool IsLinkLocal(const TIpAddress& address) {
+    return address.Family == AF_INET6 && address.Bytes[0] == 0xFE &&
+           (address.Bytes[1] & 0xC0) == 0x80;
+}
+
+} // namespace
+
+std::optional<TIpAddress> ParseServerAddress(std::string_view text,
+                                             std::uint32_t (*indexOf)(const char* name)) {
+    text = text.substr(0, text.find('#'));
+    if (!text.empty() && text.front() == '[') {
+        const std::size_t close = text.find(']');
+        if (close == std::string_view::npos) {
+            return std::nullopt;
+        }
+        text = text.substr(1, close - 1);
+    } else if (const std::size_t colon = text.find(':');
+               colon != std::string_view::npos &&
+               text.find(':', colon + 1) == std::string_view::npos) {
+        text = text.substr(0, colon);
+    }
+    std::string_view zone;
+    if (const std::size_t percent = text.find('%'); percent != std::string_view::npos) {
+        zone = text.substr(percent + 1);
+        text = text.substr(0, percent);
+    }
+    char copy[INET6_ADDRSTRLEN] = {};
+    if (text.empty() || text.size() >= sizeof copy) {
+        return std::nullopt;
+    }
+    text.copy(copy, text.size());
+    TIpAddress address;
+    if (::inet_pton(AF_INET, copy, address.Bytes.data()) == 1) {
+        address.Family = AF_INET;
+        return zone.empty() ? std::optional<TIpAddress>(address) : std::nullopt;
+    }
+    if (::inet_pton(AF_INET6, copy, address.Bytes.data()) != 1) {
+        return std::nullopt;
+    }
+    address.Family = AF_INET6;
+    if (!zone.empty() && zone.size() < IF_NAMESIZE) {
+        const std::string name(zone);
+        if (name.find_first_not_of("0123456789") == std::string::npos) {
+            address.ScopeId = static_cast<std::uint32_t>(std::stoul(name));
+        } else {
+            address.ScopeId = indexOf(name.c_str());
+        }
+    }
+    return address;
+}
+
+std::vector<TIpAddress> ParseResolvConfServers(std::string_view text) {
+    std::vector<TIpAddress> servers;
+    for (const std::string_view line : SplitLines(text)) {
+        const std::vector<std::string_view> words = SplitWords(line);
+        if (words.size() >= 2 && words[0] == "nameserver") {
+            if (const auto address = ParseServerAddress(words[1], &InterfaceIndexOf)) {
+                servers.push_back(*address);
+            }
+        }
+    }
+    return servers;
+}
+
+std::vector<TIpAddress> ParseResolvedLinkServers(std::string_view text) {
+    constexpr std::string_view kKey = "SERVERS=";
+    std::vector<TIpAddress> servers;
+    for (const std::string_view line : SplitLines(text)) {
+        if (line.substr(0, kKey.size()) != kKey) {
+            continue;
+        }
+        for (const std::string_view word : SplitWords(line.substr(kKey.size()))) {
+            if (const auto address = ParseServerAddress(word, &InterfaceIndexOf)) {
+                servers.push_back(*address);
+            }
+        }
+    }
+    return servers;
+}
+
+std::vector<TIpAddress> TDnsBook::ServersOf(std::uint32_t linkIndex) {
+    std::vector<TIpAddress> servers;
+    if (const auto state =
+            ReadStateFile(m_Sources.ResolvedLinks + "/" + std::to_string(linkIndex))) {
+        servers = ParseResolvedLinkServers(*state);
+        if (!servers.empty() && !m_ResolvedServes) {
+            m_ResolvedServes = m_Sources.ResolvedServesThisNamespace();
+        }
+        if (servers.empty() || !*m_ResolvedServes) {
+            servers.clear();
+        }
+    }
+    if (servers.empty()) {
+        if (!m_ResolvConf) {
+            const auto conf = ReadStateFile(m_Sources.ResolvConf);
+            m_ResolvConf = conf ? ParseResolvConfServers(*conf) : std::vector<TIpAddress>{};
+        }
+        servers = *m_ResolvConf;
+    }
+    for (TIpAddress& server : servers) {
+        if (IsLinkLocal(server) && server.ScopeId == 0) {
+            server.ScopeId = linkIndex;
+        }
+    }
+    return servers;
 }
 
 } // namespace qmr

@@ -4,6 +4,7 @@
 
 #include "provider/kernel_facts.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,5 +32,30 @@ std::vector<TIpv4Address> ParseResolvConf(std::string_view text);
 std::vector<TIpv4Address> ParseResolvedLinkState(std::string_view text);
 
 std::vector<TIpv4Address> ReadDnsServers(std::uint32_t linkIndex, const TDnsSources& sources);
+
+// A server as resolv.conf or resolved writes it, of either family: "a.b.c.d", "a.b.c.d:53",
+// "fe80::1%eth0", "[fe80::1]:53" or "fe80::1%3", a "#server name" dropped. A zone names an
+// interface by index or by name (`indexOf`, 0 when there is none).
+std::optional<TIpAddress> ParseServerAddress(std::string_view text,
+                                             std::uint32_t (*indexOf)(const char* name));
+
+// The servers of both families of every "nameserver" line, in order.
+std::vector<TIpAddress> ParseResolvConfServers(std::string_view text);
+// The servers of both families of the SERVERS= line of a resolved link state file, in order.
+std::vector<TIpAddress> ParseResolvedLinkServers(std::string_view text);
+
+// The DNS servers of both families of every link, from the same sources as ReadDnsServers;
+// resolv.conf and the namespace test are read at most once, however many links are asked for.
+class TDnsBook {
+public:
+    explicit TDnsBook(TDnsSources sources) : m_Sources(std::move(sources)) {}
+    // A link-local server without a zone is reached through the link asked for.
+    std::vector<TIpAddress> ServersOf(std::uint32_t linkIndex);
+
+private:
+    TDnsSources m_Sources;
+    std::optional<std::vector<TIpAddress>> m_ResolvConf;
+    std::optional<bool> m_ResolvedServes;
+};
 
 } // namespace qmr

@@ -5,6 +5,7 @@
 
 #include "network/iphlpapi_records.h"
 #include "provider/adapter_snapshot.h"
+#include "provider/addresses_snapshot.h"
 #include "provider/caller_route_socket.h"
 #include "provider/dns_servers.h"
 #include "provider/interface_ioctls.h"
@@ -148,6 +149,34 @@ QMR_PROVIDER_EXPORT DWORD GetPerAdapterInfo(ULONG IfIndex, PIP_PER_ADAPTER_INFO 
             return ERROR_BUFFER_OVERFLOW;
         }
         qmr::PackPerAdapterInfo(servers, pPerAdapterInfo);
+        return ERROR_SUCCESS;
+    });
+}
+
+QMR_PROVIDER_EXPORT ULONG GetAdaptersAddresses(ULONG Family, ULONG Flags, PVOID Reserved,
+                                               PIP_ADAPTER_ADDRESSES AdapterAddresses,
+                                               PULONG SizePointer) {
+    (void)Reserved;
+    if (SizePointer == nullptr ||
+        (Family != WS_AF_UNSPEC && Family != WS_AF_INET && Family != WS_AF_INET6)) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    return Guarded([&]() -> DWORD {
+        qmr::TDnsBook dns(qmr::TDnsSources{});
+        const std::vector<qmr::TAddressesRecord> records =
+            qmr::ReadAddressesRecords(qmr::CallerRouteSocket(), Family, Flags, dns);
+        if (records.empty()) {
+            return ERROR_NO_DATA;
+        }
+        const std::size_t needed = qmr::AdaptersAddressesSize(records);
+        if (!FitsSizeArgument(needed)) {
+            return ERROR_NOT_ENOUGH_MEMORY;
+        }
+        if (AdapterAddresses == nullptr || *SizePointer < needed) {
+            *SizePointer = static_cast<ULONG>(needed);
+            return ERROR_BUFFER_OVERFLOW;
+        }
+        qmr::PackAdaptersAddresses(records, AdapterAddresses);
         return ERROR_SUCCESS;
     });
 }

@@ -57,6 +57,32 @@ struct TAddressFacts {
     std::uint32_t UpdatedAt = 0;
 };
 
+// An address of either family; IPv4 fills the first four bytes.
+struct TIpAddress {
+    int Family = 0; // AF_INET or AF_INET6
+    std::array<std::uint8_t, 16> Bytes{};
+    // The zone (an interface index) of an IPv6 address that needs one; 0 for none.
+    std::uint32_t ScopeId = 0;
+    bool operator==(const TIpAddress&) const = default;
+};
+
+// One address of either family as the dual-family dump lists it.
+struct TIpAddressFacts {
+    std::uint32_t LinkIndex = 0;
+    TIpAddress Address;
+    int PrefixLength = 0;
+    unsigned Flags = 0; // IFA_F_*
+    // Seconds left; 0xFFFFFFFF is forever.
+    std::uint32_t ValidLifetime = 0xFFFFFFFFu;
+    std::uint32_t PreferredLifetime = 0xFFFFFFFFu;
+};
+
+struct TIpv6DefaultRoute {
+    std::uint32_t LinkIndex = 0;
+    TIpAddress Gateway;
+    std::uint32_t Metric = 0;
+};
+
 struct TDefaultRoute {
     std::uint32_t LinkIndex = 0;
     TIpv4Address Gateway{};

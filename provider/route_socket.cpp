@@ -1,5 +1,6 @@
 #include "route_socket.h"
 
+#include "provider/ip_address_replies.h"
 #include "provider/route_replies.h"
 
 #include <netlink/attr.h>
@@ -103,6 +104,20 @@ nl_msg* RouteDumpRequest() {
     // drops the others.
     rtmsg header{};
     header.rtm_family = AF_INET;
+    header.rtm_table = RT_TABLE_MAIN;
+    return NewRequest(RTM_GETROUTE, NLM_F_DUMP, &header, sizeof header);
+}
+
+// Addresses of one family, or of both with AF_UNSPEC.
+template <int Family> nl_msg* IpAddressDumpRequest() {
+    ifaddrmsg header{};
+    header.ifa_family = Family;
+    return NewRequest(RTM_GETADDR, NLM_F_DUMP, &header, sizeof header);
+}
+
+nl_msg* Ipv6RouteDumpRequest() {
+    rtmsg header{};
+    header.rtm_family = AF_INET6;
     header.rtm_table = RT_TABLE_MAIN;
     return NewRequest(RTM_GETROUTE, NLM_F_DUMP, &header, sizeof header);
 }
@@ -277,6 +292,21 @@ std::vector<TAddressFacts> TRouteSocket::DumpIpv4Addresses() {
 std::vector<TDefaultRoute> TRouteSocket::DumpIpv4DefaultRoutes() {
     std::vector<TDefaultRoute> routes;
     Dump(&RouteDumpRequest, &ReadRouteReply, routes, "routes");
+    return routes;
+}
+
+std::vector<TIpAddressFacts> TRouteSocket::DumpIpAddresses(int family) {
+    std::vector<TIpAddressFacts> addresses;
+    const auto request = family == AF_INET    ? &IpAddressDumpRequest<AF_INET>
+                         : family == AF_INET6 ? &IpAddressDumpRequest<AF_INET6>
+                                              : &IpAddressDumpRequest<AF_UNSPEC>;
+    Dump(request, &ReadIpAddressReply, addresses, "addresses");
+    return addresses;
+}
+
+std::vector<TIpv6DefaultRoute> TRouteSocket::DumpIpv6DefaultRoutes() {
+    std::vector<TIpv6DefaultRoute> routes;
+    Dump(&Ipv6RouteDumpRequest, &ReadIpv6RouteReply, routes, "IPv6 routes");
     return routes;
 }
 

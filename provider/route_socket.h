@@ -46,6 +46,11 @@ public:
     std::vector<TAddressFacts> DumpIpv4Addresses();
     // The IPv4 default routes of the main table that have a gateway, one per next hop.
     std::vector<TDefaultRoute> DumpIpv4DefaultRoutes();
+    // Every address of the family (AF_INET, AF_INET6, or both with AF_UNSPEC), links in the
+    // kernel's order and each link's addresses in its order.
+    std::vector<TIpAddressFacts> DumpIpAddresses(int family);
+    // The IPv6 default routes of the main table that have a gateway, one per next hop.
+    std::vector<TIpv6DefaultRoute> DumpIpv6DefaultRoutes();
 
     // Hands one reply message to a reader; `target` is the reader's own.
     using MessageHandler = void (*)(nl_msg*, void*);

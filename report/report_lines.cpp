@@ -168,8 +168,36 @@ void WriteFirstAddress(TLineWriter& w, const TModelNetworkDevice& device) {
     w.Value(GetLangText(TextGateway), w.DeviceText(device.GetGateway(0)));
 }
 
+// An IPv6 address with its prefix length, and its state where it is not simply in use.
+std::u16string Ipv6AddressText(const TLineWriter& w, const TIpv6Address& address) {
+    std::u16string text = w.DeviceText(address.Text) + Format(u"/%i", {address.PrefixLength});
+    const std::pair<bool, int> marks[] = {{address.Temporary, TextIpv6Temporary},
+                                          {address.Deprecated, TextIpv6Deprecated},
+                                          {address.Tentative, TextIpv6Tentative},
+                                          {address.Duplicate, TextIpv6Duplicate}};
+    const char16_t* separator = u" (";
+    for (const auto& [marked, id] : marks) {
+        if (marked) {
+            text += separator + GetLangText(id);
+            separator = u", ";
+        }
+    }
+    if (separator[0] == u',') {
+        text += u')';
+    }
+    return text;
+}
+
+// The normal form's one IPv6 line, for an adapter that has an address worth showing.
+void WriteShownIpv6Address(TLineWriter& w, const TModelNetworkDevice& device) {
+    if (const TIpv6Address* shown = ChooseShownIpv6Address(device.m_Ipv6.Addresses)) {
+        w.Address(GetLangText(TextIpv6Address), Ipv6AddressText(w, *shown));
+    }
+}
+
 void WriteNormalBody(TLineWriter& w, const TModelNetworkDevice& device) {
     WriteFirstAddress(w, device);
+    WriteShownIpv6Address(w, device);
     w.BlockBreak();
     WriteOctets(w, TextInputOctets, device.m_InOctets);
     WriteOctets(w, TextOutputOctets, device.m_OutOctets);
@@ -234,6 +262,46 @@ void WriteWinsBlock(TLineWriter& w, const TModelNetworkDevice& device) {
     w.BlockBreak();
 }
 
+// Every IPv6 address, router and DNS server; nothing at all for an adapter without IPv6.
+void WriteIpv6Block(TLineWriter& w, const TModelNetworkDevice& device) {
+    const std::vector<TIpv6Address>& addresses = device.m_Ipv6.Addresses;
+    for (std::size_t i = 0; i < addresses.size(); ++i) {
+        const std::u16string text = Ipv6AddressText(w, addresses[i]);
+        if (addresses.size() == 1) {
+            w.Address(GetLangText(TextIpv6Address), text);
+        } else {
+            w.NumberedAddress(GetLangText(TextIpv6Address), static_cast<int>(i) + 1, text);
+        }
+    }
+    const std::vector<std::u16string>& gateways = device.m_Ipv6.Gateways;
+    if (!addresses.empty()) {
+        w.BlockBreak();
+    }
+    for (std::size_t i = 0; i < gateways.size(); ++i) {
+        if (gateways.size() == 1) {
+            w.Value(GetLangText(TextIpv6Gateway), w.DeviceText(gateways[i]));
+        } else {
+            w.Numbered(GetLangText(TextIpv6Gateway), static_cast<int>(i) + 1,
+                       w.DeviceText(gateways[i]));
+        }
+    }
+    const std::vector<std::u16string>& servers = device.m_Ipv6.DnsServers;
+    if (!gateways.empty()) {
+        w.BlockBreak();
+    }
+    for (std::size_t i = 0; i < servers.size(); ++i) {
+        if (servers.size() == 1) {
+            w.Value(GetLangText(TextIpv6Dns), w.DeviceText(servers[i]));
+        } else {
+            w.SpacedNumbered(GetLangText(TextIpv6Dns), static_cast<int>(i) + 1,
+                             w.DeviceText(servers[i]));
+        }
+    }
+    if (!servers.empty()) {
+        w.BlockBreak();
+    }
+}
+
 void WriteTrafficBlock(TLineWriter& w, int octetsLabel, std::uint64_t octets,
                        const int (&labels)[4], const std::uint64_t (&counters)[4]) {
     WriteOctets(w, octetsLabel, octets);
@@ -247,6 +315,7 @@ void WriteExpertBody(TLineWriter& w, const TModelNetworkDevice& device) {
     WriteGatewayBlock(w, device);
     WriteDnsBlock(w, device);
     WriteWinsBlock(w, device);
+    WriteIpv6Block(w, device);
     WriteTrafficBlock(
         w, TextInputOctets, device.m_InOctets,
         {TextInUnicast, TextInNonUnicast, TextInDiscards, TextInErrors},

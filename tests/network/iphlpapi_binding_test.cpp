@@ -101,6 +101,57 @@ TEST_F(BindingTest, OneAbsentEntryPointFailsOnlyItsWrapper) {
     // The row was read; only the per-adapter part is missing.
     EXPECT_EQ(devices[0]->GetIfIndex(), 2u);
     EXPECT_EQ(devices[0]->GetDnsServerCount(), 0);
+    // Without GetAdaptersAddresses the poll has no IPv6 facts, and fails nothing for it.
+    EXPECT_FALSE(IpHelperEntryPointBound("GetAdaptersAddresses"));
+    EXPECT_EQ(qmr::GetAdaptersAddresses(WS_AF_UNSPEC, 0, nullptr, nullptr, &size), 50u);
+    EXPECT_TRUE(devices[0]->m_Ipv6.Addresses.empty());
+    EXPECT_EQ(devices[0]->GetIpAddress(0), u"10.0.0.5");
+}
+
+TEST_F(BindingTest, PollAsksForAddressesOnceAndEachDeviceTakesItsOwnIpv6) {
+    BindScripted();
+    QmrTestAdapter adapters[] = {MakeTestAdapter("eth0", 2, "10.0.0.5"),
+                                 MakeTestAdapter("eth1", 3, "10.0.1.5"),
+                                 MakeTestAdapter("eth2", 4)};
+    QmrTestAdapter& eth1 = adapters[1];
+    eth1.Ipv6Count = 3;
+    std::strcpy(eth1.Ipv6[0], "2001:db8:5::5");
+    eth1.Ipv6Prefix[0] = 64;
+    std::strcpy(eth1.Ipv6[1], "fe80::1");
+    eth1.Ipv6Prefix[1] = 64;
+    std::strcpy(eth1.Ipv6[2], "2001:db8:5::a1b2");
+    eth1.Ipv6Prefix[2] = 64;
+    eth1.Ipv6Dad[2] = IpDadStateDeprecated;
+    eth1.Ipv6Suffix[2] = IpSuffixOriginRandom;
+    std::strcpy(eth1.Ipv6Gateway, "fe80::1");
+    std::strcpy(eth1.Ipv6Dns, "2001:db8::53");
+    adapters[2].Ipv6Count = 1;
+    std::strcpy(adapters[2].Ipv6[0], "fd00::4");
+    adapters[2].Ipv6Prefix[0] = 48;
+    setAdapters(adapters, 3);
+
+    TDeviceList devices;
+    ASSERT_EQ(ReadNetworkDevices(devices), 0u);
+    ASSERT_EQ(devices.size(), 3u);
+    EXPECT_EQ(ScriptedProviderFunction<decltype(&QmrTestProvider_AdaptersAddressesCalls)>(
+                  "QmrTestProvider_AdaptersAddressesCalls")(),
+              1);
+    EXPECT_TRUE(devices[0]->m_Ipv6.Addresses.empty());
+    EXPECT_TRUE(devices[0]->m_Ipv6.Gateways.empty());
+    const TIpv6Facts& v6 = devices[1]->m_Ipv6;
+    // The IPv4 address of the answer is not among them; the link-local one has its zone.
+    ASSERT_EQ(v6.Addresses.size(), 3u);
+    EXPECT_EQ(v6.Addresses[0].Text, u"2001:db8:5::5");
+    EXPECT_EQ(v6.Addresses[0].Scope, TIpv6Scope::Global);
+    EXPECT_EQ(v6.Addresses[1].Text, u"fe80::1%eth1");
+    EXPECT_EQ(v6.Addresses[1].Scope, TIpv6Scope::LinkLocal);
+    EXPECT_TRUE(v6.Addresses[2].Temporary && v6.Addresses[2].Deprecated);
+    EXPECT_FALSE(v6.Addresses[0].Temporary || v6.Addresses[0].Deprecated);
+    EXPECT_EQ(v6.Gateways, std::vector<std::u16string>{u"fe80::1%eth1"});
+    EXPECT_EQ(v6.DnsServers, std::vector<std::u16string>{u"2001:db8::53"});
+    ASSERT_EQ(devices[2]->m_Ipv6.Addresses.size(), 1u);
+    EXPECT_EQ(devices[2]->m_Ipv6.Addresses[0].PrefixLength, 48);
+    EXPECT_EQ(devices[2]->m_Ipv6.Addresses[0].Scope, TIpv6Scope::UniqueLocal);
 }
 
 TEST_F(BindingTest, LastReleaseFreesTheLibraryAndEmptiesTheSlots) {

@@ -10,6 +10,7 @@
 #include "network/iphlpapi_binding.h"
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -154,6 +155,146 @@ std::string PerAdapter(std::uint32_t index) {
     return out + "}";
 }
 
+std::string SocketAddressText(const SOCKET_ADDRESS& address, const void* base, std::size_t size,
+                              bool& sound) {
+    if (address.lpSockaddr == nullptr ||
+        !Inside(address.lpSockaddr, base, size,
+                static_cast<std::size_t>(address.iSockaddrLength))) {
+        sound = false;
+        return "null";
+    }
+    char text[INET6_ADDRSTRLEN] = {};
+    if (address.lpSockaddr->sa_family == WS_AF_INET &&
+        address.iSockaddrLength == sizeof(SOCKADDR_IN)) {
+        const auto* in = reinterpret_cast<const SOCKADDR_IN*>(address.lpSockaddr);
+        ::inet_ntop(AF_INET, &in->sin_addr, text, sizeof text);
+        return "{\"family\":4,\"address\":" + Quoted(text) + "}";
+    }
+    if (address.lpSockaddr->sa_family == WS_AF_INET6 &&
+        address.iSockaddrLength == sizeof(SOCKADDR_IN6)) {
+        const auto* in6 = reinterpret_cast<const SOCKADDR_IN6*>(address.lpSockaddr);
+        ::inet_ntop(AF_INET6, &in6->sin6_addr, text, sizeof text);
+        return "{\"family\":6,\"address\":" + Quoted(text) +
+               ",\"scope_id\":" + std::to_string(in6->sin6_scope_id) + "}";
+    }
+    sound = false;
+    return "null";
+}
+
+// A chain of gateway or DNS-server nodes as it lies in the buffer.
+template <typename Node>
+std::string AddressChain(const Node* first, const void* base, std::size_t size, bool& sound) {
+    std::string out = "[";
+    int count = 0;
+    for (const Node* node = first; node != nullptr; node = node->Next) {
+        if (!Inside(node, base, size, sizeof *node) || node->Length != sizeof *node) {
+            sound = false;
+            break;
+        }
+        out += std::string(count++ > 0 ? "," : "") +
+               SocketAddressText(node->Address, base, size, sound);
+    }
+    return out + "]";
+}
+
+std::string WideField(const WCHAR* text, const void* base, std::size_t size, bool& sound) {
+    if (text == nullptr || !Inside(text, base, size, sizeof(WCHAR))) {
+        sound = false;
+        return "null";
+    }
+    const std::size_t room =
+        (reinterpret_cast<std::uintptr_t>(base) + size - reinterpret_cast<std::uintptr_t>(text)) /
+        sizeof(WCHAR);
+    return Quoted(Wide(text, room));
+}
+
+// GetAdaptersAddresses for one family and set of flags: the size call with no buffer, a call
+// one byte short over guard bytes, then the call with the size asked for.
+std::string Addresses(ULONG family, ULONG flags) {
+    ULONG size = 0;
+    const ULONG firstStatus = qmr::GetAdaptersAddresses(family, flags, nullptr, nullptr, &size);
+    const ULONG firstSize = size;
+    bool untouched = true;
+    std::vector<std::uint64_t> buffer;
+    if (firstStatus == 111 && size > 1) {
+        buffer.assign((size + 7) / 8, 0xA5A5A5A5A5A5A5A5ull);
+        ULONG shortSize = size - 1;
+        qmr::GetAdaptersAddresses(family, flags, nullptr,
+                                  reinterpret_cast<PIP_ADAPTER_ADDRESSES>(buffer.data()),
+                                  &shortSize);
+        untouched = std::all_of(buffer.begin(), buffer.end(),
+                                [](std::uint64_t word) { return word == 0xA5A5A5A5A5A5A5A5ull; });
+    }
+    ULONG status = firstStatus;
+    if (status == 111) {
+        buffer.assign((size + 7) / 8, 0);
+        status = qmr::GetAdaptersAddresses(
+            family, flags, nullptr, reinterpret_cast<PIP_ADAPTER_ADDRESSES>(buffer.data()), &size);
+    }
+    std::string out = "{\"first_status\":" + std::to_string(firstStatus) +
+                      ",\"first_size\":" + std::to_string(firstSize) +
+                      ",\"short_untouched\":" + (untouched ? "true" : "false") +
+                      ",\"status\":" + std::to_string(status) + ",\"adapters\":[";
+    bool sound = true;
+    const void* base = buffer.data();
+    int count = 0;
+    for (const auto* a = status == 0 ? reinterpret_cast<const IP_ADAPTER_ADDRESSES*>(base)
+                                     : nullptr;
+         a != nullptr; a = a->Next) {
+        if (!Inside(a, base, size, sizeof *a) || a->Length != sizeof *a) {
+            sound = false;
+            break;
+        }
+        std::string unicast = "[";
+        int n = 0;
+        for (const auto* u = a->FirstUnicastAddress; u != nullptr; u = u->Next) {
+            if (!Inside(u, base, size, sizeof *u) || u->Length != sizeof *u) {
+                sound = false;
+                break;
+            }
+            unicast += std::string(n++ > 0 ? "," : "") +
+                       "{\"address\":" + SocketAddressText(u->Address, base, size, sound) +
+                       ",\"prefix\":" + std::to_string(u->OnLinkPrefixLength) +
+                       ",\"dad\":" + std::to_string(u->DadState) +
+                       ",\"prefix_origin\":" + std::to_string(u->PrefixOrigin) +
+                       ",\"suffix_origin\":" + std::to_string(u->SuffixOrigin) +
+                       ",\"valid\":" + std::to_string(u->ValidLifetime) +
+                       ",\"preferred\":" + std::to_string(u->PreferredLifetime) + "}";
+        }
+        const bool nameInside = a->AdapterName != nullptr && Inside(a->AdapterName, base, size, 1);
+        sound = sound && nameInside;
+        out += std::string(count++ > 0 ? "," : "") +
+               "{\"name\":" + (nameInside ? Quoted(a->AdapterName) : "null") +
+               ",\"friendly\":" + WideField(a->FriendlyName, base, size, sound) +
+               ",\"description\":" + WideField(a->Description, base, size, sound) +
+               ",\"dns_suffix\":" + WideField(a->DnsSuffix, base, size, sound) +
+               ",\"index\":" + std::to_string(a->IfIndex) +
+               ",\"ipv6_index\":" + std::to_string(a->Ipv6IfIndex) +
+               ",\"type\":" + std::to_string(a->IfType) +
+               ",\"oper\":" + std::to_string(a->OperStatus) + ",\"mtu\":" + std::to_string(a->Mtu) +
+               ",\"speed\":" + std::to_string(a->ReceiveLinkSpeed) + ",\"address\":" +
+               Quoted(Hex(a->PhysicalAddress, std::min<ULONG>(a->PhysicalAddressLength, 8))) +
+               ",\"unicast\":" + unicast + "]" +
+               ",\"gateways\":" + AddressChain(a->FirstGatewayAddress, base, size, sound) +
+               ",\"dns\":" + AddressChain(a->FirstDnsServerAddress, base, size, sound) + "}";
+    }
+    return out + "],\"chain_sound\":" + (sound ? "true" : "false") + "}";
+}
+
+// Every family the witness compares, and the calls that must be refused.
+std::string AllAddresses() {
+    ULONG size = 0;
+    const ULONG badFamily = qmr::GetAdaptersAddresses(17, 0, nullptr, nullptr, &size);
+    const ULONG nullSize = qmr::GetAdaptersAddresses(WS_AF_UNSPEC, 0, nullptr, nullptr, nullptr);
+    return "{\"unspec\":" + Addresses(WS_AF_UNSPEC, GAA_FLAG_INCLUDE_GATEWAYS) +
+           ",\"inet\":" + Addresses(WS_AF_INET, GAA_FLAG_INCLUDE_GATEWAYS) +
+           ",\"inet6\":" + Addresses(WS_AF_INET6, GAA_FLAG_INCLUDE_GATEWAYS) + ",\"skipping\":" +
+           Addresses(WS_AF_UNSPEC, GAA_FLAG_SKIP_UNICAST | GAA_FLAG_SKIP_DNS_SERVER |
+                                       GAA_FLAG_SKIP_FRIENDLY_NAME) +
+           ",\"bad_family_status\":" + std::to_string(badFamily) +
+           ",\"null_size_status\":" + std::to_string(nullSize) + "}";
+}
+
 } // namespace
 
 int main() {
@@ -207,7 +348,7 @@ int main() {
     out += "],\"chain_sound\":" + std::string(sound ? "true" : "false") +
            ",\"missing\":{\"row\":" + Row(kNoSuchIndex) + ",\"row2\":" + Row2(kNoSuchIndex) +
            ",\"per_adapter\":" + PerAdapter(kNoSuchIndex) +
-           ",\"per_adapter_zero\":" + PerAdapter(0) + "}}";
+           ",\"per_adapter_zero\":" + PerAdapter(0) + "},\"addresses\":" + AllAddresses() + "}";
     std::puts(out.c_str());
     return 0;
 }

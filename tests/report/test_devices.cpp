@@ -66,6 +66,7 @@ std::unique_ptr<TModelNetworkDevice> MakeDevice(const TDeviceFacts& facts) {
     device->m_Speed = facts.Speed;
     device->m_InOctets = facts.InOctets;
     device->m_OutOctets = facts.OutOctets;
+    device->m_Ipv6 = facts.Ipv6;
     device->m_DnsServerList->clear();
     for (const std::string& dns : facts.DnsServers) {
         device->m_DnsServerList->push_back({Utf8ToUtf16(dns), u"", 0});

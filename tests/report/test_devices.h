@@ -31,6 +31,7 @@ struct TDeviceFacts {
     std::uint64_t Speed = 100000000;
     std::uint64_t InOctets = 1234567;
     std::uint64_t OutOctets = 21;
+    TIpv6Facts Ipv6;
 };
 
 // An IP_ADAPTER_INFO with its address chains; the extra chain nodes live here too.

@@ -1,6 +1,7 @@
 #include "scripted_provider.h"
 
 #include <algorithm>
+#include <arpa/inet.h>
 #include <cstring>
 #include <deque>
 #include <utility>
@@ -14,6 +15,7 @@ struct Script {
     std::vector<ULONG> sizesIn;
     std::vector<ULONG> perAdapterSizesIn;
     int ifEntry2Answers = 1;
+    int adaptersAddressesCalls = 0;
 };
 
 Script& State() {
@@ -90,6 +92,10 @@ int QmrTestProvider_PerAdapterInfoCalls() {
 
 ULONG QmrTestProvider_PerAdapterInfoSizeIn(int n) {
     return State().perAdapterSizesIn.at(static_cast<std::size_t>(n));
+}
+
+int QmrTestProvider_AdaptersAddressesCalls() {
+    return State().adaptersAddressesCalls;
 }
 
 void QmrTestProvider_SetIfEntry2Answers(int answers) {
@@ -195,5 +201,102 @@ DWORD GetIfEntry2(PMIB_IF_ROW2 Row) {
     Row->OutQLen = 7;
     return ERROR_SUCCESS;
 }
+
+#ifndef QMR_TEST_PROVIDER_WITHOUT_PER_ADAPTER_INFO
+// Each adapter's record, unicast nodes, router and server nodes and their socket addresses lie
+// one after the other; the size is that of the whole.
+ULONG GetAdaptersAddresses(ULONG, ULONG, PVOID, PIP_ADAPTER_ADDRESSES AdapterAddresses,
+                           PULONG SizePointer) {
+    Script& s = State();
+    ++s.adaptersAddressesCalls;
+    std::vector<char> out;
+    std::vector<std::size_t> records;
+    const auto take = [&out](std::size_t size) {
+        const std::size_t at = (out.size() + 7) & ~std::size_t{7};
+        out.resize(at + size);
+        return at;
+    };
+    // Offsets until the end, when they become pointers into the caller's buffer.
+    std::vector<std::pair<std::size_t, std::size_t>> links; // (pointer field, target)
+    const auto socketAddress = [&](std::size_t field, int family, const char* text) {
+        const std::size_t size = family == AF_INET ? sizeof(SOCKADDR_IN) : sizeof(SOCKADDR_IN6);
+        const std::size_t at = take(size);
+        if (family == AF_INET) {
+            auto* in = reinterpret_cast<SOCKADDR_IN*>(out.data() + at);
+            in->sin_family = WS_AF_INET;
+            inet_pton(AF_INET, text, &in->sin_addr);
+        } else {
+            auto* in6 = reinterpret_cast<SOCKADDR_IN6*>(out.data() + at);
+            in6->sin6_family = WS_AF_INET6;
+            inet_pton(AF_INET6, text, &in6->sin6_addr);
+            // A link-local address is reached through the adapter it is listed with.
+            if (std::strncmp(text, "fe80:", 5) == 0) {
+                in6->sin6_scope_id = records.empty() ? 0 : s.adapters[records.size() - 1].Index;
+            }
+        }
+        links.emplace_back(field + offsetof(SOCKET_ADDRESS, lpSockaddr), at);
+        reinterpret_cast<SOCKET_ADDRESS*>(out.data() + field)->iSockaddrLength =
+            static_cast<INT>(size);
+    };
+    for (const QmrTestAdapter& a : s.adapters) {
+        const std::size_t record = take(sizeof(IP_ADAPTER_ADDRESSES));
+        if (!records.empty()) {
+            links.emplace_back(records.back() + offsetof(IP_ADAPTER_ADDRESSES, Next), record);
+        }
+        records.push_back(record);
+        auto* r = reinterpret_cast<IP_ADAPTER_ADDRESSES*>(out.data() + record);
+        r->Length = sizeof *r;
+        r->IfIndex = a.Index;
+        r->Ipv6IfIndex = a.Index;
+        const std::size_t name = take(std::strlen(a.Name) + 1);
+        std::memcpy(out.data() + name, a.Name, std::strlen(a.Name) + 1);
+        links.emplace_back(record + offsetof(IP_ADAPTER_ADDRESSES, AdapterName), name);
+        std::size_t next = record + offsetof(IP_ADAPTER_ADDRESSES, FirstUnicastAddress);
+        for (int i = -1; i < a.Ipv6Count; ++i) {
+            if (i < 0 && a.IpCount == 0) {
+                continue;
+            }
+            const std::size_t node = take(sizeof(IP_ADAPTER_UNICAST_ADDRESS_LH));
+            links.emplace_back(next, node);
+            next = node + offsetof(IP_ADAPTER_UNICAST_ADDRESS_LH, Next);
+            auto* u = reinterpret_cast<IP_ADAPTER_UNICAST_ADDRESS_LH*>(out.data() + node);
+            u->Length = sizeof *u;
+            u->OnLinkPrefixLength = static_cast<UINT8>(i < 0 ? 24 : a.Ipv6Prefix[i]);
+            u->DadState = i < 0 || a.Ipv6Dad[i] == 0 ? IpDadStatePreferred
+                                                     : static_cast<IP_DAD_STATE>(a.Ipv6Dad[i]);
+            u->SuffixOrigin = static_cast<IP_SUFFIX_ORIGIN>(i < 0 ? 0 : a.Ipv6Suffix[i]);
+            socketAddress(node + offsetof(IP_ADAPTER_UNICAST_ADDRESS_LH, Address),
+                          i < 0 ? AF_INET : AF_INET6, i < 0 ? a.Ip[0] : a.Ipv6[i]);
+        }
+        const std::pair<std::size_t, const char*> lists[] = {
+            {offsetof(IP_ADAPTER_ADDRESSES, FirstGatewayAddress), a.Ipv6Gateway},
+            {offsetof(IP_ADAPTER_ADDRESSES, FirstDnsServerAddress), a.Ipv6Dns}};
+        for (const auto& [field, text] : lists) {
+            if (*text != '\0') {
+                const std::size_t node = take(sizeof(IP_ADAPTER_GATEWAY_ADDRESS_LH));
+                links.emplace_back(record + field, node);
+                reinterpret_cast<IP_ADAPTER_GATEWAY_ADDRESS_LH*>(out.data() + node)->Length =
+                    sizeof(IP_ADAPTER_GATEWAY_ADDRESS_LH);
+                socketAddress(node + offsetof(IP_ADAPTER_GATEWAY_ADDRESS_LH, Address), AF_INET6,
+                              text);
+            }
+        }
+    }
+    if (records.empty()) {
+        return ERROR_NO_DATA;
+    }
+    if (AdapterAddresses == nullptr || *SizePointer < out.size()) {
+        *SizePointer = static_cast<ULONG>(out.size());
+        return ERROR_BUFFER_OVERFLOW;
+    }
+    char* base = reinterpret_cast<char*>(AdapterAddresses);
+    for (const auto& [field, target] : links) {
+        char* pointer = base + target;
+        std::memcpy(out.data() + field, &pointer, sizeof pointer);
+    }
+    std::memcpy(base, out.data(), out.size());
+    return ERROR_SUCCESS;
+}
+#endif
 
 } // extern "C"

@@ -33,6 +33,16 @@ struct QmrTestAdapter {
     int RowFails;
     DWORD LastChange;
     char IfDescription[64];
+    // What GetAdaptersAddresses lists besides the first IPv4 address: IPv6 addresses in text
+    // with their prefix lengths, DAD states (0 counts as preferred) and suffix origins, and
+    // one IPv6 router and DNS server (empty: none).
+    int Ipv6Count;
+    char Ipv6[3][48];
+    int Ipv6Prefix[3];
+    int Ipv6Dad[3];
+    int Ipv6Suffix[3];
+    char Ipv6Gateway[48];
+    char Ipv6Dns[48];
 };
 
 // Forgets adapters, forced statuses and counters.
@@ -50,6 +60,8 @@ int QmrTestProvider_PerAdapterInfoCalls();
 ULONG QmrTestProvider_PerAdapterInfoSizeIn(int n);
 // Whether GetIfEntry2 answers (0) or fails (50).
 void QmrTestProvider_SetIfEntry2Answers(int answers);
+// Calls of GetAdaptersAddresses so far.
+int QmrTestProvider_AdaptersAddressesCalls();
 }
 
 // Fills an adapter description with sensible defaults for tests.

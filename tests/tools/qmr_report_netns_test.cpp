@@ -70,6 +70,8 @@ protected:
             "netns", m_Peer});
         Ip({"-n", m_Namespace, "link", "set", "qmrv0", "address", "02:51:6d:72:00:01"});
         Ip({"-n", m_Namespace, "link", "set", "qmrv0", "alias", "Quillmere <b>& test"});
+        // The link-local address is usable at once, not tentative for a second.
+        Ip({"netns", "exec", m_Namespace, "sysctl", "-qw", "net.ipv6.conf.qmrv0.accept_dad=0"});
         Ip({"-n", m_Namespace, "link", "set", "lo", "up"});
         Ip({"-n", m_Namespace, "link", "set", "qmrv0", "up"});
         Ip({"-n", m_Peer, "link", "set", "qmrp0", "up"});
@@ -79,6 +81,8 @@ protected:
         Ip({"-n", m_Namespace, "route", "add", "default", "via", "10.77.0.1"});
         Ip({"-n", m_Namespace, "route", "add", "default", "via", "10.77.0.254", "metric", "200"});
         Ip({"-n", m_Peer, "addr", "add", "10.77.0.1/24", "dev", "qmrp0"});
+        Ip({"-n", m_Namespace, "addr", "add", "2001:db8:77::2/64", "dev", "qmrv0"});
+        Ip({"-n", m_Namespace, "-6", "route", "add", "default", "via", "fe80::1", "dev", "qmrv0"});
         WaitForLinkUp();
     }
 
@@ -166,6 +170,11 @@ TEST_F(QmrReportNamespace, ExpertReportOfTheOneLink) {
                                         "Gateway2:   10.77.0.254",
                                         "DNS 1:   10.77.0.53",
                                         "DNS 2:   10.77.0.54",
+                                        // Global before link-local, as the kernel lists them;
+                                        // the link-local suffix is the MAC's EUI-64.
+                                        "IPv6 Address1:   2001:db8:77::2/64",
+                                        "IPv6 Address2:   fe80::51:6dff:fe72:1%qmrv0/64",
+                                        "IPv6 Gateway:   fe80::1%qmrv0",
                                     });
     ASSERT_EQ(lines.size(), expected.size() + 11) << run.Out;
     for (std::size_t i = 0; i < expected.size(); ++i) {

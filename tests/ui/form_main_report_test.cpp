@@ -92,6 +92,35 @@ private slots:
         QCOMPARE(box.geometry(), design.adjusted(0, 0, 100, 50));
     }
 
+    void viewWidensForALongIpv6AddressAsForALongName() {
+        // The zone of a link-local address is the interface name, here a long one; the caption
+        // stays short, so only the address line can be the widest.
+        QmrTestAdapter a = A;
+        std::memset(a.Name, 'W', sizeof a.Name - 1);
+        a.Ipv6Count = 1;
+        std::strcpy(a.Ipv6[0], "fe80::1111:2222:3333:4444");
+        a.Ipv6Prefix[0] = 64;
+        Serve({a});
+        Open();
+        form->show();
+        Access::ExpertBox(*form).click();
+        QCoreApplication::processEvents();
+        Idle();
+        const qmr::THTMLStaticText& view = Access::ReportView(*form);
+        int widest = 0;
+        QString widestLine;
+        for (int i = 0; i < view.LineCount(); ++i) {
+            const int width = Access::MeasureMarkupLine(*form, view.Line(i).chopped(4)).width();
+            if (width > widest) {
+                widest = width;
+                widestLine = view.Line(i);
+            }
+        }
+        QVERIFY(widestLine.contains("fe80::1111:2222:3333:4444%WWW"));
+        QVERIFY(widest > Access::ReportScrollBox(*form).viewport()->width() - 24);
+        QCOMPARE(view.width(), widest);
+    }
+
     void wheelScrollsTwentyPixelsANotchClampedAtBothEnds() {
         QmrTestAdapter a = A;
         std::memset(a.Description, 'W', sizeof a.Description - 1);

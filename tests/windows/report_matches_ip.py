@@ -5,7 +5,9 @@ GUID-like AdapterName ({0000000N-0000-0000-0000-4E6574446576}, N the interface i
 Linux interface name as Description; Wine's ndis.sys registers the same pair under NetworkCards,
 so the friendly name is the Linux interface name. Compared link by link: name, MAC, IPv4
 addresses and masks, default gateway, operational state, the DNS servers of resolv.conf, and the
-byte counters, which must lie between the kernel's counts read just before and just after."""
+byte counters, which must lie between the kernel's counts read just before and just after; and
+the IPv6 addresses with their prefix lengths as `ip -j -6 addr` lists them (in Wine's order,
+so compared as sets), and any IPv6 default router shown among `ip -j -6 route`'s."""
 
 import argparse
 import ipaddress
@@ -21,10 +23,16 @@ def ip_links():
                                       text=True).stdout)
     routes = json.loads(subprocess.run(["ip", "-j", "-4", "route", "show", "default"], check=True,
                                        capture_output=True, text=True).stdout)
+    routes6 = json.loads(subprocess.run(["ip", "-j", "-6", "route", "show", "default"], check=True,
+                                        capture_output=True, text=True).stdout)
     gateways = {}
     for route in routes:
         if "gateway" in route and "dev" in route:
             gateways.setdefault(route["dev"], []).append(route["gateway"])
+    gateways6 = {}
+    for route in routes6:
+        if "gateway" in route and "dev" in route:
+            gateways6.setdefault(route["dev"], []).append(route["gateway"])
     result = []
     for link in links:
         if link.get("link_type") == "loopback":
@@ -36,6 +44,9 @@ def ip_links():
             "mac": link.get("address", "").replace(":", "-").upper(),
             "addresses": v4 or [("0.0.0.0", "0.0.0.0")],
             "gateways": gateways.get(link["ifname"], []),
+            "ipv6": sorted((a["local"], a["prefixlen"]) for a in link.get("addr_info", [])
+                           if a.get("family") == "inet6"),
+            "gateways6": gateways6.get(link["ifname"], []),
             "operstate": link.get("operstate", ""),
         })
     return result
@@ -144,6 +155,17 @@ def main():
             check(f"{name} gateways", gateways, ["0.0.0.0"])
         if dns:
             check(f"{name} DNS servers", values(block, r"DNS( \d+)?"), dns)
+        # "fe80::1%4/64 (deprecated)": the address without its zone, and the prefix length.
+        shown6 = []
+        for value in values(block, r"IPv6 Address\d*"):
+            address, _, rest = value.partition("/")
+            shown6.append((address.partition("%")[0], int(rest.split()[0])))
+        check(f"{name} IPv6 addresses", sorted(shown6), link["ipv6"])
+        # Wine 8 lists only IPv4 gateways in GetAdaptersAddresses, so none is no fault; a
+        # router that is shown must be one of ip's.
+        routers = [v.partition("%")[0] for v in values(block, r"IPv6 Gateway\d*")]
+        if not set(routers) <= set(link["gateways6"]):
+            failures.append(f"{name} IPv6 gateways: report {routers!r}, ip {link['gateways6']!r}")
         status = values(block, "Status")
         if link["operstate"] == "UP":
             check(f"{name} status", status, ["Online"])

@@ -1,0 +1,20 @@
+#pragma once
+// One reading of every link with its addresses of both families, default gateways and DNS
+// servers, as the records of GetAdaptersAddresses.
+
+#include "provider/adapter_addresses.h"
+#include "provider/dns_servers.h"
+#include "provider/route_socket.h"
+
+#include <vector>
+
+namespace qmr {
+
+// Every link in ifindex order, with what `family` (Windows' numbers: WS_AF_UNSPEC, WS_AF_INET,
+// WS_AF_INET6) and the GAA_FLAG_* `flags` ask for: the unicast addresses of the family unless
+// skipped, the default gateways only when included, the DNS servers of the family unless
+// skipped.
+std::vector<TAddressesRecord> ReadAddressesRecords(TRouteSocket& socket, ULONG family, ULONG flags,
+                                                   TDnsBook& dns);
+
+} // namespace qmr
