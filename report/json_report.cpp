@@ -77,6 +77,41 @@ template <typename Get> json Addresses(int count, Get get) {
     return list;
 }
 
+const char* ScopeWord(TIpv6Scope scope) {
+    switch (scope) {
+    case TIpv6Scope::Global:
+        return "global";
+    case TIpv6Scope::UniqueLocal:
+        return "unique-local";
+    case TIpv6Scope::LinkLocal:
+        return "link-local";
+    default:
+        return "other";
+    }
+}
+
+json Ipv6Addresses(const TModelNetworkDevice& d) {
+    json list = json::array();
+    for (const TIpv6Address& a : d.m_Ipv6.Addresses) {
+        list.push_back({{"address", Utf8(a.Text)},
+                        {"prefix_length", a.PrefixLength},
+                        {"scope", ScopeWord(a.Scope)},
+                        {"temporary", a.Temporary},
+                        {"deprecated", a.Deprecated},
+                        {"tentative", a.Tentative},
+                        {"duplicate", a.Duplicate}});
+    }
+    return list;
+}
+
+json Texts(const std::vector<std::u16string>& texts) {
+    json list = json::array();
+    for (const std::u16string& text : texts) {
+        list.push_back(Utf8(text));
+    }
+    return list;
+}
+
 json Counters(const TModelNetworkDevice& d) {
     return {{"octets", d.m_InOctets},
             {"unicast_packets", d.m_InUcastPkts},
@@ -123,6 +158,9 @@ json Adapter(const TModelNetworkDevice& d) {
         {"gateways", Addresses(d.GetGatewayCount(), [&](int i) { return d.GetGateway(i); })},
         {"dns_servers", Addresses(d.GetDnsServerCount(), [&](int i) { return d.GetDnsServer(i); })},
         {"wins_servers", wins},
+        {"ipv6", Ipv6Addresses(d)},
+        {"ipv6_gateways", Texts(d.m_Ipv6.Gateways)},
+        {"ipv6_dns_servers", Texts(d.m_Ipv6.DnsServers)},
         {"received", Counters(d)},
         {"sent", OutCounters(d)},
     };

@@ -61,6 +61,7 @@ class JsonReport(unittest.TestCase):
         ip("link", "add", "lan0", "type", "veth", "peer", "name", "far0", "netns", self.far)
         ip("addr", "add", "10.61.0.2/24", "dev", "lan0")
         ip("addr", "add", "10.61.1.2/16", "dev", "lan0")
+        ip("addr", "add", "2001:db8:61::2/64", "dev", "lan0", "nodad")
         ip("link", "set", "lan0", "up")
         run("ip", "-n", self.far, "link", "set", "far0", "up")
         ip("route", "add", "default", "via", "10.61.0.1", "dev", "lan0")
@@ -91,6 +92,9 @@ class JsonReport(unittest.TestCase):
                              expected_status(link), name)
             self.assertEqual(adapter["ipv4"], [{"address": a["local"], "prefix_length": a["prefixlen"]}
                                                for a in addresses[name] if a["family"] == "inet"])
+            self.assertEqual([(a["address"].split("%")[0], a["prefix_length"]) for a in adapter["ipv6"]],
+                             [(a["local"], a["prefixlen"]) for a in addresses[name]
+                              if a["family"] == "inet6"], name)
             for way, key in (("received", "rx"), ("sent", "tx")):
                 low, high = before[name]["stats64"][key], link["stats64"][key]
                 self.assertTrue(low["bytes"] <= adapter[way]["octets"] <= high["bytes"], name)
