@@ -63,6 +63,9 @@ constexpr std::array<std::u16string_view, TextIdCount> BuiltInTable = {
     u"Exit",                               // 1051
     u"About...",                           // 1052
     u"Language",                           // 1053
+    u"Gbps",                               // 1054
+    u"Receive Rate",                       // 1055
+    u"Send Rate",                          // 1056
 };
 
 // Filled once, on the first request; later requests only copy a slot.

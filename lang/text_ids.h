@@ -58,10 +58,13 @@ enum TextId : int {
     TextMenuExit = 1051,
     TextMenuAbout = 1052,
     TextMenuLanguage = 1053,
+    TextGbps = 1054,
+    TextReceiveRate = 1055,
+    TextSendRate = 1056,
 };
 
 constexpr int FirstTextId = TextVersion;
-constexpr int LastTextId = TextMenuLanguage;
+constexpr int LastTextId = TextSendRate;
 constexpr int TextIdCount = LastTextId - FirstTextId + 1;
 
 } // namespace LANGUAGE
