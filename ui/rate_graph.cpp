@@ -48,27 +48,25 @@ void TRateGraph::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), Qt::white);
     const QFontMetrics metrics = fontMetrics();
     const int line = metrics.height();
-    painter.setPen(kAxisColor);
-    painter.drawLine(0, 0, width(), 0);
 
-    // The axis's top value above the plot, the legend beside it.
-    const QRect plot(8, line + 6, width() - 16, height() - line - 12);
+    // The axis's top value above the plot, the legend below it.
+    const QRect plot(0, line + 2, width(), height() - 2 * line - 6);
     if (plot.width() < 2 || plot.height() < 2) {
         return;
     }
     painter.setPen(Qt::black);
-    painter.drawText(QPoint(plot.left(), line + 1),
+    painter.drawText(QPoint(plot.left(), metrics.ascent()),
                      QString::fromStdU16String(GetRateText(m_Largest)));
-    int x = plot.right();
-    for (const auto& [textId, color] : {std::pair{LANGUAGE::TextSendRate, kSendColor},
-                                        std::pair{LANGUAGE::TextReceiveRate, kReceiveColor}}) {
+    int x = plot.left();
+    const int legendTop = plot.bottom() + 4;
+    for (const auto& [textId, color] : {std::pair{LANGUAGE::TextReceiveRate, kReceiveColor},
+                                        std::pair{LANGUAGE::TextSendRate, kSendColor}}) {
+        painter.fillRect(QRect(x, legendTop + 3, line - 6, line - 6), color);
+        x += line - 2;
         const QString label = Text(textId);
-        x -= metrics.horizontalAdvance(label);
         painter.setPen(Qt::black);
-        painter.drawText(QPoint(x, line + 1), label);
-        x -= line;
-        painter.fillRect(QRect(x, 4, line - 6, line - 6), color);
-        x -= line;
+        painter.drawText(QPoint(x, legendTop + metrics.ascent()), label);
+        x += metrics.horizontalAdvance(label) + line;
     }
     painter.setPen(kAxisColor);
     painter.drawRect(plot.adjusted(0, 0, -1, -1));

@@ -90,11 +90,13 @@ bool TReportPane::ShowReport(const TModelNetworkDevice* device, bool expert,
 }
 
 int TReportPane::PlaceRateGraph(int textWidth, int textHeight, int viewWidth) {
-    const int graphWidth = ScaledLength(*m_Window, 220);
-    const int graphHeight = ScaledLength(*m_Window, 110);
-    const int gap = ScaledLength(*m_Window, 20);
+    const int graphHeight = ScaledLength(*m_Window, 130);
+    const int gap = ScaledLength(*m_Window, 24);
     // Beside the lines, level with the last ones (the counters and rates), where they leave
     // room; otherwise below them, where it scrolls with the report.
+    const int graphWidth =
+        std::min(ScaledLength(*m_Window, 360),
+                 std::max(ScaledLength(*m_Window, 220), viewWidth - textWidth - gap));
     if (textWidth + gap + graphWidth <= viewWidth) {
         m_RateGraph->setGeometry(viewWidth - graphWidth, std::max(0, textHeight - graphHeight),
                                  graphWidth, graphHeight);
