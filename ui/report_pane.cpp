@@ -56,6 +56,7 @@ bool TReportPane::ShowReport(const TModelNetworkDevice* device, bool expert,
     } else {
         BuildReportMarkupWithRates(list.get(), device, rates);
     }
+    m_RateGraph->setVisible(device != nullptr); // no graph beside "No Network Interfaces"
     m_RateGraph->ShowTrack(track);
 
     THTMLStaticText* view = m_HTMLStaticText_Report;
