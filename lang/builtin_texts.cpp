@@ -70,6 +70,9 @@ constexpr std::array<std::u16string_view, TextIdCount> BuiltInTable = {
     u"deprecated",                         // 1058
     u"tentative",                          // 1059
     u"duplicate",                          // 1060
+    u"Gbps",                               // 1061
+    u"Receive Rate",                       // 1062
+    u"Send Rate",                          // 1063
 };
 
 // Filled once, on the first request; later requests only copy a slot.

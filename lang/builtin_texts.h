@@ -7,8 +7,8 @@
 
 namespace LANGUAGE {
 
-// The built-in text of 1001 .. 1060, the empty string for any other identifier. The first call
-// fills the store once, whatever identifier it asks for.
+// The built-in text of 1001 .. LastTextId, the empty string for any other identifier. The first
+// call fills the store once, whatever identifier it asks for.
 std::u16string GetBuiltInText(int id);
 
 // Whether a call of GetBuiltInText has filled the store yet.

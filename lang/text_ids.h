@@ -65,10 +65,13 @@ enum TextId : int {
     TextIpv6Deprecated = 1058,
     TextIpv6Tentative = 1059,
     TextIpv6Duplicate = 1060,
+    TextGbps = 1061,
+    TextReceiveRate = 1062,
+    TextSendRate = 1063,
 };
 
 constexpr int FirstTextId = TextVersion;
-constexpr int LastTextId = TextIpv6Duplicate;
+constexpr int LastTextId = TextSendRate;
 constexpr int TextIdCount = LastTextId - FirstTextId + 1;
 
 } // namespace LANGUAGE

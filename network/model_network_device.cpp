@@ -161,6 +161,7 @@ void TModelNetworkDevice::FillFromInterfaceRow() {
     m_OutDiscards = row.dwOutDiscards;
     m_OutErrors = row.dwOutErrors;
     m_OutQLen = row.dwOutQLen;
+    m_Counters32Bit = true;
     // Exactly dwDescrLen bytes as they stand, no search for a terminating zero; the field
     // holds 256 bytes, so a longer claimed length is cut there.
     m_IfDescription = RecordBytesToUtf16(reinterpret_cast<const char*>(row.bDescr),
@@ -188,6 +189,7 @@ void TModelNetworkDevice::FillFromInterfaceRow() {
         m_OutDiscards = row2.OutDiscards;
         m_OutErrors = row2.OutErrors;
         m_OutQLen = row2.OutQLen;
+        m_Counters32Bit = false;
     }
 }
 

@@ -86,6 +86,9 @@ public:
     std::uint64_t m_OutDiscards = 0;
     std::uint64_t m_OutErrors = 0;
     std::uint64_t m_OutQLen = 0;
+    // Whether the counters came from the 32-bit row (the 64-bit one did not answer): they wrap
+    // at 2^32, which the traffic rates must know.
+    bool m_Counters32Bit = false;
     std::u16string m_IfDescription;
     bool m_AutoconfigEnabled = false;
     bool m_AutoconfigActive = false;

@@ -4,6 +4,8 @@
 #include "lang/lang_strings.h"
 #include "lang/text_ids.h"
 
+#include <iterator>
+
 namespace qmr {
 
 namespace {
@@ -67,6 +69,39 @@ std::u16string GetSpeedText(const TModelNetworkDevice& device) {
         return Format(u"%i %s", {speed / 1000, LANGUAGE::GetLangText(LANGUAGE::TextKbps)});
     }
     return Format(u"%i %s", {speed / 1000000, LANGUAGE::GetLangText(LANGUAGE::TextMbps)});
+}
+
+namespace {
+
+// Tenths of `value`, rounded half up; negatives and not-a-number read as zero.
+std::uint64_t Tenths(double value) {
+    return value > 0 ? static_cast<std::uint64_t>(value * 10.0 + 0.5) : 0;
+}
+
+std::u16string OneDecimal(std::uint64_t tenths) {
+    return Format(u"%u.%u", {tenths / 10, tenths % 10});
+}
+
+} // namespace
+
+std::u16string GetRateText(double bitsPerSecond) {
+    constexpr int kUnits[] = {LANGUAGE::TextBps, LANGUAGE::TextKbps, LANGUAGE::TextMbps,
+                              LANGUAGE::TextGbps};
+    double value = bitsPerSecond;
+    std::size_t unit = 0;
+    while (unit + 1 < std::size(kUnits) && Tenths(value) >= 10000) {
+        value /= 1000.0;
+        ++unit;
+    }
+    return Format(u"%s %s", {OneDecimal(Tenths(value)), LANGUAGE::GetLangText(kUnits[unit])});
+}
+
+std::u16string GetLinkShareText(const TModelNetworkDevice& device, double bitsPerSecond) {
+    if (device.m_Speed == 0) {
+        return {};
+    }
+    return Format(u" (%s %%)", {OneDecimal(Tenths(bitsPerSecond * 100.0 /
+                                                  static_cast<double>(device.m_Speed)))});
 }
 
 std::u16string FormatCount(std::uint64_t value) {

@@ -25,6 +25,14 @@ std::u16string GetStatusPicture(const TModelNetworkDevice& device);
 // "999 bps", "54 Mbps", "10000 Mbps": truncated, no unit above Mbps.
 std::u16string GetSpeedText(const TModelNetworkDevice& device);
 
+// A rate in bits per second in the units of the speed line, with one decimal: "0.0 bps",
+// "999.9 bps", "12.5 Kbps", "1.0 Gbps". The unit is chosen after rounding, so that no value
+// reads 1000.0 of a unit.
+std::u16string GetRateText(double bitsPerSecond);
+
+// The share of the device's link speed as " (12.5 %)"; empty when the speed is not known.
+std::u16string GetLinkShareText(const TModelNetworkDevice& device, double bitsPerSecond);
+
 // Decimal digits grouped by three with ordinary spaces: 1234567 gives "1 234 567".
 std::u16string FormatCount(std::uint64_t value);
 

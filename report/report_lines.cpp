@@ -195,12 +195,27 @@ void WriteShownIpv6Address(TLineWriter& w, const TModelNetworkDevice& device) {
     }
 }
 
-void WriteNormalBody(TLineWriter& w, const TModelNetworkDevice& device) {
+// Receive and send rates, when there are any; the expert forms add the share of the link.
+void WriteRates(TLineWriter& w, const TModelNetworkDevice& device, const TTrafficRate* rates,
+                bool withShare) {
+    if (rates == nullptr) {
+        return;
+    }
+    const auto line = [&](int labelId, double bps) {
+        w.Value(GetLangText(labelId),
+                GetRateText(bps) + (withShare ? GetLinkShareText(device, bps) : std::u16string()));
+    };
+    line(TextReceiveRate, rates->InBps);
+    line(TextSendRate, rates->OutBps);
+}
+
+void WriteNormalBody(TLineWriter& w, const TModelNetworkDevice& device, const TTrafficRate* rates) {
     WriteFirstAddress(w, device);
     WriteShownIpv6Address(w, device);
     w.BlockBreak();
     WriteOctets(w, TextInputOctets, device.m_InOctets);
     WriteOctets(w, TextOutputOctets, device.m_OutOctets);
+    WriteRates(w, device, rates, false);
 }
 
 void WriteAddressBlock(TLineWriter& w, const TModelNetworkDevice& device) {
@@ -310,7 +325,7 @@ void WriteTrafficBlock(TLineWriter& w, int octetsLabel, std::uint64_t octets,
     }
 }
 
-void WriteExpertBody(TLineWriter& w, const TModelNetworkDevice& device) {
+void WriteExpertBody(TLineWriter& w, const TModelNetworkDevice& device, const TTrafficRate* rates) {
     WriteAddressBlock(w, device);
     WriteGatewayBlock(w, device);
     WriteDnsBlock(w, device);
@@ -325,6 +340,10 @@ void WriteExpertBody(TLineWriter& w, const TModelNetworkDevice& device) {
         w, TextOutputOctets, device.m_OutOctets,
         {TextOutUnicast, TextOutNonUnicast, TextOutDiscards, TextOutErrors},
         {device.m_OutUcastPkts, device.m_OutNUcastPkts, device.m_OutDiscards, device.m_OutErrors});
+    if (rates != nullptr) {
+        w.BlockBreak();
+        WriteRates(w, device, rates, true);
+    }
     // Both forms end the expert report with an empty line.
     w.EmptyLine();
 }
@@ -340,9 +359,9 @@ void WriteNoDevice(TTextWriter& w) {
 
 // Head and body of one form; without a list nothing, without a device the no-device report.
 template <typename TWriter>
-void BuildLines(TLineList* list, const TModelNetworkDevice* device,
+void BuildLines(TLineList* list, const TModelNetworkDevice* device, const TTrafficRate* rates,
                 void (*writeHead)(TWriter&, const TModelNetworkDevice&),
-                void (*writeBody)(TLineWriter&, const TModelNetworkDevice&)) {
+                void (*writeBody)(TLineWriter&, const TModelNetworkDevice&, const TTrafficRate*)) {
     if (list == nullptr) {
         return;
     }
@@ -352,30 +371,45 @@ void BuildLines(TLineList* list, const TModelNetworkDevice* device,
         return;
     }
     writeHead(w, *device);
-    writeBody(w, *device);
+    writeBody(w, *device, rates);
 }
 
 } // namespace
 
 void BuildReportMarkup(TLineList* list, const TModelNetworkDevice* device) {
-    BuildLines<TMarkupWriter>(list, device, WriteMarkupHead, WriteNormalBody);
+    BuildReportMarkupWithRates(list, device, nullptr);
+}
+
+void BuildReportMarkupWithRates(TLineList* list, const TModelNetworkDevice* device,
+                                const TTrafficRate* rates) {
+    BuildLines<TMarkupWriter>(list, device, rates, WriteMarkupHead, WriteNormalBody);
 }
 
 void BuildExpertReportMarkup(TLineList* list, const TModelNetworkDevice* device) {
-    BuildLines<TMarkupWriter>(list, device, WriteMarkupHead, WriteExpertBody);
+    BuildExpertReportMarkupWithRates(list, device, nullptr);
+}
+
+void BuildExpertReportMarkupWithRates(TLineList* list, const TModelNetworkDevice* device,
+                                      const TTrafficRate* rates) {
+    BuildLines<TMarkupWriter>(list, device, rates, WriteMarkupHead, WriteExpertBody);
 }
 
 void BuildReportText(TLineList* list, const TModelNetworkDevice* device) {
     // The plain normal form ends with an empty line; the display one does not.
-    BuildLines<TTextWriter>(list, device, WriteTextHead,
-                            [](TLineWriter& w, const TModelNetworkDevice& d) {
-                                WriteNormalBody(w, d);
+    BuildLines<TTextWriter>(list, device, nullptr, WriteTextHead,
+                            [](TLineWriter& w, const TModelNetworkDevice& d, const TTrafficRate*) {
+                                WriteNormalBody(w, d, nullptr);
                                 w.EmptyLine();
                             });
 }
 
 void BuildExpertReportText(TLineList* list, const TModelNetworkDevice* device) {
-    BuildLines<TTextWriter>(list, device, WriteTextHead, WriteExpertBody);
+    BuildExpertReportTextWithRates(list, device, nullptr);
+}
+
+void BuildExpertReportTextWithRates(TLineList* list, const TModelNetworkDevice* device,
+                                    const TTrafficRate* rates) {
+    BuildLines<TTextWriter>(list, device, rates, WriteTextHead, WriteExpertBody);
 }
 
 void BuildProblemMarkup(TLineList* list, std::u16string_view problem) {

@@ -4,6 +4,7 @@
 // current language when the lines are built.
 
 #include "network/model_network_device.h"
+#include "network/traffic_rates.h"
 
 #include <string>
 #include <string_view>
@@ -15,7 +16,7 @@ namespace qmr {
 using TLineList = std::vector<std::u16string>;
 
 // Each builder appends to `list` (nothing when it is null); a null device gives the
-// no-device report.
+// no-device report. These read as from a single poll, without rates.
 void BuildReportMarkup(TLineList* list, const TModelNetworkDevice* device);
 void BuildExpertReportMarkup(TLineList* list, const TModelNetworkDevice* device);
 void BuildReportText(TLineList* list, const TModelNetworkDevice* device);
@@ -24,6 +25,15 @@ void BuildExpertReportText(TLineList* list, const TModelNetworkDevice* device);
 // Appends one small grey line saying why the adapters cannot be read (an IP helper library
 // that could not be loaded or lacks an entry point), escaped.
 void BuildProblemMarkup(TLineList* list, std::u16string_view problem);
+
+// The same forms with the receive and send rate lines of `rates` (none when null), in the
+// expert forms with the share of the link speed. The plain normal form has no rate lines.
+void BuildReportMarkupWithRates(TLineList* list, const TModelNetworkDevice* device,
+                                const TTrafficRate* rates);
+void BuildExpertReportMarkupWithRates(TLineList* list, const TModelNetworkDevice* device,
+                                      const TTrafficRate* rates);
+void BuildExpertReportTextWithRates(TLineList* list, const TModelNetworkDevice* device,
+                                    const TTrafficRate* rates);
 
 // Every line followed by CR LF, the last one included.
 std::u16string JoinClipboardText(const TLineList& lines);

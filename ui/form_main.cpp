@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QMessageBox>
 
+#include <chrono>
+
 #include <new>
 #include <stdexcept>
 #include <unordered_set>
@@ -100,6 +102,10 @@ void TFormMain::m_Timer_PollTimer(QObject*) {
 void TFormMain::PollDevices() {
     m_Devices->clear();
     ReadNetworkDevices(*m_Devices);
+    m_TrafficHistory.Record(*m_Devices, static_cast<std::uint64_t>(
+                                            std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                std::chrono::steady_clock::now().time_since_epoch())
+                                                .count()));
     SyncDeviceItems();
     if (m_Devices->empty()) {
         m_AeroButton_CopyReport->setEnabled(false);
@@ -185,10 +191,12 @@ void TFormMain::m_PopupMenuItem_AboutClick(QObject*) {
 }
 
 void TFormMain::ShowReport(const TModelNetworkDevice* device) {
-    if (!m_ReportPane->ShowReport(device, m_AdvOfficeCheckBox_ExpertMode->isChecked())) {
+    const TTrafficTrack* track = device != nullptr ? m_TrafficHistory.Find(*device) : nullptr;
+    if (!m_ReportPane->ShowReport(device, m_AdvOfficeCheckBox_ExpertMode->isChecked(), track)) {
         return;
     }
     m_TrayMinimizer->SetPictureIndex(GetStatusImageIndex(device));
+    m_TrayMinimizer->ShowTraffic(device, track, windowTitle());
     m_AeroButton_CopyReport->setEnabled(device != nullptr);
 }
 
@@ -201,7 +209,8 @@ void TFormMain::m_AeroButton_CopyReportClick(QObject*) {
 }
 
 void TFormMain::CopyReport(const TModelNetworkDevice* device) {
-    m_ReportPane->CopyReport(device, m_AdvOfficeCheckBox_ExpertMode->isChecked());
+    m_ReportPane->CopyReport(device, m_AdvOfficeCheckBox_ExpertMode->isChecked(),
+                             device != nullptr ? m_TrafficHistory.Find(*device) : nullptr);
 }
 
 void TFormMain::OnAppMinimize() {

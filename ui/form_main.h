@@ -83,6 +83,9 @@ private:
     std::unique_ptr<TDeviceList> m_Devices;
     bool m_ReportPending = false;
     std::uint32_t m_SelectedIfIndex = 0;
+    // What the window has shown of every adapter's rates (history, not a cache: each poll
+    // still reads the machine afresh).
+    TTrafficHistory m_TrafficHistory;
 
     // How a message box is shown; tests replace it to see what would be shown.
     std::function<void(const QString& text, const QString& caption)> ShowMessage;

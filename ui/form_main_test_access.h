@@ -32,6 +32,7 @@ public:
         return *form.m_PopupMenuItem_SelectLanguage;
     }
     static QTimer& PollTimer(const TFormMain& form) { return *form.m_Timer_Poll; }
+    static TRateGraph& RateGraph(const TFormMain& form) { return *form.m_ReportPane->m_RateGraph; }
 
     // State.
     // The tray icon's status picture index, 0 to 3.
@@ -50,6 +51,10 @@ public:
     // How many times the report pane has built the report. The pane counts them for this
     // accessor alone, so that a test can tell one rebuild per idle moment from one per event.
     static int ReportBuilds(const TFormMain& form) { return form.m_ReportPane->m_ReportBuilds; }
+    // How many repaints the rate graph has asked for.
+    static int GraphRepaintRequests(const TFormMain& form) {
+        return form.m_ReportPane->m_RateGraph->m_RepaintRequests;
+    }
     static QSize MeasureMarkupLine(const TFormMain& form, const QString& line) {
         return form.m_ReportPane->MeasureMarkupLine(line);
     }

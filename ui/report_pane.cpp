@@ -33,6 +33,7 @@ TReportPane::TReportPane(QWidget* window) : QObject(window), m_Window(window) {
     m_HTMLStaticText_Report->SetPictureContainer(&m_PictureContainer);
     m_HTMLStaticText_Report->setFocusPolicy(Qt::ClickFocus);
     m_ScrollBox_Report->setWidget(m_HTMLStaticText_Report);
+    m_RateGraph = new TRateGraph(m_HTMLStaticText_Report);
 }
 
 void TReportPane::Place(const QRect& area) {
@@ -43,21 +44,26 @@ void TReportPane::Place(const QRect& area) {
                                          client.height() - 12 - 12);
 }
 
-bool TReportPane::ShowReport(const TModelNetworkDevice* device, bool expert) {
+bool TReportPane::ShowReport(const TModelNetworkDevice* device, bool expert,
+                             const TTrafficTrack* track) {
     std::unique_ptr<TLineList> list(new (std::nothrow) TLineList);
     if (!list) {
         return false;
     }
     ++m_ReportBuilds;
+    const TTrafficRate latest = track != nullptr ? track->Latest() : TTrafficRate{};
+    const TTrafficRate* rates = track != nullptr ? &latest : nullptr;
     if (expert) {
-        BuildExpertReportMarkup(list.get(), device);
+        BuildExpertReportMarkupWithRates(list.get(), device, rates);
     } else {
-        BuildReportMarkup(list.get(), device);
+        BuildReportMarkupWithRates(list.get(), device, rates);
     }
     // Without this, a broken or missing provider reads like a machine without adapters.
     if (const std::string problem = IpHelperProblem(); !problem.empty()) {
         BuildProblemMarkup(list.get(), Utf8ToUtf16(problem));
     }
+    m_RateGraph->setVisible(device != nullptr); // no graph beside "No Network Interfaces"
+    m_RateGraph->ShowTrack(track);
 
     THTMLStaticText* view = m_HTMLStaticText_Report;
     view->BeginUpdate();
@@ -65,10 +71,12 @@ bool TReportPane::ShowReport(const TModelNetworkDevice* device, bool expert) {
     const QSize client = m_ScrollBox_Report->viewport()->size();
     int width = client.width() - 24;
     int height = 24;
+    int widest = 0;
     for (int i = 0; i < n; ++i) {
         QString line = QString::fromStdU16String((*list)[static_cast<std::size_t>(i)]);
         const QSize size = MeasureMarkupLine(line);
         height += size.height();
+        widest = std::max(widest, size.width());
         width = std::max(width, size.width());
         line += QStringLiteral("<br>");
         if (i < view->LineCount()) {
@@ -82,22 +90,42 @@ bool TReportPane::ShowReport(const TModelNetworkDevice* device, bool expert) {
     for (int i = view->LineCount() - 1; i >= n; --i) {
         view->DeleteLine(i);
     }
+    height += PlaceRateGraph(widest, height - 24, client.width() - 24);
     view->resize(width, std::max(height, client.height() - 24));
     view->EndUpdate();
     return true;
+}
+
+int TReportPane::PlaceRateGraph(int textWidth, int textHeight, int viewWidth) {
+    const int graphHeight = ScaledLength(*m_Window, 130);
+    const int gap = ScaledLength(*m_Window, 24);
+    // Beside the lines, level with the last ones (the counters and rates), where they leave
+    // room; otherwise below them, where it scrolls with the report.
+    const int graphWidth =
+        std::min(ScaledLength(*m_Window, 360),
+                 std::max(ScaledLength(*m_Window, 220), viewWidth - textWidth - gap));
+    if (textWidth + gap + graphWidth <= viewWidth) {
+        m_RateGraph->setGeometry(viewWidth - graphWidth, std::max(0, textHeight - graphHeight),
+                                 graphWidth, graphHeight);
+        return 0;
+    }
+    m_RateGraph->setGeometry(0, textHeight + gap, graphWidth, graphHeight);
+    return gap + graphHeight;
 }
 
 QSize TReportPane::MeasureMarkupLine(const QString& line) const {
     return m_HTMLStaticText_Report->MeasureMarkup(line);
 }
 
-void TReportPane::CopyReport(const TModelNetworkDevice* device, bool expert) const {
+void TReportPane::CopyReport(const TModelNetworkDevice* device, bool expert,
+                             const TTrafficTrack* track) const {
     std::unique_ptr<TLineList> list(new (std::nothrow) TLineList);
     if (!list) {
         return;
     }
     if (expert) {
-        BuildExpertReportText(list.get(), device);
+        const TTrafficRate latest = track != nullptr ? track->Latest() : TTrafficRate{};
+        BuildExpertReportTextWithRates(list.get(), device, track != nullptr ? &latest : nullptr);
     } else {
         BuildReportText(list.get(), device);
     }

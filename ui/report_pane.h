@@ -1,11 +1,12 @@
 #pragma once
 // The report of the selected adapter: the white scroll box with the markup view in it, the
 // rebuild that writes only the lines that changed, the plain-text copy on the clipboard, and
-// the wheel scrolling of the report.
+// the wheel scrolling of the report, and the graph of the adapter's rates at its foot.
 
 #include "network/model_network_device.h"
 #include "ui/markup/markup_view.h"
 #include "ui/picture_store.h"
+#include "ui/rate_graph.h"
 
 #include <QObject>
 #include <QPoint>
@@ -28,13 +29,16 @@ public:
     // Puts the scroll box at `area` and the view 12 pixels inside its client area.
     void Place(const QRect& area);
 
-    // Rebuilds the display report (expert or normal form) of `device`, null for none. False
-    // when there was no memory for the lines, and nothing changed.
-    bool ShowReport(const TModelNetworkDevice* device, bool expert);
+    // Rebuilds the display report (expert or normal form) of `device`, null for none, with the
+    // rates of `track` where there is one, and shows the track in the graph. False when there
+    // was no memory for the lines, and nothing changed.
+    bool ShowReport(const TModelNetworkDevice* device, bool expert,
+                    const TTrafficTrack* track = nullptr);
     QSize MeasureMarkupLine(const QString& line) const;
 
-    // The plain-text report of `device` on the clipboard.
-    void CopyReport(const TModelNetworkDevice* device, bool expert) const;
+    // The plain-text report of `device` on the clipboard; the expert form with `track`'s rates.
+    void CopyReport(const TModelNetworkDevice* device, bool expert,
+                    const TTrafficTrack* track = nullptr) const;
 
     // One wheel turn of `wheelDelta` (120 a notch, negative towards the user); Shift scrolls
     // sideways. Stops at both ends of the bar.
@@ -47,10 +51,15 @@ public:
 private:
     friend class TFormMainTestAccess;
 
+    // Puts the rate graph beside or below lines of this size in a view this wide; returns the
+    // height it adds below them.
+    int PlaceRateGraph(int textWidth, int textHeight, int viewWidth);
+
     QWidget* m_Window;
     TPictureContainer m_PictureContainer;
     QScrollArea* m_ScrollBox_Report;
     THTMLStaticText* m_HTMLStaticText_Report;
+    TRateGraph* m_RateGraph;
     // A notch scrolls this many pixels at 120 pixels per inch, 20 at 96.
     double m_WheelFactor = 16.0;
     // Read by tests only, through TFormMainTestAccess::ReportBuilds.

@@ -1,5 +1,9 @@
 #include "ui/tray_minimizer.h"
 
+#include "lang/lang_strings.h"
+#include "lang/text_ids.h"
+#include "report/device_status.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QTimer>
@@ -93,6 +97,21 @@ void TTrayMinimizer::SetPictureIndex(int index) {
     if (index != m_TrayIconImageIndex) {
         m_TrayIconImageIndex = index;
         m_TrayIcon->setIcon(m_Images->Icon(m_TrayIconImageIndex));
+    }
+}
+
+void TTrayMinimizer::ShowTraffic(const TModelNetworkDevice* device, const TTrafficTrack* track,
+                                 const QString& title) {
+    QString hint = title;
+    if (device != nullptr && track != nullptr) {
+        const TTrafficRate rate = track->Latest();
+        hint = QString::fromStdU16String(
+            device->m_FriendlyName + u"\n" + LANGUAGE::GetLangText(LANGUAGE::TextReceiveRate) +
+            u": " + GetRateText(rate.InBps) + u"\n" +
+            LANGUAGE::GetLangText(LANGUAGE::TextSendRate) + u": " + GetRateText(rate.OutBps));
+    }
+    if (m_TrayIcon->toolTip() != hint) {
+        m_TrayIcon->setToolTip(hint);
     }
 }
 

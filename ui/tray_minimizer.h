@@ -3,6 +3,7 @@
 // (event 1025, posted once per -u on the command line), the minimise button, the tray icon
 // with the selected adapter's status picture, and the restore by a click on it.
 
+#include "network/traffic_rates.h"
 #include "ui/picture_store.h"
 
 #include <QEvent>
@@ -41,6 +42,10 @@ public:
 
     // Shows picture `index` of the status pictures in the icon, set only when it changes.
     void SetPictureIndex(int index);
+    // The icon's hint: the adapter's name and its latest receive and send rates, or `title`
+    // without an adapter or its rates. Set only when it changes.
+    void ShowTraffic(const TModelNetworkDevice* device, const TTrafficTrack* track,
+                     const QString& title);
 
 private:
     friend class TFormMainTestAccess;

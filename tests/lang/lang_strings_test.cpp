@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -111,8 +112,9 @@ TEST_F(LangStrings, MissingKeyFallsBackButEmptyValueIsATextOfItsOwn) {
                                      "1006=Take a copy\n"
                                      "1009=Expert\\nMode\n"
                                      "1010=Keep\\Nas is\n"
-                                     "1011=a\\\\nb\n"
-                                     "1061=out of range\n"
+                                     "1011=a\\\\nb\n" +
+                                     std::to_string(LANGUAGE::LastTextId + 1) +
+                                     "=out of range\n"
                                      "1000=out of range\n"));
     EXPECT_EQ(m_Strings.GetText(1005), u"");
     EXPECT_EQ(m_Strings.GetText(1006), u"Take a copy");
@@ -120,7 +122,7 @@ TEST_F(LangStrings, MissingKeyFallsBackButEmptyValueIsATextOfItsOwn) {
     EXPECT_EQ(m_Strings.GetText(1009), u"Expert\nMode");
     EXPECT_EQ(m_Strings.GetText(1010), u"Keep\\Nas is");
     EXPECT_EQ(m_Strings.GetText(1011), u"a\\\nb");
-    EXPECT_EQ(m_Strings.GetText(1061), u"");
+    EXPECT_EQ(m_Strings.GetText(LANGUAGE::LastTextId + 1), u"");
     EXPECT_EQ(m_Strings.GetText(1000), u"");
 }
 

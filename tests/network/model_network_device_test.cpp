@@ -234,11 +234,13 @@ TEST_F(DeviceModelTest, SpeedAndCountersComeFromTheSixtyFourBitRowWhenItAnswers)
     EXPECT_EQ(wide.m_InOctets, 5ull << 30);
     EXPECT_EQ(wide.m_OutOctets, 21u);
     EXPECT_EQ(wide.m_OutQLen, 7u);
+    EXPECT_FALSE(wide.m_Counters32Bit);
 
     IfEntry2Answers(false);
     const TModelNetworkDevice narrow(&r.info, &noNames);
     EXPECT_EQ(narrow.m_Speed, 4294967295u);
     EXPECT_EQ(narrow.m_InOctets, static_cast<std::uint32_t>(5ull << 30));
+    EXPECT_TRUE(narrow.m_Counters32Bit);
 }
 
 // The friendly-name rules, against tables such as the registry or the link aliases give.

@@ -1,5 +1,6 @@
 #include "report/device_status.h"
 
+#include "lang/text_ids.h"
 #include "language_fixture.h"
 #include "test_devices.h"
 
@@ -7,6 +8,7 @@
 
 #include <cstdint>
 #include <limits>
+#include <string>
 
 namespace qmr {
 namespace {
@@ -84,6 +86,35 @@ TEST_F(DeviceStatusTest, SpeedTextTruncatesIntoBpsKbpsOrMbps) {
         device->m_Speed = row.Speed;
         EXPECT_EQ(GetSpeedText(*device), row.Text) << "speed " << row.Speed;
     }
+}
+
+TEST_F(DeviceStatusTest, RateTextHasOneDecimalInTheUnitThatKeepsItBelowAThousand) {
+    const struct {
+        double Bps;
+        const char16_t* Text;
+    } rows[] = {
+        {0, u"0.0 bps"},        {-5, u"0.0 bps"},
+        {0.04, u"0.0 bps"},     {0.05, u"0.1 bps"},
+        {999.94, u"999.9 bps"}, {999.95, u"1.0 Kbps"}, // rounds to a thousand, so the next unit
+        {12500, u"12.5 Kbps"},  {999949, u"999.9 Kbps"},
+        {54e6, u"54.0 Mbps"},   {999.96e6, u"1.0 Gbps"},
+        {1e10, u"10.0 Gbps"},   {4e12, u"4000.0 Gbps"}, // no unit above Gbps
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(GetRateText(row.Bps), row.Text) << row.Bps;
+    }
+    UseLanguageFile("[ru_RU]\nName=Russian\n" + std::to_string(LANGUAGE::TextGbps) + "=Гбит/с\n",
+                    u"ru_RU");
+    EXPECT_EQ(GetRateText(2.5e9), u"2.5 Гбит/с");
+}
+
+TEST_F(DeviceStatusTest, LinkShareIsOfTheKnownSpeedOnly) {
+    auto device = DeviceWith(5, 6);
+    EXPECT_EQ(GetLinkShareText(*device, 1e6), u"");
+    device->m_Speed = 10000000000ull;
+    EXPECT_EQ(GetLinkShareText(*device, 1.25e9), u" (12.5 %)");
+    EXPECT_EQ(GetLinkShareText(*device, 1e10), u" (100.0 %)");
+    EXPECT_EQ(GetLinkShareText(*device, 1500), u" (0.0 %)");
 }
 
 TEST(FormatCount, GroupsDigitsByThreeWithSpaces) {

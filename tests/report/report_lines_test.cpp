@@ -166,6 +166,36 @@ TEST_F(ReportLinesTest, DisplayExpertFormNumbersEveryList) {
     EXPECT_EQ(Build(BuildExpertReportMarkup, device.get()), expected);
 }
 
+TEST_F(ReportLinesTest, RateLinesFollowTheCountersWithTheLinkShareInTheExpertForms) {
+    const auto device = RichDevice(); // a 10 Gbit/s link
+    const TTrafficRate rates{1.25e9, 1500};
+    using RateBuilder = void (*)(TLineList*, const TModelNetworkDevice*, const TTrafficRate*);
+    const auto withRates = [&](RateBuilder builder) {
+        TLineList lines;
+        builder(&lines, device.get(), &rates);
+        return lines;
+    };
+
+    TLineList normal = Build(BuildReportMarkup, device.get());
+    normal.insert(normal.end(),
+                  {u"<b>Receive Rate</b>:   1.3 Gbps", u"<b>Send Rate</b>:   1.5 Kbps"});
+    EXPECT_EQ(withRates(BuildReportMarkupWithRates), normal);
+
+    // The expert forms: after the counters block, before the closing empty line.
+    TLineList expert = Build(BuildExpertReportMarkup, device.get());
+    expert.insert(expert.end() - 1, {u"", u"<b>Receive Rate</b>:   1.3 Gbps (12.5 %)",
+                                     u"<b>Send Rate</b>:   1.5 Kbps (0.0 %)"});
+    EXPECT_EQ(withRates(BuildExpertReportMarkupWithRates), expert);
+    TLineList text = Build(BuildExpertReportText, device.get());
+    text.insert(text.end() - 1,
+                {u"Receive Rate:   1.3 Gbps (12.5 %)", u"Send Rate:   1.5 Kbps (0.0 %)"});
+    EXPECT_EQ(withRates(BuildExpertReportTextWithRates), text);
+
+    // A link of unknown speed has no share to show.
+    device->m_Speed = 0;
+    EXPECT_EQ(withRates(BuildExpertReportTextWithRates).end()[-3], u"Receive Rate:   1.3 Gbps");
+}
+
 TEST_F(ReportLinesTest, PlainExpertFormNumbersEveryListWithoutEmptyLines) {
     const auto device = RichDevice();
     EXPECT_EQ(JoinClipboardText(Build(BuildExpertReportText, device.get())),

@@ -2,6 +2,7 @@
 // size, the wheel, the clipboard copy, the menu and about box, and minimising to the tray. On the
 // offscreen platform, fed by the scripted provider library.
 
+#include "report/device_status.h"
 #include "tests/ui/form_main_fixture.h"
 #include "ui/language_menu.h"
 
@@ -314,6 +315,45 @@ private slots:
         Access::ClickCopy(*form);
         QVERIFY(QGuiApplication::clipboard()->text().startsWith(
             "Network Interface:   " + contained + "\r\n"));
+    }
+
+    void ratesReachTheReportGraphAndTrayHintAndTheGraphRepaintsOnlyWhileShown() {
+        QmrTestAdapter a = A;
+        Serve({a});
+        Open();
+        Access::PollTimer(*form).stop();
+        form->show();
+        QCOMPARE(Access::TrayIcon(*form).toolTip(), QString("Quillmere")); // no adapter shown yet
+        RunLoopFor(600); // past the shortest interval between two points
+        a.InOctets += 125000;
+        a.OutOctets += 1000;
+        Serve({a});
+        Poll();
+        Idle();
+        const qmr::TRateGraph& graph = Access::RateGraph(*form);
+        QCOMPARE(graph.PointCount(), 2);
+        const QString received = QString::fromStdU16String(qmr::GetRateText(graph.AxisTop()));
+        QVERIFY(received != "0.0 bps");
+        bool inReport = false;
+        for (int i = 0; i < Access::ReportView(*form).LineCount(); ++i) {
+            inReport |=
+                Access::ReportView(*form).Line(i) == "<b>Receive Rate</b>:   " + received + "<br>";
+        }
+        QVERIFY(inReport);
+        const QString hint = Access::TrayIcon(*form).toolTip();
+        QVERIFY2(hint.startsWith("alpha\nReceive Rate: " + received + "\nSend Rate: "),
+                 qPrintable(hint));
+        QVERIFY(!hint.endsWith(" 0.0 bps"));
+
+        const int requests = Access::GraphRepaintRequests(*form);
+        form->hide();
+        Access::SetReportPending(*form, true);
+        Idle();
+        QCOMPARE(Access::GraphRepaintRequests(*form), requests);
+        form->show();
+        Access::SetReportPending(*form, true);
+        Idle();
+        QCOMPARE(Access::GraphRepaintRequests(*form), requests + 1);
     }
 
     void minimiseRequestsArePostedOncePerArgumentAndRestoreComesBack() {

@@ -1,0 +1,92 @@
+#include "ui/rate_graph.h"
+
+#include "lang/lang_strings.h"
+#include "lang/text_ids.h"
+#include "report/device_status.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <utility>
+
+namespace qmr {
+
+namespace {
+
+const QColor kReceiveColor(0x00, 0xA0, 0x00);
+const QColor kSendColor(0x00, 0x50, 0xD0);
+const QColor kAxisColor(0xA0, 0xA0, 0xA0);
+
+QString Text(int id) {
+    return QString::fromStdU16String(LANGUAGE::GetLangText(id));
+}
+
+} // namespace
+
+TRateGraph::TRateGraph(QWidget* parent) : QWidget(parent) {
+    // Paints every pixel of its area, so nothing beneath is repainted with it.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TRateGraph::ShowTrack(const TTrafficTrack* track) {
+    m_Count = track != nullptr ? track->Count() : 0;
+    m_Largest = 0;
+    for (int i = 0; i < m_Count; ++i) {
+        m_Points[static_cast<std::size_t>(i)] = track->Point(i);
+        m_Largest = std::max({m_Largest, track->Point(i).InBps, track->Point(i).OutBps});
+    }
+    m_AxisTop = std::max(m_Largest, 1.0);
+    if (isVisible()) {
+        ++m_RepaintRequests;
+        update();
+    }
+}
+
+void TRateGraph::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    const QFontMetrics metrics = fontMetrics();
+    const int line = metrics.height();
+
+    // The axis's top value above the plot, the legend below it.
+    const QRect plot(0, line + 2, width(), height() - 2 * line - 6);
+    if (plot.width() < 2 || plot.height() < 2) {
+        return;
+    }
+    painter.setPen(Qt::black);
+    painter.drawText(QPoint(plot.left(), metrics.ascent()),
+                     QString::fromStdU16String(GetRateText(m_Largest)));
+    int x = plot.left();
+    const int legendTop = plot.bottom() + 4;
+    for (const auto& [textId, color] : {std::pair{LANGUAGE::TextReceiveRate, kReceiveColor},
+                                        std::pair{LANGUAGE::TextSendRate, kSendColor}}) {
+        painter.fillRect(QRect(x, legendTop + 3, line - 6, line - 6), color);
+        x += line - 2;
+        const QString label = Text(textId);
+        painter.setPen(Qt::black);
+        painter.drawText(QPoint(x, legendTop + metrics.ascent()), label);
+        x += metrics.horizontalAdvance(label) + line;
+    }
+    painter.setPen(kAxisColor);
+    painter.drawRect(plot.adjusted(0, 0, -1, -1));
+
+    // The latest point at the right edge, one step a point, 120 points across.
+    const double step = static_cast<double>(plot.width() - 1) / (TTrafficTrack::kCapacity - 1);
+    const auto at = [&](int i, double bps) {
+        return QPointF(plot.right() - (m_Count - 1 - i) * step,
+                       plot.bottom() - bps / m_AxisTop * (plot.height() - 1));
+    };
+    std::array<QPointF, TTrafficTrack::kCapacity> points;
+    painter.setRenderHint(QPainter::Antialiasing);
+    for (const bool receive : {true, false}) {
+        for (int i = 0; i < m_Count; ++i) {
+            const TTrafficRate& p = m_Points[static_cast<std::size_t>(i)];
+            points[static_cast<std::size_t>(i)] = at(i, receive ? p.InBps : p.OutBps);
+        }
+        painter.setPen(QPen(receive ? kReceiveColor : kSendColor, 1.5));
+        painter.drawPolyline(points.data(), m_Count);
+    }
+}
+
+} // namespace qmr

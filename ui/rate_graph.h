@@ -1,0 +1,39 @@
+#pragma once
+// The graph of the selected adapter's receive and send rates over the last two minutes, a part
+// of the report: the report pane places it beside the lines, or below them when they are wide.
+
+#include "network/traffic_rates.h"
+
+#include <QWidget>
+
+#include <array>
+
+namespace qmr {
+
+class TRateGraph : public QWidget {
+public:
+    explicit TRateGraph(QWidget* parent);
+
+    // Takes the points of `track` (null for none) and repaints the graph's own area, only
+    // while it is on the screen: a window in the notification area draws nothing.
+    void ShowTrack(const TTrafficTrack* track);
+
+    int PointCount() const { return m_Count; }
+    // The top of the axis: the largest rate shown, at least 1 bit per second.
+    double AxisTop() const { return m_AxisTop; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    friend class TFormMainTestAccess;
+
+    std::array<TTrafficRate, TTrafficTrack::kCapacity> m_Points{};
+    int m_Count = 0;
+    double m_AxisTop = 1;
+    double m_Largest = 0;
+    // Read by tests only: how many repaints were asked for.
+    int m_RepaintRequests = 0;
+};
+
+} // namespace qmr
