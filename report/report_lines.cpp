@@ -4,6 +4,7 @@
 #include "lang/lang_strings.h"
 #include "lang/text_ids.h"
 #include "report/device_status.h"
+#include "report/line_writers.h"
 
 namespace qmr {
 
@@ -12,118 +13,7 @@ namespace {
 using LANGUAGE::GetLangText;
 
 using namespace LANGUAGE;
-
-// Styling of the display report.
-constexpr int kNameSize = 18;
-constexpr std::uint32_t kNameColor = 0x000000;
-constexpr int kStatusSize = 14;
-constexpr unsigned kAddressSize = 12;
-constexpr std::uint32_t kAddressColor = 0x0000C4;
-constexpr const char16_t* kAddressFace = u"Verdana";
-constexpr int kNoDeviceSize = 16;
-constexpr std::uint32_t kNoDeviceColor = 0x800000;
-constexpr int kProblemSize = 9;
-constexpr std::uint32_t kProblemColor = 0x808080;
-
-// The two reports carry the same blocks in the same order and differ in their line formats,
-// in the empty lines between blocks and in whether device texts are escaped. A writer holds
-// those differences; the blocks below are written once for both.
-class TLineWriter {
-public:
-    explicit TLineWriter(TLineList& list) : m_List(list) {}
-    virtual ~TLineWriter() = default;
-
-    // A text that comes from the device rather than from the catalogue.
-    virtual std::u16string DeviceText(const std::u16string& text) const = 0;
-    // The empty line that separates blocks in the display report only.
-    virtual void BlockBreak() = 0;
-    virtual void Value(const std::u16string& label, const std::u16string& value) = 0;
-    virtual void Numbered(const std::u16string& label, int number, const std::u16string& value) = 0;
-    virtual void SpacedNumbered(const std::u16string& label, int number,
-                                const std::u16string& value) = 0;
-    virtual void Counter(const std::u16string& label, const std::u16string& count,
-                         const std::u16string& word) = 0;
-    virtual void Address(const std::u16string& label, const std::u16string& address) = 0;
-    virtual void NumberedAddress(const std::u16string& label, int number,
-                                 const std::u16string& address) = 0;
-
-    void EmptyLine() { m_List.emplace_back(); }
-
-protected:
-    void Add(std::u16string line) { m_List.push_back(std::move(line)); }
-
-private:
-    TLineList& m_List;
-};
-
-class TMarkupWriter final : public TLineWriter {
-public:
-    using TLineWriter::TLineWriter;
-
-    std::u16string DeviceText(const std::u16string& text) const override {
-        return EscapeMarkupText(text);
-    }
-    void BlockBreak() override { EmptyLine(); }
-    void Value(const std::u16string& label, const std::u16string& value) override {
-        Add(Format(u"<b>%s</b>:   %s", {label, value}));
-    }
-    void Numbered(const std::u16string& label, int number, const std::u16string& value) override {
-        Add(Format(u"<b>%s%i</b>:   %s", {label, number, value}));
-    }
-    void SpacedNumbered(const std::u16string& label, int number,
-                        const std::u16string& value) override {
-        Add(Format(u"<b>%s %i</b>:   %s", {label, number, value}));
-    }
-    void Counter(const std::u16string& label, const std::u16string& count,
-                 const std::u16string& word) override {
-        Add(Format(u"<b>%s</b>:   %s %s", {label, count, word}));
-    }
-    void Address(const std::u16string& label, const std::u16string& address) override {
-        Add(Format(u"<b>%s</b>:   <font size=\"%u\" color=\"#%06X\" face=\"%s\"><b>%s</b></font>",
-                   {label, kAddressSize, kAddressColor, kAddressFace, address}));
-    }
-    void NumberedAddress(const std::u16string& label, int number,
-                         const std::u16string& address) override {
-        Add(Format(u"<b>%s%i</b>:   <font size=\"%u\" color=\"#%06X\" face=\"%s\"><b>%s</b></font>",
-                   {label, number, kAddressSize, kAddressColor, kAddressFace, address}));
-    }
-
-    void Font(int size, std::uint32_t color, const std::u16string& text) {
-        Add(Format(u"<font size=\"%i\" color=\"#%06X\">%s</font>", {size, color, text}));
-    }
-    void Image(const std::u16string& name) { Add(Format(u"<img src=\"%s\">", {name})); }
-};
-
-class TTextWriter final : public TLineWriter {
-public:
-    using TLineWriter::TLineWriter;
-
-    std::u16string DeviceText(const std::u16string& text) const override { return text; }
-    void BlockBreak() override {}
-    void Value(const std::u16string& label, const std::u16string& value) override {
-        Add(Format(u"%s:   %s", {label, value}));
-    }
-    void Numbered(const std::u16string& label, int number, const std::u16string& value) override {
-        Add(Format(u"%s%i:   %s", {label, number, value}));
-    }
-    void SpacedNumbered(const std::u16string& label, int number,
-                        const std::u16string& value) override {
-        Add(Format(u"%s %i:   %s", {label, number, value}));
-    }
-    void Counter(const std::u16string& label, const std::u16string& count,
-                 const std::u16string& word) override {
-        Add(Format(u"%s:   %s %s", {label, count, word}));
-    }
-    void Address(const std::u16string& label, const std::u16string& address) override {
-        Value(label, address);
-    }
-    void NumberedAddress(const std::u16string& label, int number,
-                         const std::u16string& address) override {
-        Numbered(label, number, address);
-    }
-
-    void Plain(const std::u16string& text) { Add(Format(u"%s", {text})); }
-};
+using namespace report_detail;
 
 // MAC, speed and address type: the lines that follow the name and status in both reports.
 void WriteLinkLines(TLineWriter& w, const TModelNetworkDevice& device) {
