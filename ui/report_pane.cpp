@@ -1,10 +1,9 @@
 #include "ui/report_pane.h"
 
 #include "report/report_lines.h"
+#include "ui/margin_box.h"
 #include "ui/screen_scale.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -30,7 +29,8 @@ TReportPane::TReportPane(QWidget* window) : QObject(window), m_Window(window) {
     m_HTMLStaticText_Report->SetLineSpacing(4);
     m_HTMLStaticText_Report->SetPictureContainer(&m_PictureContainer);
     m_HTMLStaticText_Report->setFocusPolicy(Qt::ClickFocus);
-    m_ScrollBox_Report->setWidget(m_HTMLStaticText_Report);
+    // In a box of its own, or the scroll area would move it to its top-left corner.
+    m_ScrollBox_Report->setWidget(new TMarginBox(m_HTMLStaticText_Report, 12));
 }
 
 void TReportPane::Place(const QRect& area) {
@@ -85,17 +85,18 @@ QSize TReportPane::MeasureMarkupLine(const QString& line) const {
     return m_HTMLStaticText_Report->MeasureMarkup(line);
 }
 
-void TReportPane::CopyReport(const TModelNetworkDevice* device, bool expert) const {
+bool TReportPane::CopyReport(const TModelNetworkDevice* device, bool expert,
+                             TClipboardSink& clipboard) const {
     std::unique_ptr<TLineList> list(new (std::nothrow) TLineList);
     if (!list) {
-        return;
+        return false;
     }
     if (expert) {
         BuildExpertReportText(list.get(), device);
     } else {
         BuildReportText(list.get(), device);
     }
-    QGuiApplication::clipboard()->setText(QString::fromStdU16String(JoinClipboardText(*list)));
+    return clipboard.SetText(QString::fromStdU16String(JoinClipboardText(*list)));
 }
 
 void TReportPane::ScrollByWheel(Qt::KeyboardModifiers shift, int wheelDelta) {

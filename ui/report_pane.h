@@ -4,6 +4,7 @@
 // the wheel scrolling of the report.
 
 #include "network/model_network_device.h"
+#include "ui/clipboard_sink.h"
 #include "ui/markup/markup_view.h"
 #include "ui/picture_store.h"
 
@@ -33,8 +34,9 @@ public:
     bool ShowReport(const TModelNetworkDevice* device, bool expert);
     QSize MeasureMarkupLine(const QString& line) const;
 
-    // The plain-text report of `device` on the clipboard.
-    void CopyReport(const TModelNetworkDevice* device, bool expert) const;
+    // The plain-text report of `device` on the clipboard; false when it could not be put there.
+    bool CopyReport(const TModelNetworkDevice* device, bool expert,
+                    TClipboardSink& clipboard) const;
 
     // One wheel turn of `wheelDelta` (120 a notch, negative towards the user); Shift scrolls
     // sideways. Stops at both ends of the bar.
