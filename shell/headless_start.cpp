@@ -5,6 +5,7 @@
 #include "shell/platform_queries.h"
 #include "shell/startup.h"
 
+#include <algorithm>
 #include <array>
 #include <ostream>
 #include <string_view>
