@@ -1,6 +1,7 @@
 // The entry point of the window program: start-up with Qt as its user-interface framework.
 
 #include "shell/about_text.h"
+#include "shell/headless_start.h"
 #include "shell/platform_queries.h"
 #include "shell/startup.h"
 #include "ui/form_main.h"
@@ -8,6 +9,8 @@
 
 #include <QApplication>
 #include <QMessageBox>
+
+#include <iostream>
 
 namespace {
 
@@ -62,11 +65,21 @@ private:
 } // namespace
 
 int main(int argc, char** argv) {
-    TApplication app(argc, argv);
+    // Our arguments are read before Qt sees them: QApplication takes its own options (-style,
+    // -reverse, -platform, ...) out of argv and would eat or misread ours.
+    const std::vector<std::u16string> args = qmr::CommandLineArguments(argc, argv);
+    if (!qmr::WindowDisplayAvailable()) {
+        return qmr::RunWithoutDisplay(args, std::cout, std::cerr);
+    }
+    // Qt gets the program's name alone, so no argument can change the window's behaviour.
+    char programName[] = "qmr";
+    char* qtArgv[] = {argc > 0 && argv[0] != nullptr ? argv[0] : programName, nullptr};
+    int qtArgc = 1;
+    TApplication app(qtArgc, qtArgv);
     QApplication::setWindowIcon(qmr::ApplicationIcon());
     // The window has a taskbar button of its own; closing it ends the program.
     QApplication::setQuitOnLastWindowClosed(true);
-    TQtStartupUi ui(app, qmr::CommandLineArguments(argc, argv));
-    qmr::RunStartup(qmr::CommandLineArguments(argc, argv), ui);
+    TQtStartupUi ui(app, args);
+    qmr::RunStartup(args, ui);
     return 0;
 }

@@ -25,6 +25,10 @@ std::uint16_t GetUserDefaultUILanguage();
 // reads its own wide command line and ignores argc and argv.
 std::vector<std::u16string> CommandLineArguments(int argc, char** argv);
 
+// Whether the desktop is there without being named (Windows), rather than through DISPLAY or
+// WAYLAND_DISPLAY.
+bool DesktopAlwaysPresent();
+
 // What separates the parts of a path: a backslash on Windows, a slash elsewhere.
 std::u16string PathSeparator();
 

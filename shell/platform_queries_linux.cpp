@@ -43,6 +43,10 @@ std::vector<std::u16string> CommandLineArguments(int argc, char** argv) {
     return args;
 }
 
+bool DesktopAlwaysPresent() {
+    return false;
+}
+
 std::u16string PathSeparator() {
     return u"/";
 }

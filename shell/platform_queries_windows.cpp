@@ -69,6 +69,10 @@ std::vector<std::u16string> CommandLineArguments(int /*argc*/, char** /*argv*/) 
     return args;
 }
 
+bool DesktopAlwaysPresent() {
+    return true;
+}
+
 std::u16string PathSeparator() {
     return u"\\";
 }

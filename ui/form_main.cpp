@@ -2,9 +2,11 @@
 
 #include "lang/text_ids.h"
 #include "report/device_status.h"
+#include "ui/accessible_parts.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QMessageBox>
 
 #include <chrono>
@@ -29,6 +31,7 @@ TFormMain::TFormMain(QWidget* owner, std::vector<std::u16string> arguments,
         box.exec();
     };
 
+    InstallAccessibleParts();
     CreateControls(std::move(aboutText));
 
     m_Devices.reset();
@@ -72,9 +75,19 @@ void TFormMain::ApplyTexts() {
     setWindowTitle(Text(LANGUAGE::TextWindowCaption));
     m_AeroButton_CopyReport->setText(Text(LANGUAGE::TextCopyButton));
     m_AeroButton_CopyReport->setToolTip(Text(LANGUAGE::TextCopyHint));
+    // Readers get the words without the mnemonic marks the captions may carry.
+    m_AeroButton_CopyReport->setAccessibleName(
+        QString(m_AeroButton_CopyReport->text()).remove(QLatin1Char('&')));
+    m_AeroButton_CopyReport->setAccessibleDescription(m_AeroButton_CopyReport->toolTip());
     m_ImageSectionItem->Caption = Text(LANGUAGE::TextListHeading);
+    m_AdvPolyList->setAccessibleName(m_ImageSectionItem->Caption);
     m_AdvPolyList->update();
     m_AdvOfficeCheckBox_ExpertMode->setText(Text(LANGUAGE::TextExpertMode));
+    m_AdvOfficeCheckBox_ExpertMode->setAccessibleName(
+        QString(m_AdvOfficeCheckBox_ExpertMode->text()).remove(QLatin1Char('&')));
+    // The report area stands where the interface tab stood, and keeps its name.
+    m_ScrollBox_Report->setAccessibleName(Text(LANGUAGE::TextTabInterface));
+    m_HTMLStaticText_Report->setAccessibleName(Text(LANGUAGE::TextTabInterface));
     m_PopupMenuItem_Exit->setText(Text(LANGUAGE::TextMenuExit));
     m_PopupMenuItem_About->setText(Text(LANGUAGE::TextMenuAbout));
     m_PopupMenuItem_SelectLanguage->setTitle(Text(LANGUAGE::TextMenuLanguage));
@@ -97,6 +110,17 @@ void TFormMain::m_Timer_PollTimer(QObject*) {
     m_Timer_Poll->stop();
     PollDevices();
     m_Timer_Poll->start();
+}
+
+void TFormMain::PollShowingErrors() {
+    // An error stops polling for the rest of the run: the timer is not started again.
+    try {
+        m_Timer_PollTimer(m_Timer_Poll);
+    } catch (const std::exception& e) {
+        ShowException(QString::fromUtf8(e.what()));
+    } catch (...) {
+        ShowException(QString());
+    }
 }
 
 void TFormMain::PollDevices() {
@@ -139,6 +163,8 @@ void TFormMain::SyncDeviceItems() {
             item->Tag = device->GetIfIndex();
             item->Spacing = 8;
             item->ImageIndex = GetStatusImageIndex(device.get());
+            // Says what the picture shows, and like the picture it keeps the status it had.
+            item->StatusText = QString::fromStdU16String(GetStatusText(*device));
             m_AdvPolyList->Append(std::move(item));
         }
     }
@@ -204,13 +230,18 @@ void TFormMain::m_AeroButton_CopyReportClick(QObject*) {
     m_AeroButton_CopyReport->setEnabled(false);
     // With no adapter item selected there is nothing to look up: the no-device report is copied.
     const TPolyListItem* selected = m_AdvPolyList->SelectedItem();
-    CopyReport(selected != nullptr ? FindDeviceByIfIndex(selected->Tag) : nullptr);
+    if (!CopyReport(selected != nullptr ? FindDeviceByIfIndex(selected->Tag) : nullptr)) {
+        // Copy stays off until the next report build, so a refusal is not met with a retry.
+        ShowException(m_Clipboard->ErrorText());
+        return;
+    }
     m_AeroButton_CopyReport->setEnabled(true);
 }
 
-void TFormMain::CopyReport(const TModelNetworkDevice* device) {
-    m_ReportPane->CopyReport(device, m_AdvOfficeCheckBox_ExpertMode->isChecked(),
-                             device != nullptr ? m_TrafficHistory.Find(*device) : nullptr);
+bool TFormMain::CopyReport(const TModelNetworkDevice* device) {
+    return m_ReportPane->CopyReport(device, m_AdvOfficeCheckBox_ExpertMode->isChecked(),
+                                    device != nullptr ? m_TrafficHistory.Find(*device) : nullptr,
+                                    *m_Clipboard);
 }
 
 void TFormMain::OnAppMinimize() {
@@ -256,6 +287,29 @@ void TFormMain::changeEvent(QEvent* event) {
     if (event->type() == QEvent::WindowStateChange) {
         m_TrayMinimizer->WindowStateChanged();
     }
+}
+
+void TFormMain::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // A report built before the window was shown was sized for Qt's default; now the report
+    // area has its real size.
+    m_ReportPending = true;
+}
+
+void TFormMain::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Copy)) {
+        if (m_AeroButton_CopyReport->isEnabled()) {
+            m_AeroButton_CopyReportClick(m_AeroButton_CopyReport);
+        }
+    } else if (event->key() == Qt::Key_F5 && event->modifiers() == Qt::NoModifier) {
+        PollShowingErrors();
+    } else if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        m_TrayMinimizer->MinimizeApplication();
+    } else {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
 }
 
 void TFormMain::ShowException(const QString& message) {

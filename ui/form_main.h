@@ -6,6 +6,7 @@
 
 #include "lang/lang_strings.h"
 #include "network/adapter_poll.h"
+#include "ui/clipboard_sink.h"
 #include "ui/language_menu.h"
 #include "ui/markup/markup_view.h"
 #include "ui/picture_store.h"
@@ -50,6 +51,9 @@ protected:
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    // Ctrl+C copies, F5 polls at once, Esc minimises, wherever the focus is.
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -87,12 +91,16 @@ private:
     // still reads the machine afresh).
     TTrafficHistory m_TrafficHistory;
 
+    // Where Copy puts the report; tests put in one that refuses.
+    std::unique_ptr<TClipboardSink> m_Clipboard = std::make_unique<TQtClipboardSink>();
     // How a message box is shown; tests replace it to see what would be shown.
     std::function<void(const QString& text, const QString& caption)> ShowMessage;
 
     void ApplyTexts();
     void OnAppIdle();
     void m_Timer_PollTimer(QObject* sender);
+    // A poll outside the timer's own rhythm (the timer and F5); an error is shown.
+    void PollShowingErrors();
     void PollDevices();
     void SyncDeviceItems();
     TModelNetworkDevice* FindDeviceByIfIndex(std::uint32_t index) const;
@@ -107,7 +115,7 @@ private:
     // The report: the pane's display report, the tray picture and the Copy button's state.
     void ShowReport(const TModelNetworkDevice* device);
     void m_AeroButton_CopyReportClick(QObject* sender);
-    void CopyReport(const TModelNetworkDevice* device);
+    bool CopyReport(const TModelNetworkDevice* device);
 
     // Minimising to the notification area and back, done by the tray minimiser.
     void OnAppMinimize();

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QScreen>
+#include <QScrollBar>
 #include <QWheelEvent>
 
 namespace qmr {
@@ -41,16 +42,7 @@ void TFormMain::CreateControls(std::function<std::u16string()> aboutText) {
     setAutoFillBackground(true);
 
     m_Timer_Poll = new QTimer(this);
-    connect(m_Timer_Poll, &QTimer::timeout, this, [this] {
-        // An error stops polling for the rest of the run: the timer is not started again.
-        try {
-            m_Timer_PollTimer(m_Timer_Poll);
-        } catch (const std::exception& e) {
-            ShowException(QString::fromUtf8(e.what()));
-        } catch (...) {
-            ShowException(QString());
-        }
-    });
+    connect(m_Timer_Poll, &QTimer::timeout, this, [this] { PollShowingErrors(); });
 
     m_AdvPolyList = new TAdvPolyList(this);
     m_AdvPolyList->SetImages(&m_ImageList);
@@ -128,6 +120,13 @@ void TFormMain::CreateControls(std::function<std::u16string()> aboutText) {
     m_CheckBoxDesign = m_AdvOfficeCheckBox_ExpertMode->geometry();
     m_ListDesignSize = listSize;
 
+    // Tab goes as the eye reads: the list, the box under it, the report, then Copy.
+    m_ScrollBox_Report->horizontalScrollBar()->setFocusPolicy(Qt::NoFocus);
+    m_ScrollBox_Report->verticalScrollBar()->setFocusPolicy(Qt::NoFocus);
+    setTabOrder(m_AdvPolyList, m_AdvOfficeCheckBox_ExpertMode);
+    setTabOrder(m_AdvOfficeCheckBox_ExpertMode, m_ScrollBox_Report);
+    setTabOrder(m_ScrollBox_Report, m_AeroButton_CopyReport);
+
     qApp->installEventFilter(this);
 }
 
@@ -194,17 +193,20 @@ bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     auto* wheel = static_cast<QWheelEvent*>(event);
-    // Qt's wheel delta of one notch is 120 like Windows'; Shift is the sideways bar.
-    const int delta =
-        wheel->angleDelta().y() != 0 ? wheel->angleDelta().y() : wheel->angleDelta().x();
+    // Qt's wheel delta of one notch is 120 like Windows'; Shift is the sideways bar, and so is
+    // a tilt of the wheel, which comes as a sideways delta alone.
+    const bool tilt = wheel->angleDelta().y() == 0 && wheel->angleDelta().x() != 0;
+    const int delta = tilt ? wheel->angleDelta().x() : wheel->angleDelta().y();
+    const Qt::KeyboardModifiers shift =
+        tilt ? wheel->modifiers() | Qt::ShiftModifier : wheel->modifiers();
     const QPoint where = wheel->globalPosition().toPoint();
     bool handled = false;
     // The wheel goes to the focused control first, as on Windows: the report area when it
     // has the focus, otherwise the window, which passes it on when the pointer is over the report.
     if (m_ReportPane->HoldsFocus(QApplication::focusWidget())) {
-        m_ScrollBox_ReportMouseWheel(m_ScrollBox_Report, wheel->modifiers(), delta, where, handled);
+        m_ScrollBox_ReportMouseWheel(m_ScrollBox_Report, shift, delta, where, handled);
     } else {
-        FormMouseWheel(this, wheel->modifiers(), delta, where, handled);
+        FormMouseWheel(this, shift, delta, where, handled);
     }
     return handled;
 }

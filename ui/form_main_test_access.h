@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 namespace qmr {
 
@@ -75,6 +76,16 @@ public:
     static void FormWheel(TFormMain& form, Qt::KeyboardModifiers shift, int wheelDelta,
                           QPoint globalPos, bool& handled) {
         form.FormMouseWheel(nullptr, shift, wheelDelta, globalPos, handled);
+    }
+    // Stands in for the window manager's mapping: the minimise request waits while `waits`
+    // says so, at most `limitMs`.
+    static void SetMapWait(TFormMain& form, std::function<bool()> waits, int limitMs) {
+        form.m_TrayMinimizer->m_WaitsForMap = std::move(waits);
+        form.m_TrayMinimizer->m_MapWaitLimitMs = limitMs;
+    }
+    // Puts `clipboard` where Copy writes.
+    static void SetClipboard(TFormMain& form, std::unique_ptr<TClipboardSink> clipboard) {
+        form.m_Clipboard = std::move(clipboard);
     }
     // Replaces the message box with `show`, which receives what would have been shown.
     static void

@@ -1,20 +1,31 @@
 #include "poly_list.h"
 
 #include "ui/picture_store.h"
+#include "ui/screen_scale.h"
 
+#include <QAccessible>
+#include <QKeyEvent>
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
+#include <QStyleOptionFocusRect>
+
+#include <algorithm>
+#include <cmath>
 
 namespace qmr {
 
 namespace {
 
+// At 96 pixels per inch; the heading's and items' heights and the item font follow the screen.
 constexpr int kMargin = 3;
 constexpr int kHeadingHeight = 34;
 constexpr int kItemHeight = 28;
 constexpr int kItemGap = 2;
+constexpr int kItemFontPixels = 11;
+// The strip at the list's foot that the expert-mode box covers.
+constexpr int kFootRoom = 40;
 
 struct Appearance {
     QColor Top, Bottom, Border;
@@ -33,13 +44,18 @@ const Appearance kPressed{QColor(0xF0, 0xF9, 0xFE), QColor(0xC1, 0xDB, 0xFC),
 
 TAdvPolyList::TAdvPolyList(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(true);
     QPalette p = palette();
     p.setColor(QPalette::Window, Qt::white);
     setPalette(p);
     QFont itemFont(QStringLiteral("Tahoma"));
-    itemFont.setPixelSize(11);
+    itemFont.setPixelSize(Scaled96(kItemFontPixels));
     setFont(itemFont);
+}
+
+int TAdvPolyList::Scaled96(int length) const {
+    return static_cast<int>(std::lround(length * PixelsPerInch(*this) / 96.0));
 }
 
 void TAdvPolyList::EndUpdate() {
@@ -71,6 +87,15 @@ void TAdvPolyList::RemoveAt(int position) {
     Changed();
 }
 
+int TAdvPolyList::SelectedPosition() const {
+    for (int i = 0; i < Count(); ++i) {
+        if (Item(i)->Selected) {
+            return i;
+        }
+    }
+    return -1;
+}
+
 TPolyListItem* TAdvPolyList::SelectedItem() const {
     for (const auto& item : m_Items) {
         if (item->Selected) {
@@ -91,9 +116,11 @@ void TAdvPolyList::SelectRequest(int position) {
         position = std::clamp(position, 0, Count() - 1);
         Select(position);
     }
-    // The window reselects at every poll; a selection that ends where it was needs no repaint.
+    // The window reselects at every poll; a selection that ends where it was needs no repaint
+    // and no announcement.
     if (SelectedItem() != before) {
         Changed();
+        AnnounceSelection(SelectedPosition());
     }
 }
 
@@ -108,13 +135,15 @@ void TAdvPolyList::Select(int position) {
 
 QRect TAdvPolyList::ItemRect(int position) const {
     const int width = std::max(0, this->width() - 2 * kMargin - 1);
+    const int headingHeight = Scaled96(kHeadingHeight);
+    const int itemHeight = Scaled96(kItemHeight);
     if (position == 0 && !m_Items.empty() && !m_Items[0]->Selectable) {
-        return {kMargin, kMargin - m_ScrollOffset, width, kHeadingHeight};
+        return {kMargin, kMargin - m_ScrollOffset, width, headingHeight};
     }
     const bool heading = !m_Items.empty() && !m_Items[0]->Selectable;
-    const int first = heading ? kMargin + kHeadingHeight + kItemGap * 2 : kMargin;
+    const int first = heading ? kMargin + headingHeight + kItemGap * 2 : kMargin;
     const int index = heading ? position - 1 : position;
-    return {kMargin, first + index * (kItemHeight + kItemGap) - m_ScrollOffset, width, kItemHeight};
+    return {kMargin, first + index * (itemHeight + kItemGap) - m_ScrollOffset, width, itemHeight};
 }
 
 int TAdvPolyList::PositionAt(QPoint point) const {
@@ -131,6 +160,12 @@ void TAdvPolyList::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QColor(0x97, 0x97, 0x97));
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    if (hasFocus()) {
+        QStyleOptionFocusRect frame;
+        frame.initFrom(this);
+        frame.rect = rect().adjusted(1, 1, -2, -2);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &frame, &painter, this);
+    }
     for (int i = 0; i < Count(); ++i) {
         const TPolyListItem& item = *Item(i);
         const QRect r = ItemRect(i);
@@ -192,11 +227,7 @@ void TAdvPolyList::mouseReleaseEvent(QMouseEvent* event) {
     const bool click = event->button() == Qt::LeftButton && position >= 0 && position == m_Pressed;
     m_Pressed = -1;
     if (click && Item(position)->Selectable) {
-        for (auto& item : m_Items) {
-            item->Selected = false;
-        }
-        Select(position);
-        Changed();
+        SelectAlone(position);
     }
     update();
     QWidget::mouseReleaseEvent(event);
@@ -220,10 +251,99 @@ void TAdvPolyList::leaveEvent(QEvent* event) {
 void TAdvPolyList::wheelEvent(QWheelEvent* event) {
     // No scroll bars, but a list longer than the window still scrolls with the wheel.
     const int content = Count() > 0 ? ItemRect(Count() - 1).bottom() + m_ScrollOffset + kMargin : 0;
-    const int room = std::max(0, content - height() + 40);
+    const int room = std::max(0, content - height() + kFootRoom);
     m_ScrollOffset = std::clamp(m_ScrollOffset - event->angleDelta().y() / 4, 0, room);
     update();
     event->accept();
+}
+
+void TAdvPolyList::SelectAlone(int position) {
+    const int before = SelectedPosition();
+    for (auto& item : m_Items) {
+        item->Selected = false;
+    }
+    Select(position);
+    ScrollIntoView(position);
+    Changed();
+    if (position != before) {
+        AnnounceSelection(position);
+    }
+}
+
+int TAdvPolyList::KeyTarget(int key) const {
+    std::vector<int> selectable;
+    for (int i = 0; i < Count(); ++i) {
+        if (Item(i)->Selectable) {
+            selectable.push_back(i);
+        }
+    }
+    if (selectable.empty()) {
+        return -1;
+    }
+    const int last = static_cast<int>(selectable.size()) - 1;
+    const auto found = std::find(selectable.begin(), selectable.end(), SelectedPosition());
+    // With nothing selected, every key starts from the first adapter.
+    const int at = found != selectable.end() ? static_cast<int>(found - selectable.begin()) : -1;
+    const int page = std::max(1, (height() - kFootRoom) / (Scaled96(kItemHeight) + kItemGap) - 1);
+    switch (key) {
+    case Qt::Key_Up:
+        return selectable[std::max(at - 1, 0)];
+    case Qt::Key_Down:
+        return selectable[std::min(at + 1, last)];
+    case Qt::Key_Home:
+        return selectable.front();
+    case Qt::Key_End:
+        return selectable.back();
+    case Qt::Key_PageUp:
+        return selectable[std::max(at - page, 0)];
+    case Qt::Key_PageDown:
+        return selectable[std::clamp(at + page, 0, last)];
+    default:
+        return -1;
+    }
+}
+
+void TAdvPolyList::keyPressEvent(QKeyEvent* event) {
+    if (event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    const int target = KeyTarget(event->key());
+    if (target < 0) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    // A key that leads nowhere new (Down on the last adapter) raises nothing.
+    if (target != SelectedPosition()) {
+        SelectAlone(target);
+    }
+    event->accept();
+}
+
+void TAdvPolyList::ScrollIntoView(int position) {
+    const QRect r = ItemRect(position);
+    const int bottom = height() - kFootRoom;
+    int offset = m_ScrollOffset;
+    if (r.top() < kMargin) {
+        offset += r.top() - kMargin;
+    } else if (r.bottom() > bottom) {
+        offset += r.bottom() - bottom;
+    }
+    m_ScrollOffset = std::max(0, offset);
+}
+
+void TAdvPolyList::AnnounceSelection(int position) {
+    if (position < 0) {
+        return;
+    }
+    QAccessibleEvent selection(this, QAccessible::Selection);
+    selection.setChild(position);
+    QAccessible::updateAccessibility(&selection);
+    if (hasFocus()) {
+        QAccessibleEvent focus(this, QAccessible::Focus);
+        focus.setChild(position);
+        QAccessible::updateAccessibility(&focus);
+    }
 }
 
 } // namespace qmr

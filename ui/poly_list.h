@@ -1,6 +1,7 @@
 #pragma once
 // The adapter list: a heading item that cannot be selected, then image-and-text items, painted
-// with the gradients of the window's item appearance table.
+// with the gradients of the window's item appearance table. It takes the keyboard focus, moves
+// the selection by key as a click does, and tells assistive technology about its items.
 
 #include <QPixmap>
 #include <QString>
@@ -23,6 +24,8 @@ public:
     int ImageIndex = -1;
     bool Selectable = true;
     bool Selected = false;
+    // What the status picture says, for assistive technology.
+    QString StatusText;
 };
 
 // The heading: its own picture and a larger caption; never selectable.
@@ -62,6 +65,8 @@ public:
 
     int RepaintRequests() const { return m_RepaintRequests; }
     QRect ItemRect(int position) const;
+    // The position of the selected item, or -1.
+    int SelectedPosition() const;
 
 signals:
     void ItemSelect(TPolyListItem* item);
@@ -73,11 +78,20 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void Changed();
     int PositionAt(QPoint point) const;
     void Select(int position);
+    // Selects the item at `position` alone, as a click on it does, and scrolls it into view.
+    void SelectAlone(int position);
+    // The selectable position a navigation key leads to from the selected one, or -1.
+    int KeyTarget(int key) const;
+    void ScrollIntoView(int position);
+    void AnnounceSelection(int position);
+    // Lengths laid out at 96 pixels per inch, scaled to this screen.
+    int Scaled96(int length) const;
 
     std::vector<std::unique_ptr<TPolyListItem>> m_Items;
     const TImageList* m_Images = nullptr;

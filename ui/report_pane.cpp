@@ -3,10 +3,9 @@
 #include "base/utf16_text.h"
 #include "network/iphlpapi_binding.h"
 #include "report/report_lines.h"
+#include "ui/margin_box.h"
 #include "ui/screen_scale.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
 #include <QScrollBar>
 
 #include <algorithm>
@@ -32,7 +31,8 @@ TReportPane::TReportPane(QWidget* window) : QObject(window), m_Window(window) {
     m_HTMLStaticText_Report->SetLineSpacing(4);
     m_HTMLStaticText_Report->SetPictureContainer(&m_PictureContainer);
     m_HTMLStaticText_Report->setFocusPolicy(Qt::ClickFocus);
-    m_ScrollBox_Report->setWidget(m_HTMLStaticText_Report);
+    // In a box of its own, or the scroll area would move it to its top-left corner.
+    m_ScrollBox_Report->setWidget(new TMarginBox(m_HTMLStaticText_Report, 12));
     m_RateGraph = new TRateGraph(m_HTMLStaticText_Report);
 }
 
@@ -117,11 +117,11 @@ QSize TReportPane::MeasureMarkupLine(const QString& line) const {
     return m_HTMLStaticText_Report->MeasureMarkup(line);
 }
 
-void TReportPane::CopyReport(const TModelNetworkDevice* device, bool expert,
-                             const TTrafficTrack* track) const {
+bool TReportPane::CopyReport(const TModelNetworkDevice* device, bool expert,
+                             const TTrafficTrack* track, TClipboardSink& clipboard) const {
     std::unique_ptr<TLineList> list(new (std::nothrow) TLineList);
     if (!list) {
-        return;
+        return false;
     }
     if (expert) {
         const TTrafficRate latest = track != nullptr ? track->Latest() : TTrafficRate{};
@@ -129,7 +129,7 @@ void TReportPane::CopyReport(const TModelNetworkDevice* device, bool expert,
     } else {
         BuildReportText(list.get(), device);
     }
-    QGuiApplication::clipboard()->setText(QString::fromStdU16String(JoinClipboardText(*list)));
+    return clipboard.SetText(QString::fromStdU16String(JoinClipboardText(*list)));
 }
 
 void TReportPane::ScrollByWheel(Qt::KeyboardModifiers shift, int wheelDelta) {

@@ -4,6 +4,7 @@
 // the wheel scrolling of the report, and the graph of the adapter's rates at its foot.
 
 #include "network/model_network_device.h"
+#include "ui/clipboard_sink.h"
 #include "ui/markup/markup_view.h"
 #include "ui/picture_store.h"
 #include "ui/rate_graph.h"
@@ -36,9 +37,10 @@ public:
                     const TTrafficTrack* track = nullptr);
     QSize MeasureMarkupLine(const QString& line) const;
 
-    // The plain-text report of `device` on the clipboard; the expert form with `track`'s rates.
-    void CopyReport(const TModelNetworkDevice* device, bool expert,
-                    const TTrafficTrack* track = nullptr) const;
+    // The plain-text report of `device` on the clipboard, the expert form with `track`'s rates;
+    // false when it could not be put there.
+    bool CopyReport(const TModelNetworkDevice* device, bool expert, const TTrafficTrack* track,
+                    TClipboardSink& clipboard) const;
 
     // One wheel turn of `wheelDelta` (120 a notch, negative towards the user); Shift scrolls
     // sideways. Stops at both ends of the bar.

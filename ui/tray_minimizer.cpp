@@ -31,15 +31,27 @@ void TTrayMinimizer::MinimizeApplication() {
         return;
     }
     // A window manager minimises only a window it has mapped; a request that arrives before
-    // the window is on the screen waits for it.
-    if (m_Window->isVisible() && m_Window->windowHandle() != nullptr &&
-        !m_Window->windowHandle()->isExposed() &&
-        QGuiApplication::platformName() == QLatin1String("xcb")) {
-        QTimer::singleShot(20, m_Window, [window = m_Window] {
-            QCoreApplication::postEvent(window, new QEvent(WM_APP_MINIMIZE));
-        });
+    // the window is on the screen waits for it, but not for ever: a window manager that never
+    // maps it must not leave us polling.
+    if (m_WaitsForMap ? m_WaitsForMap() : WaitsForMap()) {
+        if (!m_MapWait.isValid()) {
+            m_MapWait.start();
+        }
+        if (m_MapWait.elapsed() < m_MapWaitLimitMs) {
+            QTimer::singleShot(20, m_Window, [window = m_Window] {
+                QCoreApplication::postEvent(window, new QEvent(WM_APP_MINIMIZE));
+            });
+            return;
+        }
+        // Onto the taskbar, where the window stays reachable whatever became of the mapping.
+        m_MapWait.invalidate();
+        m_Minimized = true;
+        m_ChangingState = true;
+        m_Window->setWindowState(m_Window->windowState() | Qt::WindowMinimized);
+        m_ChangingState = false;
         return;
     }
+    m_MapWait.invalidate();
     m_Minimized = true;
     // Bound for the notification area, the window is hidden straight away; asking the window
     // manager to minimise it first only races with the hiding.
@@ -49,6 +61,12 @@ void TTrayMinimizer::MinimizeApplication() {
         m_ChangingState = false;
     }
     OnAppMinimize();
+}
+
+bool TTrayMinimizer::WaitsForMap() const {
+    return m_Window->isVisible() && m_Window->windowHandle() != nullptr &&
+           !m_Window->windowHandle()->isExposed() &&
+           QGuiApplication::platformName() == QLatin1String("xcb");
 }
 
 void TTrayMinimizer::RestoreApplication() {

@@ -6,11 +6,13 @@
 #include "network/traffic_rates.h"
 #include "ui/picture_store.h"
 
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QObject>
 #include <QSystemTrayIcon>
 #include <QWidget>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,7 +31,8 @@ public:
     // Posts one minimise request to the window for every "-u" among the arguments.
     void ScanMinimizeArguments(const std::vector<std::u16string>& arguments);
 
-    // The minimise request; nothing when minimised already.
+    // The minimise request; nothing when minimised already. Before the window manager has
+    // mapped the window the request waits, at most kMapWaitMs, then minimises to the taskbar.
     void MinimizeApplication();
     // The tray icon's click; nothing when not minimised.
     void RestoreApplication();
@@ -47,8 +50,13 @@ public:
     void ShowTraffic(const TModelNetworkDevice* device, const TTrafficTrack* track,
                      const QString& title);
 
+    static constexpr int kMapWaitMs = 5000;
+
 private:
     friend class TFormMainTestAccess;
+
+    // Whether the window is shown but not yet mapped by an X11 window manager.
+    bool WaitsForMap() const;
 
     QWidget* m_Window;
     const TImageList* m_Images;
@@ -59,6 +67,11 @@ private:
     // Set while the window's state is changed from here, so the change is not taken as the
     // user's.
     bool m_ChangingState = false;
+    // Since when a minimise request waits for the window to be mapped; invalid when none does.
+    QElapsedTimer m_MapWait;
+    int m_MapWaitLimitMs = kMapWaitMs;
+    // Tests stand in for the window manager here.
+    std::function<bool()> m_WaitsForMap;
 };
 
 } // namespace qmr

@@ -236,6 +236,53 @@ class LanguageAndHelp(WindowTest):
         self.assertEqual(proc.wait(10), 0)
 
 
+class KeyboardAndCommandLine(WindowTest):
+    def test_click_down_and_copy_report_the_second_adapter_whatever_qt_would_read(self):
+        ns = self.namespace("keys")
+        ns.veth("lan0", "far0", alias="Office LAN", address="10.77.0.2/24")
+        ns.tap("tap0", alias="Lab Tap", address="10.88.0.2/24")
+        # Options Qt takes for its own (mirroring, another platform) must not reach it: a
+        # mirrored window would put the Copy button and the list where the clicks miss them.
+        self.start("-reverse", "-platform", "offscreen", ns=ns)
+        wid = self.window()
+        time.sleep(1.5)
+        self.display.click(wid, ITEM_X, item_y(1))
+        self.display.key("Down")
+        self.assertTrue(self.copy(wid).startswith("Network Interface:   Lab Tap\r\n"))
+        self.display.screenshot(wid, "e2e-keyboard.png")
+
+    def test_help_after_an_option_qt_would_take_still_shows_the_usage_box(self):
+        proc = self.start("-style", "--help")
+        box = self.window("^Help Info$")
+        self.display.x("xdotool", "windowactivate", "--sync", str(box))
+        self.display.key("Return")
+        self.assertEqual(proc.wait(10), 0)
+
+
+class WithoutDisplay(unittest.TestCase):
+    """No X, no Wayland: start-up answers on the console instead of Qt's abort."""
+
+    def run_qmr(self, *args):
+        env = {k: v for k, v in os.environ.items()
+               if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
+        env["ASAN_OPTIONS"] = "detect_leaks=0"
+        return subprocess.run([os.path.join(BIN, "qmr"), *args], env=env, capture_output=True,
+                              text=True, timeout=60)
+
+    def test_help_prints_the_usage_and_anything_else_says_why_in_one_line(self):
+        helped = self.run_qmr("-u", "--help")
+        self.assertEqual(helped.returncode, 0)
+        self.assertEqual(helped.stdout, "Quillmere. Version 1.0\nCopyright (C) 2026 Quillmere developers\n\n"
+                         "Usage:\n\n\tqmr [params]\n\nParams:\n\n\t-u\trun in minimized mode\n"
+                         "\t--help\tthis window\n\n")
+        refused = self.run_qmr()
+        self.assertEqual(refused.returncode, 1)
+        self.assertEqual(refused.stdout, "")
+        self.assertEqual(refused.stderr.count("\n"), 1, refused.stderr)
+        self.assertIn("display", refused.stderr)
+        self.assertIn("qmr-report", refused.stderr)
+
+
 class HostScreenshots(WindowTest):
     def test_window_with_the_machines_own_adapters(self):
         """The real window on this machine's own adapters, normal and expert form."""

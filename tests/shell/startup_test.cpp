@@ -1,13 +1,17 @@
 #include "shell/startup.h"
 
+#include "base/utf16_text.h"
 #include "lang/lang_strings.h"
 #include "shell/file_locations.h"
+#include "shell/headless_start.h"
 #include "shell/platform_queries.h"
 #include "tests/shell/recording_startup_ui.h"
 #include "tests/shell/shell_test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <sstream>
 #include <stdexcept>
 
 using qmr::test::TRecordingStartupUi;
@@ -154,4 +158,43 @@ TEST_F(Startup, FailingExceptionDisplayStillReturnsZero) {
     m_Ui.m_OnMainWindow = [] { throw std::runtime_error("First."); };
     m_Ui.m_OnException = [] { throw std::runtime_error("Second."); };
     EXPECT_EQ(Run({}), (TCalls{u"title:Quillmere", u"window", u"exception:First."}));
+}
+
+TEST(HeadlessStart, ADisplayIsNamedOrThePlatformNeedsNone) {
+    const struct {
+        const char16_t* display;
+        const char16_t* wayland;
+        const char16_t* platform;
+        bool available;
+    } cases[] = {
+        {u":0", u"", u"", true},
+        {u"", u"wayland-0", u"", true},
+        {u"", u"", u"offscreen", true},
+        {u"", u"", u"xcb;offscreen", true},
+        {u"", u"", u"minimal:enable_fonts", true},
+        {u"", u"", u"", false},
+        {u"", u"", u"xcb", false},
+        {u"", u"", u"wayland", false},
+        {u"", u"", u"offscreenish", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(qmr::WindowDisplayAvailable(c.display, c.wayland, c.platform), c.available)
+            << qmr::Utf16ToUtf8(c.platform);
+    }
+}
+
+TEST(HeadlessStart, HelpPrintsTheUsageOtherwiseOneLineAndFailure) {
+    std::ostringstream out, err;
+    EXPECT_EQ(qmr::RunWithoutDisplay({u"/usr/bin/qmr", u"-style", u"--help"}, out, err), 0);
+    EXPECT_EQ(out.str(), qmr::Utf16ToUtf8(qmr::BuildUsageText(u"qmr")));
+    EXPECT_EQ(err.str(), "");
+
+    std::ostringstream out2, err2;
+    EXPECT_EQ(qmr::RunWithoutDisplay({u"/usr/bin/qmr", u"-u"}, out2, err2), 1);
+    EXPECT_EQ(out2.str(), "");
+    const std::string line = err2.str();
+    EXPECT_EQ(std::count(line.begin(), line.end(), '\n'), 1);
+    EXPECT_EQ(line.back(), '\n');
+    EXPECT_NE(line.find("display"), std::string::npos);
+    EXPECT_NE(line.find("qmr-report"), std::string::npos);
 }

@@ -49,6 +49,18 @@ TMarkupMetrics THTMLStaticText::Metrics() const {
     return {font(), palette().color(QPalette::WindowText), m_LineSpacing, m_Pictures};
 }
 
+QString THTMLStaticText::PlainText() const {
+    QStringList lines;
+    for (const TMarkupLine& line : ParseMarkup(m_Lines.join(QString()).toStdU16String())) {
+        QString text;
+        for (const TMarkupRun& run : line) {
+            text += QString::fromStdU16String(run.Text);
+        }
+        lines << text;
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
 QSize THTMLStaticText::MeasureMarkup(const QString& markup) const {
     return LayoutMarkup(ParseMarkup(markup.toStdU16String()), Metrics());
 }

@@ -27,6 +27,9 @@ public:
     void BeginUpdate() { ++m_UpdateDepth; }
     void EndUpdate();
 
+    // The lines' text without markup, one line a line.
+    QString PlainText() const;
+
     // Width and height of one markup text as this view lays it out.
     QSize MeasureMarkup(const QString& markup) const;
 
