@@ -1,3 +1,4 @@
+#include "provider/adapter_snapshot.h"
 #include "provider/dhcp_leases.h"
 #include "provider/dns_servers.h"
 
@@ -124,6 +125,68 @@ TEST_F(StateFolder, LeaseCountsOnlyWhileTheLinkHoldsItsAddress) {
     EXPECT_EQ(book.Find(9, "eth1", {{10, 6, 0, 8}})->Expires, 100);
     EXPECT_FALSE(book.Find(9, "eth1", {{10, 6, 0, 7}}).has_value());
     EXPECT_FALSE(book.Find(9, "eth2", {{10, 6, 0, 9}}).has_value());
+}
+
+TEST(DhcpLeases, NetworkFileDhcpSettingAndLinkStateFiles) {
+    const std::pair<const char*, std::optional<bool>> cases[] = {
+        {"[Match]\nName=wl*\n[Network]\nDHCP=yes\n", true},
+        {"[Network]\n  DHCP = ipv4 \n", true},
+        {"[Network]\nDHCP=both\n", true},
+        {"[Network]\nDHCP=ipv6\n", false},
+        {"[Network]\nDHCP=yes\nDHCP=no\n", false},
+        {"[Network]\n#DHCP=yes\nAddress=10.0.0.2/24\n", std::nullopt},
+        {"[DHCPv4]\nDHCP=yes\n", std::nullopt},
+    };
+    for (const auto& [text, asks] : cases) {
+        EXPECT_EQ(NetworkFileAsksDhcp4(text), asks) << text;
+    }
+    EXPECT_EQ(
+        NetworkdLinkNetworkFiles("ADMIN_STATE=configured\n"
+                                 "NETWORK_FILE=/etc/systemd/network/wl.network\n"
+                                 "NETWORK_FILE_DROPINS=\"/a/x.conf /a/y.conf\"\n"),
+        (std::vector<std::string>{"/etc/systemd/network/wl.network", "/a/x.conf", "/a/y.conf"}));
+}
+
+TEST_F(StateFolder, LinkWithoutAddressIsDhcpWhereItsManagerSaysSo) {
+    TLeaseSources sources{(root / "leases").string(), (root / "dhcp").string(),
+                          (root / "nm").string(), (root / "links").string()};
+    sources.ManagersServeThisNamespace = [] { return true; };
+    Write("leases/2", "SERVER_ADDRESS=10.2.0.1\n");
+    Write("nm/internal-1b2c3d4e-aaaa-bbbb-cccc-0123456789ab-wl-an.lease", "");
+    Write("nm/dhclient-1b2c3d4e-aaaa-bbbb-cccc-0123456789ab-enp3s0.lease", "");
+    const std::string dhcp = Write("net/dhcp.network", "[Network]\nDHCP=yes\n");
+    const std::string manual = Write("net/manual.conf", "[Network]\nDHCP=no\n");
+    Write("links/5", "NETWORK_FILE=" + dhcp + "\n");
+    Write("links/6", "NETWORK_FILE=" + dhcp + "\nNETWORK_FILE_DROPINS=\"" + manual + "\"\n");
+    Write("links/7", "NETWORK_FILE=" + (root / "gone.network").string() + "\n");
+    const TLeaseBook book(sources);
+
+    EXPECT_TRUE(book.ConfiguredByDhcp(2, "eth0"));   // networkd's lease file
+    EXPECT_TRUE(book.ConfiguredByDhcp(3, "wl-an"));  // NetworkManager's internal client
+    EXPECT_TRUE(book.ConfiguredByDhcp(3, "enp3s0")); // NetworkManager's dhclient
+    EXPECT_TRUE(book.ConfiguredByDhcp(5, "eth5"));   // networkd's applied configuration
+    EXPECT_FALSE(book.ConfiguredByDhcp(6, "eth6"));  // a drop-in turned DHCP off
+    EXPECT_FALSE(book.ConfiguredByDhcp(7, "eth7"));
+    EXPECT_FALSE(book.ConfiguredByDhcp(8, "an"));
+
+    // Through the records: DHCP, with nothing leased to tell.
+    TLinkFacts link;
+    link.Index = 5;
+    link.Name = "eth5";
+    link.Kind = "veth";
+    TAdapterSnapshot snapshot = GroupAdapterFacts({link}, {}, {});
+    CompleteAdapterRecords(snapshot, -1, book, TClockReading{1000, 100});
+    EXPECT_TRUE(snapshot.Records[0].DhcpEnabled);
+    EXPECT_FALSE(snapshot.Records[0].DhcpServer.has_value());
+    EXPECT_EQ(snapshot.Records[0].LeaseObtained, 0);
+    EXPECT_EQ(snapshot.Records[0].LeaseExpires, 0);
+
+    // In another namespace the same index and name are other links.
+    sources.ManagersServeThisNamespace = [] { return false; };
+    const TLeaseBook elsewhere(sources);
+    EXPECT_FALSE(elsewhere.ConfiguredByDhcp(2, "eth0"));
+    EXPECT_FALSE(elsewhere.ConfiguredByDhcp(3, "wl-an"));
+    EXPECT_FALSE(elsewhere.ConfiguredByDhcp(5, "eth5"));
 }
 
 } // namespace
