@@ -54,20 +54,74 @@ TEST_F(StateFolder, ResolvedStateWinsOnlyInItsNamespaceAndWithServers) {
     TDnsSources sources;
     sources.ResolvConf = Write("resolv.conf", "nameserver 127.0.0.53\n");
     sources.ResolvedLinks = (root / "netif").string();
+    sources.ResolvedResolvConf = (root / "no-resolved.conf").string();
     Write("netif/2", "SERVERS=10.2.2.2\n");
     Write("netif/3", "LLMNR=yes\n");
     sources.ResolvedServesThisNamespace = [] { return true; };
 
     EXPECT_EQ(ReadDnsServers(2, sources), (std::vector<TIpv4Address>{{10, 2, 2, 2}}));
-    EXPECT_EQ(ReadDnsServers(3, sources), (std::vector<TIpv4Address>{{127, 0, 0, 53}}));
-    EXPECT_EQ(ReadDnsServers(4, sources), (std::vector<TIpv4Address>{{127, 0, 0, 53}}));
+    // The stub is resolved's local proxy, never a server of the link.
+    EXPECT_TRUE(ReadDnsServers(3, sources).empty());
+    EXPECT_TRUE(ReadDnsServers(4, sources).empty());
 
     // In another namespace the same index is another link.
     sources.ResolvedServesThisNamespace = [] { return false; };
-    EXPECT_EQ(ReadDnsServers(2, sources), (std::vector<TIpv4Address>{{127, 0, 0, 53}}));
+    EXPECT_TRUE(ReadDnsServers(2, sources).empty());
 
     sources.ResolvConf = (root / "missing").string();
     EXPECT_TRUE(ReadDnsServers(4, sources).empty());
+}
+
+TEST_F(StateFolder, UnderResolvedEachLinkHasItsOwnServersIpv4AndIpv6) {
+    using V6 = std::vector<TDnsIpv6Address>;
+    TDnsIpv6Address v6a{0x20, 0x01, 0x0d, 0xb8};
+    v6a[15] = 1;
+    TDnsIpv6Address v6b{0xfe, 0x80};
+    v6b[15] = 2;
+    EXPECT_EQ(ParseResolvedLinkStateIpv6("SERVERS=10.0.0.1 [2001:db8::1]:53#dns.example "
+                                         "fe80::2%3 8.8.8.8:53 [fe80::2%wlan0]:5353 bogus\n"),
+              (V6{v6a, v6b, v6b}));
+
+    const std::string everyLink = "nameserver 10.2.2.2\nnameserver 2001:db8::1\n";
+    TDnsSources sources;
+    sources.ResolvedLinks = (root / "netif").string();
+    sources.ResolvedResolvConf = Write("resolve/resolv.conf", everyLink);
+    sources.ResolvedServesThisNamespace = [] { return true; };
+    Write("netif/2", "SERVERS=10.2.2.2 [2001:db8::1]:53\n");
+    Write("netif/3", "SERVERS=\nLLMNR=yes\n");
+    Write("netif/5", "SERVERS=2001:db8::1\n");
+    struct Case {
+        const char* resolvConf;
+        std::uint32_t link;
+        std::vector<TIpv4Address> ipv4;
+        std::optional<V6> ipv6;
+    };
+    const Case cases[] = {
+        // The stub, 127.0.0.53 or 127.0.0.54: only the link's own servers.
+        {"nameserver 127.0.0.53\noptions edns0\n", 2, {{10, 2, 2, 2}}, V6{v6a}},
+        {"nameserver 127.0.0.54\n", 3, {}, V6{}},
+        {"nameserver 127.0.0.53\n", 4, {}, V6{}}, // no state for the link
+        {"nameserver 127.0.0.53\n", 5, {}, V6{v6a}},
+        // resolv.conf is resolved's list of every link's servers.
+        {everyLink.c_str(), 3, {}, V6{}},
+        {everyLink.c_str(), 5, {}, V6{v6a}},
+        // A plain resolv.conf applies to every link, unless resolved names the link's servers.
+        {"nameserver 192.168.1.1\n", 3, {{192, 168, 1, 1}}, std::nullopt},
+        {"nameserver 192.168.1.1\n", 4, {{192, 168, 1, 1}}, std::nullopt},
+        {"nameserver 192.168.1.1\n", 2, {{10, 2, 2, 2}}, V6{v6a}},
+        {"nameserver 192.168.1.1\n", 5, {{192, 168, 1, 1}}, V6{v6a}},
+    };
+    for (const Case& c : cases) {
+        sources.ResolvConf = Write("etc/resolv.conf", c.resolvConf);
+        EXPECT_EQ(ReadDnsServers(c.link, sources), c.ipv4) << c.resolvConf << c.link;
+        EXPECT_EQ(ReadResolvedIpv6DnsServers(c.link, sources), c.ipv6) << c.resolvConf << c.link;
+    }
+
+    // In another namespace resolved speaks for no link there; the stub is still never shown.
+    sources.ResolvedServesThisNamespace = [] { return false; };
+    sources.ResolvConf = Write("etc/resolv.conf", "nameserver 127.0.0.53\nnameserver 9.9.9.9\n");
+    EXPECT_EQ(ReadDnsServers(2, sources), (std::vector<TIpv4Address>{{9, 9, 9, 9}}));
+    EXPECT_FALSE(ReadResolvedIpv6DnsServers(2, sources).has_value());
 }
 
 TEST(DhcpLeases, NetworkdLeaseNeedsAnAddress) {
@@ -103,8 +157,8 @@ TEST(DhcpLeases, DhclientBlocksWithTimesInUtcOrEpoch) {
 }
 
 TEST_F(StateFolder, LeaseCountsOnlyWhileTheLinkHoldsItsAddress) {
-    TLeaseSources sources{(root / "run").string(), (root / "dhcp").string(),
-                          (root / "nm").string()};
+    TLeaseSources sources{(root / "run").string(), (root / "dhcp").string(), (root / "nm").string(),
+                          (root / "links").string()};
     Write("run/4", "ADDRESS=10.4.0.9\nSERVER_ADDRESS=10.4.0.1\n");
     Write("nm/internal-1b2c3d4e-aaaa-bbbb-cccc-0123456789ab-wl-an.lease", "ADDRESS=10.5.0.9\n");
     Write("dhcp/dhclient.eth1.leases",
