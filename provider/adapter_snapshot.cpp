@@ -148,6 +148,11 @@ void CompleteAdapterRecords(TAdapterSnapshot& snapshot, int descriptor, const TL
         for (const TPrefixedAddress& address : record.Addresses) {
             held.push_back(address.Address);
         }
+        if (held.empty()) {
+            // Nothing leased now, so no server and no lease times to tell.
+            record.DhcpEnabled = leases.ConfiguredByDhcp(link.Index, link.Name);
+            continue;
+        }
         ApplyDhcp(record, snapshot.Addresses[i], leases.Find(link.Index, link.Name, held), clocks);
     }
 }

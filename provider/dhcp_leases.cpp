@@ -60,10 +60,11 @@ bool Holds(const std::vector<TIpv4Address>& held, const TIpv4Address& address) {
 
 } // namespace
 
-std::string NetworkManagerLeaseLink(std::string_view fileName) {
-    // "internal-" + a 36-character connection UUID + "-" + the interface + ".lease"; the
-    // interface name may hold dashes itself, so it is found by position.
-    constexpr std::string_view kPrefix = "internal-";
+namespace {
+
+// prefix + a 36-character connection UUID + "-" + the interface + ".lease"; the interface
+// name may hold dashes itself, so it is found by position.
+std::string LeaseFileLink(std::string_view fileName, std::string_view kPrefix) {
     constexpr std::string_view kSuffix = ".lease";
     constexpr std::size_t kUuidAndDash = 37;
     const std::size_t fixed = kPrefix.size() + kUuidAndDash + kSuffix.size();
@@ -72,6 +73,57 @@ std::string NetworkManagerLeaseLink(std::string_view fileName) {
         return {};
     }
     return std::string(fileName.substr(kPrefix.size() + kUuidAndDash, fileName.size() - fixed));
+}
+
+} // namespace
+
+std::string NetworkManagerLeaseLink(std::string_view fileName) {
+    return LeaseFileLink(fileName, "internal-");
+}
+
+std::vector<std::string> NetworkdLinkNetworkFiles(std::string_view text) {
+    std::vector<std::string> files;
+    for (const std::string_view line : SplitLines(text)) {
+        const std::size_t equals = line.find('=');
+        const std::string_view key = line.substr(0, equals);
+        if (equals == std::string_view::npos ||
+            (key != "NETWORK_FILE" && key != "NETWORK_FILE_DROPINS")) {
+            continue;
+        }
+        // Drop-ins are one quoted, space-separated list, read after the file they amend.
+        for (const std::string_view word : SplitWords(Unquoted(line.substr(equals + 1)))) {
+            files.emplace_back(word);
+        }
+    }
+    return files;
+}
+
+std::optional<bool> NetworkFileAsksDhcp4(std::string_view text) {
+    std::optional<bool> asks;
+    bool inNetwork = false;
+    for (std::string_view line : SplitLines(text)) {
+        const std::vector<std::string_view> words = SplitWords(line);
+        if (words.empty() || words[0].front() == '#' || words[0].front() == ';') {
+            continue;
+        }
+        line = line.substr(line.find(words[0]));
+        if (line.front() == '[') {
+            inNetwork = SplitWords(line)[0] == "[Network]";
+            continue;
+        }
+        const std::size_t equals = line.find('=');
+        if (!inNetwork || equals == std::string_view::npos) {
+            continue;
+        }
+        const std::vector<std::string_view> key = SplitWords(line.substr(0, equals));
+        const std::vector<std::string_view> value = SplitWords(line.substr(equals + 1));
+        if (key.size() == 1 && key[0] == "DHCP") {
+            // The last assignment wins, as networkd reads it; "both" is the old spelling.
+            const std::string_view v = value.empty() ? std::string_view() : value[0];
+            asks = v == "yes" || v == "true" || v == "on" || v == "1" || v == "ipv4" || v == "both";
+        }
+    }
+    return asks;
 }
 
 std::optional<TDhcpLease> ParseNetworkdLease(std::string_view text) {
@@ -167,6 +219,11 @@ TLeaseBook::TLeaseBook(TLeaseSources sources) : m_Sources(std::move(sources)) {
         }
     }
     for (std::string& name : ListStateFolder(m_Sources.NetworkManager)) {
+        if (std::string link = LeaseFileLink(name, "dhclient-"); !link.empty()) {
+            m_NetworkManagerDhcpLinks.push_back(std::move(link));
+        } else if (std::string internal = NetworkManagerLeaseLink(name); !internal.empty()) {
+            m_NetworkManagerDhcpLinks.push_back(std::move(internal));
+        }
         if (StartsWith(name, "dhclient-") && EndsWith(name, ".lease")) {
             dhclientFiles.push_back(m_Sources.NetworkManager + "/" + name);
         } else if (const std::string link = NetworkManagerLeaseLink(name); !link.empty()) {
@@ -214,6 +271,34 @@ std::optional<TDhcpLease> TLeaseBook::Find(std::uint32_t linkIndex, const std::s
         }
     }
     return found;
+}
+
+bool TLeaseBook::ConfiguredByDhcp(std::uint32_t linkIndex, const std::string& linkName) const {
+    // The managers serve the first process's namespace only; elsewhere their files describe
+    // other links that share an index or name.
+    if (!m_ManagersServeUs) {
+        m_ManagersServeUs = m_Sources.ManagersServeThisNamespace();
+    }
+    if (!*m_ManagersServeUs) {
+        return false;
+    }
+    // A lease kept for the link: NetworkManager keeps it over a disconnection to ask for the
+    // same address again.
+    if (std::binary_search(m_NetworkdLinks.begin(), m_NetworkdLinks.end(), linkIndex) ||
+        std::find(m_NetworkManagerDhcpLinks.begin(), m_NetworkManagerDhcpLinks.end(), linkName) !=
+            m_NetworkManagerDhcpLinks.end()) {
+        return true;
+    }
+    // networkd names the configuration it applied to the link, connected or not.
+    const auto state = ReadStateFile(m_Sources.NetworkdLinks + "/" + std::to_string(linkIndex));
+    bool asks = false;
+    for (const std::string& path :
+         state ? NetworkdLinkNetworkFiles(*state) : std::vector<std::string>{}) {
+        if (const auto text = ReadStateFile(path)) {
+            asks = NetworkFileAsksDhcp4(*text).value_or(asks);
+        }
+    }
+    return asks;
 }
 
 } // namespace qmr

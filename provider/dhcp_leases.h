@@ -2,8 +2,10 @@
 // DHCP leases that clients keep on disk: systemd-networkd's (and NetworkManager's internal
 // client's, same format) and ISC dhclient's. A lease counts only while its link still holds
 // the leased address, which also keeps a lease of the host from being taken for a link of
-// another namespace that shares its index or name.
+// another namespace that shares its index or name. A link that holds no address (cable out,
+// radio not associated) still counts as DHCP where its manager says it is configured so.
 
+#include "provider/dns_servers.h"
 #include "provider/kernel_facts.h"
 
 #include <cstdint>
@@ -37,10 +39,20 @@ std::vector<TNamedLease> ParseDhclientLeases(std::string_view text);
 // The interface of a NetworkManager internal-client lease file name; empty for other names.
 std::string NetworkManagerLeaseLink(std::string_view fileName);
 
+// The .network file and its drop-ins, in reading order, that a networkd link state file names.
+std::vector<std::string> NetworkdLinkNetworkFiles(std::string_view text);
+
+// Whether the [Network] section's DHCP= asks for DHCPv4; nothing when the file does not say.
+std::optional<bool> NetworkFileAsksDhcp4(std::string_view text);
+
 struct TLeaseSources {
     std::string NetworkdLeases = "/run/systemd/netif/leases";
     std::string DhclientLeases = "/var/lib/dhcp";
     std::string NetworkManager = "/var/lib/NetworkManager";
+    // networkd's per-link state files, named by ifindex.
+    std::string NetworkdLinks = "/run/systemd/netif/links";
+    // Asked once, and only for a link that holds no address.
+    bool (*ManagersServeThisNamespace)() = &SharesFirstProcessNetworkNamespace;
 };
 
 // The leases known at one call: every file is read once, whatever the number of links.
@@ -50,6 +62,9 @@ public:
     // The newest lease for the link whose address the link holds.
     std::optional<TDhcpLease> Find(std::uint32_t linkIndex, const std::string& linkName,
                                    const std::vector<TIpv4Address>& heldAddresses) const;
+    // For a link that holds no IPv4 address: whether networkd or NetworkManager configure it
+    // by DHCP (a lease kept for it, or the configuration networkd applied).
+    bool ConfiguredByDhcp(std::uint32_t linkIndex, const std::string& linkName) const;
 
 private:
     TLeaseSources m_Sources;
@@ -59,6 +74,9 @@ private:
     // (interface, lease) of NetworkManager's internal client.
     std::vector<std::pair<std::string, TDhcpLease>> m_NetworkManagerLeases;
     std::vector<TNamedLease> m_DhclientLeases;
+    // The interfaces NetworkManager keeps a lease file for, whatever the file holds.
+    std::vector<std::string> m_NetworkManagerDhcpLinks;
+    mutable std::optional<bool> m_ManagersServeUs;
 };
 
 } // namespace qmr

@@ -2,6 +2,7 @@
 
 #include "provider/state_files.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <net/if.h>
 #include <sys/socket.h>
@@ -54,21 +55,64 @@ std::vector<TIpv4Address> ParseResolvedLinkState(std::string_view text) {
     return servers;
 }
 
+namespace {
+
+bool IsResolvedStub(const TIpv4Address& address) {
+    return address == TIpv4Address{127, 0, 0, 53} || address == TIpv4Address{127, 0, 0, 54};
+}
+
+// What resolv.conf lists, stubs dropped, and whether it is resolved's.
+struct TResolvConf {
+    std::vector<TIpv4Address> Servers;
+    bool Resolveds = false;
+};
+
+TResolvConf ReadResolvConf(const TDnsSources& sources) {
+    TResolvConf read;
+    const auto conf = ReadStateFile(sources.ResolvConf);
+    if (!conf) {
+        return read;
+    }
+    read.Servers = ParseResolvConf(*conf);
+    const auto resolveds = ReadStateFile(sources.ResolvedResolvConf);
+    read.Resolveds = std::any_of(read.Servers.begin(), read.Servers.end(), IsResolvedStub) ||
+                     (resolveds && !resolveds->empty() && *resolveds == *conf);
+    std::erase_if(read.Servers, IsResolvedStub);
+    return read;
+}
+
+// The link's state file where resolved speaks for the link in this namespace.
+std::optional<std::string> ResolvedLinkState(std::uint32_t linkIndex, const TDnsSources& sources,
+                                             bool resolveds) {
+    auto state = ReadStateFile(sources.ResolvedLinks + "/" + std::to_string(linkIndex));
+    if ((!state && !resolveds) || !sources.ResolvedServesThisNamespace()) {
+        return std::nullopt;
+    }
+    return state ? state : std::string();
+}
+
+} // namespace
+
 std::vector<TIpv4Address> ReadDnsServers(std::uint32_t linkIndex, const TDnsSources& sources) {
-    if (const auto state = ReadStateFile(sources.ResolvedLinks + "/" + std::to_string(linkIndex))) {
+    const TResolvConf conf = ReadResolvConf(sources);
+    if (const auto state = ResolvedLinkState(linkIndex, sources, conf.Resolveds)) {
         std::vector<TIpv4Address> servers = ParseResolvedLinkState(*state);
-        if (!servers.empty() && sources.ResolvedServesThisNamespace()) {
+        if (!servers.empty() || conf.Resolveds) {
             return servers;
         }
     }
-    const auto conf = ReadStateFile(sources.ResolvConf);
-    return conf ? ParseResolvConf(*conf) : std::vector<TIpv4Address>{};
+    return conf.Servers;
 }
 
 namespace {
 
 std::uint32_t InterfaceIndexOf(const char* name) {
     return ::if_nametoindex(name);
+}
+
+bool IsResolvedStubAddress(const TIpAddress& address) {
+    return address.Family == AF_INET && address.Bytes[0] == 127 && address.Bytes[1] == 0 &&
+           address.Bytes[2] == 0 && (address.Bytes[3] == 53 || address.Bytes[3] == 54);
 }
 
 bool IsLinkLocal(const TIpAddress& address) {
@@ -152,23 +196,26 @@ std::vector<TIpAddress> ParseResolvedLinkServers(std::string_view text) {
 }
 
 std::vector<TIpAddress> TDnsBook::ServersOf(std::uint32_t linkIndex) {
-    std::vector<TIpAddress> servers;
-    if (const auto state =
-            ReadStateFile(m_Sources.ResolvedLinks + "/" + std::to_string(linkIndex))) {
-        servers = ParseResolvedLinkServers(*state);
-        if (!servers.empty() && !m_ResolvedServes) {
-            m_ResolvedServes = m_Sources.ResolvedServesThisNamespace();
-        }
-        if (servers.empty() || !*m_ResolvedServes) {
-            servers.clear();
-        }
+    if (!m_ResolvConf) {
+        const TResolvConf ipv4 = ReadResolvConf(m_Sources);
+        const auto conf = ReadStateFile(m_Sources.ResolvConf);
+        m_ResolvConf = conf ? ParseResolvConfServers(*conf) : std::vector<TIpAddress>{};
+        std::erase_if(*m_ResolvConf, IsResolvedStubAddress);
+        m_Resolveds = ipv4.Resolveds;
+        m_ResolvedServes = m_Sources.ResolvedServesThisNamespace();
     }
-    if (servers.empty()) {
-        if (!m_ResolvConf) {
-            const auto conf = ReadStateFile(m_Sources.ResolvConf);
-            m_ResolvConf = conf ? ParseResolvConfServers(*conf) : std::vector<TIpAddress>{};
+    // The same rule as ReadDnsServers, for both families: under resolved a link has its own
+    // servers or none, never the stub; elsewhere resolv.conf's servers unless resolved names the
+    // link's own.
+    std::vector<TIpAddress> servers = *m_ResolvConf;
+    if (*m_ResolvedServes) {
+        const auto state = ReadStateFile(m_Sources.ResolvedLinks + "/" + std::to_string(linkIndex));
+        std::vector<TIpAddress> own =
+            state ? ParseResolvedLinkServers(*state) : std::vector<TIpAddress>{};
+        std::erase_if(own, IsResolvedStubAddress);
+        if (!own.empty() || m_Resolveds) {
+            servers = std::move(own);
         }
-        servers = *m_ResolvConf;
     }
     for (TIpAddress& server : servers) {
         if (IsLinkLocal(server) && server.ScopeId == 0) {

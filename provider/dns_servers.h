@@ -1,6 +1,9 @@
 #pragma once
 // The IPv4 DNS servers a link uses: systemd-resolved's per-link servers where resolved keeps
-// state for the link, otherwise the "nameserver" lines of resolv.conf.
+// state for the link, otherwise the "nameserver" lines of resolv.conf. Where resolv.conf is
+// resolved's (its stub 127.0.0.53 or 127.0.0.54, or resolved's own list of every link's
+// servers), a link has only its own servers, none when it has none: the stub is a local
+// proxy, never an adapter's server.
 
 #include "provider/kernel_facts.h"
 
@@ -19,8 +22,11 @@ struct TDnsSources {
     std::string ResolvConf = "/etc/resolv.conf";
     // resolved's per-link state files, named by ifindex.
     std::string ResolvedLinks = "/run/systemd/resolve/netif";
+    // The servers of every link, which resolv.conf is a link to in resolved's "uplink" mode.
+    std::string ResolvedResolvConf = "/run/systemd/resolve/resolv.conf";
     // resolved serves only the namespace of the first process; elsewhere (ip netns exec) its
-    // files describe other links that happen to share an index. Asked only when a file exists.
+    // files describe other links that happen to share an index. Asked only when resolv.conf
+    // is resolved's or a state file exists.
     bool (*ResolvedServesThisNamespace)() = &SharesFirstProcessNetworkNamespace;
 };
 
@@ -54,7 +60,10 @@ public:
 
 private:
     TDnsSources m_Sources;
+    // resolv.conf's servers (stubs dropped), whether it is resolved's, and whether resolved
+    // serves this namespace: read once per book.
     std::optional<std::vector<TIpAddress>> m_ResolvConf;
+    bool m_Resolveds = false;
     std::optional<bool> m_ResolvedServes;
 };
 

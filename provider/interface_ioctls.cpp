@@ -107,4 +107,16 @@ bool AnswersWirelessExtensions(int descriptor, const std::string& name) {
     return ::ioctl(descriptor, SIOCGIWNAME, &request) == 0;
 }
 
+std::uint64_t ReadWirelessRate(int descriptor, const std::string& name) {
+    iwreq request{};
+    if (name.empty() || name.size() >= sizeof request.ifr_name) {
+        return 0;
+    }
+    std::memcpy(request.ifr_name, name.c_str(), name.size() + 1);
+    if (::ioctl(descriptor, SIOCGIWRATE, &request) != 0 || request.u.bitrate.value < 0) {
+        return 0;
+    }
+    return static_cast<std::uint64_t>(request.u.bitrate.value);
+}
+
 } // namespace qmr

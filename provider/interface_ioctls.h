@@ -34,4 +34,7 @@ std::vector<std::uint8_t> ReadPermanentAddress(int descriptor, const std::string
 // Whether the driver answers the wireless extensions, as 802.11 drivers do.
 bool AnswersWirelessExtensions(int descriptor, const std::string& name);
 
+// The wireless extensions' current bit rate in bits per second; 0 when the driver tells none.
+std::uint64_t ReadWirelessRate(int descriptor, const std::string& name);
+
 } // namespace qmr

@@ -80,13 +80,21 @@ int AccessOf(unsigned flags) {
 
 // What the driver adds to the kernel's facts of a link.
 TInterfaceFacts CompleteInterfaceFacts(int descriptor, TLinkFacts link, THardwareNames& names,
-                                       bool withPermanentAddress) {
+                                       TNl80211Socket& radios, bool withPermanentAddress) {
     TInterfaceFacts facts;
     facts.Link = std::move(link);
     facts.Identity = IdentifyLink(descriptor, facts.Link, names);
     // As sysfs does: a link that is set down has negotiated nothing.
     if (facts.Link.Flags & IFF_UP) {
         facts.Speed = ReadLinkSpeed(descriptor, facts.Link.Name);
+        // Wireless drivers do not answer ethtool's question; only they are asked nl80211's.
+        if (facts.Identity.Type == IF_TYPE_IEEE80211) {
+            facts.Radio = radios.Ask(facts.Link.Index);
+            if (facts.Speed == 0) {
+                facts.Speed =
+                    WirelessSpeed(facts.Radio, &ReadWirelessRate, descriptor, facts.Link.Name);
+            }
+        }
     }
     if (withPermanentAddress) {
         facts.PermanentAddress = facts.Link.PermanentAddressTold
@@ -98,6 +106,18 @@ TInterfaceFacts CompleteInterfaceFacts(int descriptor, TLinkFacts link, THardwar
 
 } // namespace
 
+std::uint64_t WirelessSpeed(const std::optional<TWirelessFacts>& radio,
+                            std::uint64_t (*extensionsRate)(int, const std::string&),
+                            int descriptor, const std::string& name) {
+    if (radio && !radio->Associated) {
+        return 0;
+    }
+    if (radio && radio->TxBitrate != 0) {
+        return radio->TxBitrate;
+    }
+    return extensionsRate(descriptor, name);
+}
+
 std::optional<TInterfaceFacts> ReadInterfaceFacts(TRouteSocket& socket, std::uint32_t index,
                                                   bool withPermanentAddress) {
     std::optional<TLinkFacts> link = socket.ReadLink(index);
@@ -105,7 +125,8 @@ std::optional<TInterfaceFacts> ReadInterfaceFacts(TRouteSocket& socket, std::uin
         return std::nullopt;
     }
     THardwareNames names;
-    return CompleteInterfaceFacts(socket.Descriptor(), std::move(*link), names,
+    TNl80211Socket radios;
+    return CompleteInterfaceFacts(socket.Descriptor(), std::move(*link), names, radios,
                                   withPermanentAddress);
 }
 
@@ -115,8 +136,10 @@ std::vector<TInterfaceFacts> ReadEveryInterfaceFacts(TRouteSocket& socket) {
     every.reserve(links.size());
     // One udev and hardware database for all the links.
     THardwareNames names;
+    TNl80211Socket radios;
     for (TLinkFacts& link : links) {
-        every.push_back(CompleteInterfaceFacts(socket.Descriptor(), std::move(link), names, true));
+        every.push_back(
+            CompleteInterfaceFacts(socket.Descriptor(), std::move(link), names, radios, true));
     }
     return every;
 }

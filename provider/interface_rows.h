@@ -5,6 +5,7 @@
 #include "network/iphlpapi_records.h"
 #include "provider/link_identity.h"
 #include "provider/route_socket.h"
+#include "provider/wireless.h"
 
 #include <cstddef>
 #include <optional>
@@ -19,7 +20,15 @@ struct TInterfaceFacts {
     std::uint64_t Speed = 0;
     // Empty when the driver tells none.
     std::vector<std::uint8_t> PermanentAddress;
+    // For a wireless link that is up, what nl80211 tells; nothing where it could not be asked.
+    std::optional<TWirelessFacts> Radio;
 };
+
+// The speed of a wireless link: the transmit rate nl80211 tells; the wireless extensions'
+// rate where nl80211 could not be asked or named no rate; 0 while not associated.
+std::uint64_t WirelessSpeed(const std::optional<TWirelessFacts>& radio,
+                            std::uint64_t (*extensionsRate)(int, const std::string&),
+                            int descriptor, const std::string& name);
 
 // Nothing when no link has the index.
 std::optional<TInterfaceFacts> ReadInterfaceFacts(TRouteSocket& socket, std::uint32_t index,

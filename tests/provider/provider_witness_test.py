@@ -73,7 +73,8 @@ def host_ipv4_nameservers(path):
         with open(path) as f:
             for line in f:
                 words = line.split()
-                if len(words) >= 2 and words[0] == "nameserver":
+                # resolved's stub is a local proxy, never an adapter's server.
+                if len(words) >= 2 and words[0] == "nameserver" and words[1] not in ("127.0.0.53", "127.0.0.54"):
                     try:
                         socket.inet_pton(socket.AF_INET, words[1])
                         servers.append(words[1])

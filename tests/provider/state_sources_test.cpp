@@ -1,7 +1,11 @@
+#include "provider/adapter_snapshot.h"
 #include "provider/dhcp_leases.h"
 #include "provider/dns_servers.h"
 
 #include <gtest/gtest.h>
+
+#include <array>
+#include <sys/socket.h>
 
 #include <filesystem>
 #include <fstream>
@@ -53,20 +57,89 @@ TEST_F(StateFolder, ResolvedStateWinsOnlyInItsNamespaceAndWithServers) {
     TDnsSources sources;
     sources.ResolvConf = Write("resolv.conf", "nameserver 127.0.0.53\n");
     sources.ResolvedLinks = (root / "netif").string();
+    sources.ResolvedResolvConf = (root / "no-resolved.conf").string();
     Write("netif/2", "SERVERS=10.2.2.2\n");
     Write("netif/3", "LLMNR=yes\n");
     sources.ResolvedServesThisNamespace = [] { return true; };
 
     EXPECT_EQ(ReadDnsServers(2, sources), (std::vector<TIpv4Address>{{10, 2, 2, 2}}));
-    EXPECT_EQ(ReadDnsServers(3, sources), (std::vector<TIpv4Address>{{127, 0, 0, 53}}));
-    EXPECT_EQ(ReadDnsServers(4, sources), (std::vector<TIpv4Address>{{127, 0, 0, 53}}));
+    // The stub is resolved's local proxy, never a server of the link.
+    EXPECT_TRUE(ReadDnsServers(3, sources).empty());
+    EXPECT_TRUE(ReadDnsServers(4, sources).empty());
 
     // In another namespace the same index is another link.
     sources.ResolvedServesThisNamespace = [] { return false; };
-    EXPECT_EQ(ReadDnsServers(2, sources), (std::vector<TIpv4Address>{{127, 0, 0, 53}}));
+    EXPECT_TRUE(ReadDnsServers(2, sources).empty());
 
     sources.ResolvConf = (root / "missing").string();
     EXPECT_TRUE(ReadDnsServers(4, sources).empty());
+}
+
+// The IPv6 servers among what the book gives a link, as bytes (zones aside).
+using TDnsIpv6Address = std::array<std::uint8_t, 16>;
+std::vector<TDnsIpv6Address> Ipv6Of(const std::vector<TIpAddress>& servers) {
+    std::vector<TDnsIpv6Address> out;
+    for (const TIpAddress& s : servers) {
+        if (s.Family == AF_INET6) {
+            out.push_back(s.Bytes);
+        }
+    }
+    return out;
+}
+
+TEST_F(StateFolder, UnderResolvedEachLinkHasItsOwnServersIpv4AndIpv6) {
+    using V6 = std::vector<TDnsIpv6Address>;
+    TDnsIpv6Address v6a{0x20, 0x01, 0x0d, 0xb8};
+    v6a[15] = 1;
+    TDnsIpv6Address v6b{0xfe, 0x80};
+    v6b[15] = 2;
+    EXPECT_EQ(Ipv6Of(ParseResolvedLinkServers("SERVERS=10.0.0.1 [2001:db8::1]:53#dns.example "
+                                              "fe80::2%3 8.8.8.8:53 [fe80::2%wlan0]:5353 bogus\n")),
+              (V6{v6a, v6b, v6b}));
+
+    const std::string everyLink = "nameserver 10.2.2.2\nnameserver 2001:db8::1\n";
+    TDnsSources sources;
+    sources.ResolvedLinks = (root / "netif").string();
+    sources.ResolvedResolvConf = Write("resolve/resolv.conf", everyLink);
+    sources.ResolvedServesThisNamespace = [] { return true; };
+    Write("netif/2", "SERVERS=10.2.2.2 [2001:db8::1]:53\n");
+    Write("netif/3", "SERVERS=\nLLMNR=yes\n");
+    Write("netif/5", "SERVERS=2001:db8::1\n");
+    struct Case {
+        const char* resolvConf;
+        std::uint32_t link;
+        std::vector<TIpv4Address> ipv4;
+        std::optional<V6> ipv6;
+    };
+    const Case cases[] = {
+        // The stub, 127.0.0.53 or 127.0.0.54: only the link's own servers.
+        {"nameserver 127.0.0.53\noptions edns0\n", 2, {{10, 2, 2, 2}}, V6{v6a}},
+        {"nameserver 127.0.0.54\n", 3, {}, V6{}},
+        {"nameserver 127.0.0.53\n", 4, {}, V6{}}, // no state for the link
+        {"nameserver 127.0.0.53\n", 5, {}, V6{v6a}},
+        // resolv.conf is resolved's list of every link's servers.
+        {everyLink.c_str(), 3, {}, V6{}},
+        {everyLink.c_str(), 5, {}, V6{v6a}},
+        // A plain resolv.conf applies to every link, unless resolved names the link's servers.
+        {"nameserver 192.168.1.1\n", 3, {{192, 168, 1, 1}}, std::nullopt},
+        {"nameserver 192.168.1.1\n", 4, {{192, 168, 1, 1}}, std::nullopt},
+        {"nameserver 192.168.1.1\n", 2, {{10, 2, 2, 2}}, V6{v6a}},
+        {"nameserver 192.168.1.1\n", 5, {{192, 168, 1, 1}}, V6{v6a}},
+    };
+    for (const Case& c : cases) {
+        sources.ResolvConf = Write("etc/resolv.conf", c.resolvConf);
+        EXPECT_EQ(ReadDnsServers(c.link, sources), c.ipv4) << c.resolvConf << c.link;
+        // No IPv6 servers of the link's own: resolv.conf's IPv6 lines, none in these files.
+        EXPECT_EQ(Ipv6Of(TDnsBook(sources).ServersOf(c.link)), c.ipv6.value_or(V6{}))
+            << c.resolvConf << c.link;
+    }
+
+    // In another namespace resolved speaks for no link there; the stub is still never shown.
+    sources.ResolvedServesThisNamespace = [] { return false; };
+    sources.ResolvConf = Write("etc/resolv.conf", "nameserver 127.0.0.53\nnameserver 9.9.9.9\n");
+    EXPECT_EQ(ReadDnsServers(2, sources), (std::vector<TIpv4Address>{{9, 9, 9, 9}}));
+    EXPECT_TRUE(Ipv6Of(TDnsBook(sources).ServersOf(2)).empty());
+    EXPECT_EQ(TDnsBook(sources).ServersOf(2).size(), 1u); // 9.9.9.9, never the stub
 }
 
 TEST(DhcpLeases, NetworkdLeaseNeedsAnAddress) {
@@ -102,8 +175,8 @@ TEST(DhcpLeases, DhclientBlocksWithTimesInUtcOrEpoch) {
 }
 
 TEST_F(StateFolder, LeaseCountsOnlyWhileTheLinkHoldsItsAddress) {
-    TLeaseSources sources{(root / "run").string(), (root / "dhcp").string(),
-                          (root / "nm").string()};
+    TLeaseSources sources{(root / "run").string(), (root / "dhcp").string(), (root / "nm").string(),
+                          (root / "links").string()};
     Write("run/4", "ADDRESS=10.4.0.9\nSERVER_ADDRESS=10.4.0.1\n");
     Write("nm/internal-1b2c3d4e-aaaa-bbbb-cccc-0123456789ab-wl-an.lease", "ADDRESS=10.5.0.9\n");
     Write("dhcp/dhclient.eth1.leases",
@@ -124,6 +197,68 @@ TEST_F(StateFolder, LeaseCountsOnlyWhileTheLinkHoldsItsAddress) {
     EXPECT_EQ(book.Find(9, "eth1", {{10, 6, 0, 8}})->Expires, 100);
     EXPECT_FALSE(book.Find(9, "eth1", {{10, 6, 0, 7}}).has_value());
     EXPECT_FALSE(book.Find(9, "eth2", {{10, 6, 0, 9}}).has_value());
+}
+
+TEST(DhcpLeases, NetworkFileDhcpSettingAndLinkStateFiles) {
+    const std::pair<const char*, std::optional<bool>> cases[] = {
+        {"[Match]\nName=wl*\n[Network]\nDHCP=yes\n", true},
+        {"[Network]\n  DHCP = ipv4 \n", true},
+        {"[Network]\nDHCP=both\n", true},
+        {"[Network]\nDHCP=ipv6\n", false},
+        {"[Network]\nDHCP=yes\nDHCP=no\n", false},
+        {"[Network]\n#DHCP=yes\nAddress=10.0.0.2/24\n", std::nullopt},
+        {"[DHCPv4]\nDHCP=yes\n", std::nullopt},
+    };
+    for (const auto& [text, asks] : cases) {
+        EXPECT_EQ(NetworkFileAsksDhcp4(text), asks) << text;
+    }
+    EXPECT_EQ(
+        NetworkdLinkNetworkFiles("ADMIN_STATE=configured\n"
+                                 "NETWORK_FILE=/etc/systemd/network/wl.network\n"
+                                 "NETWORK_FILE_DROPINS=\"/a/x.conf /a/y.conf\"\n"),
+        (std::vector<std::string>{"/etc/systemd/network/wl.network", "/a/x.conf", "/a/y.conf"}));
+}
+
+TEST_F(StateFolder, LinkWithoutAddressIsDhcpWhereItsManagerSaysSo) {
+    TLeaseSources sources{(root / "leases").string(), (root / "dhcp").string(),
+                          (root / "nm").string(), (root / "links").string()};
+    sources.ManagersServeThisNamespace = [] { return true; };
+    Write("leases/2", "SERVER_ADDRESS=10.2.0.1\n");
+    Write("nm/internal-1b2c3d4e-aaaa-bbbb-cccc-0123456789ab-wl-an.lease", "");
+    Write("nm/dhclient-1b2c3d4e-aaaa-bbbb-cccc-0123456789ab-enp3s0.lease", "");
+    const std::string dhcp = Write("net/dhcp.network", "[Network]\nDHCP=yes\n");
+    const std::string manual = Write("net/manual.conf", "[Network]\nDHCP=no\n");
+    Write("links/5", "NETWORK_FILE=" + dhcp + "\n");
+    Write("links/6", "NETWORK_FILE=" + dhcp + "\nNETWORK_FILE_DROPINS=\"" + manual + "\"\n");
+    Write("links/7", "NETWORK_FILE=" + (root / "gone.network").string() + "\n");
+    const TLeaseBook book(sources);
+
+    EXPECT_TRUE(book.ConfiguredByDhcp(2, "eth0"));   // networkd's lease file
+    EXPECT_TRUE(book.ConfiguredByDhcp(3, "wl-an"));  // NetworkManager's internal client
+    EXPECT_TRUE(book.ConfiguredByDhcp(3, "enp3s0")); // NetworkManager's dhclient
+    EXPECT_TRUE(book.ConfiguredByDhcp(5, "eth5"));   // networkd's applied configuration
+    EXPECT_FALSE(book.ConfiguredByDhcp(6, "eth6"));  // a drop-in turned DHCP off
+    EXPECT_FALSE(book.ConfiguredByDhcp(7, "eth7"));
+    EXPECT_FALSE(book.ConfiguredByDhcp(8, "an"));
+
+    // Through the records: DHCP, with nothing leased to tell.
+    TLinkFacts link;
+    link.Index = 5;
+    link.Name = "eth5";
+    link.Kind = "veth";
+    TAdapterSnapshot snapshot = GroupAdapterFacts({link}, {}, {});
+    CompleteAdapterRecords(snapshot, -1, book, TClockReading{1000, 100});
+    EXPECT_TRUE(snapshot.Records[0].DhcpEnabled);
+    EXPECT_FALSE(snapshot.Records[0].DhcpServer.has_value());
+    EXPECT_EQ(snapshot.Records[0].LeaseObtained, 0);
+    EXPECT_EQ(snapshot.Records[0].LeaseExpires, 0);
+
+    // In another namespace the same index and name are other links.
+    sources.ManagersServeThisNamespace = [] { return false; };
+    const TLeaseBook elsewhere(sources);
+    EXPECT_FALSE(elsewhere.ConfiguredByDhcp(2, "eth0"));
+    EXPECT_FALSE(elsewhere.ConfiguredByDhcp(3, "wl-an"));
+    EXPECT_FALSE(elsewhere.ConfiguredByDhcp(5, "eth5"));
 }
 
 } // namespace
