@@ -3,6 +3,7 @@
 // device's own constructor, then given the interface values a real row would have supplied.
 
 #include "network/model_network_device.h"
+#include "report/report_lines.h"
 
 #include <deque>
 #include <memory>
@@ -53,5 +54,13 @@ private:
 // A device built from a record of these facts; the interface values and the DNS list are then
 // set from them, whatever the machine's IP helper answered for the record's index.
 std::unique_ptr<TModelNetworkDevice> MakeDevice(const TDeviceFacts& facts);
+
+// What one report builder appends to an empty list.
+using Builder = void (*)(TLineList*, const TModelNetworkDevice*);
+inline TLineList Build(Builder builder, const TModelNetworkDevice* device) {
+    TLineList lines;
+    builder(&lines, device);
+    return lines;
+}
 
 } // namespace qmr::test
