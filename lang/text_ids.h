@@ -68,10 +68,11 @@ enum TextId : int {
     TextGbps = 1061,
     TextReceiveRate = 1062,
     TextSendRate = 1063,
+    TextShowVirtualAdapters = TextSendRate + 1,
 };
 
 constexpr int FirstTextId = TextVersion;
-constexpr int LastTextId = TextSendRate;
+constexpr int LastTextId = TextShowVirtualAdapters;
 constexpr int TextIdCount = LastTextId - FirstTextId + 1;
 
 } // namespace LANGUAGE

@@ -32,6 +32,7 @@ TFormMain::TFormMain(QWidget* owner, std::vector<std::u16string> arguments,
     };
 
     InstallAccessibleParts();
+    m_Choices = std::make_unique<TUserChoices>();
     CreateControls(std::move(aboutText));
 
     m_Devices.reset();
@@ -53,6 +54,7 @@ TFormMain::TFormMain(QWidget* owner, std::vector<std::u16string> arguments,
     if (LANGUAGE::LangStrings) {
         LANGUAGE::LangStrings->AttachControl(this);
     }
+    ApplyRememberedChoices();
     ApplyTexts();
     m_AeroButton_CopyReport->setEnabled(false);
     m_Timer_Poll->setInterval(1000);
@@ -65,6 +67,10 @@ TFormMain::TFormMain(QWidget* owner, std::vector<std::u16string> arguments,
 
 TFormMain::~TFormMain() {
     disconnect(m_IdleConnection);
+    if (m_Timer_SaveGeometry->isActive()) {
+        m_Timer_SaveGeometry->stop();
+        m_Choices->SetGeometry(geometry());
+    }
     if (LANGUAGE::LangStrings) {
         LANGUAGE::LangStrings->DetachControl(this);
     }
@@ -91,6 +97,7 @@ void TFormMain::ApplyTexts() {
     m_PopupMenuItem_Exit->setText(Text(LANGUAGE::TextMenuExit));
     m_PopupMenuItem_About->setText(Text(LANGUAGE::TextMenuAbout));
     m_PopupMenuItem_SelectLanguage->setTitle(Text(LANGUAGE::TextMenuLanguage));
+    m_PopupMenuItem_ShowVirtual->setText(Text(LANGUAGE::TextShowVirtualAdapters));
     m_TrayIcon->setToolTip(windowTitle());
 }
 
@@ -131,16 +138,20 @@ void TFormMain::PollDevices() {
                                                 std::chrono::steady_clock::now().time_since_epoch())
                                                 .count()));
     SyncDeviceItems();
-    if (m_Devices->empty()) {
+    if (m_AdvPolyList->Count() <= 1) { // the heading alone
         m_AeroButton_CopyReport->setEnabled(false);
     }
 }
 
 void TFormMain::SyncDeviceItems() {
     // Sets of interface indexes keep the reconcile linear in the number of adapters.
+    // What is not shown is simply not in the list, so the selection rules below see only
+    // what is.
     std::unordered_set<std::uint32_t> deviceIndexes;
     for (const auto& device : *m_Devices) {
-        deviceIndexes.insert(device->GetIfIndex());
+        if (IsShown(*device)) {
+            deviceIndexes.insert(device->GetIfIndex());
+        }
     }
     m_AdvPolyList->BeginUpdate();
     for (int i = m_AdvPolyList->Count() - 1; i >= 0; --i) {
@@ -157,7 +168,7 @@ void TFormMain::SyncDeviceItems() {
     }
     for (const auto& device : *m_Devices) {
         // Devices that share an index (rows that failed to read give 0) share the first's item.
-        if (itemTags.insert(device->GetIfIndex()).second) {
+        if (IsShown(*device) && itemTags.insert(device->GetIfIndex()).second) {
             auto item = std::make_unique<TPolyListItem>();
             item->Caption = QString::fromStdU16String(device->m_FriendlyName);
             item->Tag = device->GetIfIndex();
@@ -181,9 +192,13 @@ void TFormMain::SyncDeviceItems() {
     m_AdvPolyList->SelectRequest(position);
 }
 
+bool TFormMain::IsShown(const TModelNetworkDevice& device) const {
+    return device.m_HardwareInterface || m_PopupMenuItem_ShowVirtual->isChecked();
+}
+
 TModelNetworkDevice* TFormMain::FindDeviceByIfIndex(std::uint32_t index) const {
     for (const auto& device : *m_Devices) {
-        if (device->GetIfIndex() == index) {
+        if (device->GetIfIndex() == index && IsShown(*device)) {
             return device.get();
         }
     }
@@ -201,6 +216,18 @@ void TFormMain::m_AdvPolyListItemSelect(QObject*, TPolyListItem* item, bool&) {
 }
 
 void TFormMain::m_AdvOfficeCheckBox_ExpertModeClick(QObject*) {
+    m_Choices->Set(kExpertMode, m_AdvOfficeCheckBox_ExpertMode->isChecked());
+    m_ReportPending = true;
+}
+
+void TFormMain::m_PopupMenuItem_ShowVirtualClick(QObject*) {
+    m_Choices->Set(kShowVirtualAdapters, m_PopupMenuItem_ShowVirtual->isChecked());
+    // The list changes now, not at the next poll; a hidden selection's report goes with it
+    // (the lookup finds shown devices only), so an emptied list shows the no-device report.
+    SyncDeviceItems();
+    if (m_AdvPolyList->Count() <= 1) {
+        m_AeroButton_CopyReport->setEnabled(false);
+    }
     m_ReportPending = true;
 }
 

@@ -14,6 +14,7 @@
 #include "ui/report_pane.h"
 #include "ui/stylers.h"
 #include "ui/tray_minimizer.h"
+#include "ui/user_choices.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -50,6 +51,7 @@ protected:
     bool event(QEvent* event) override;
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void showEvent(QShowEvent* event) override;
     // Ctrl+C copies, F5 polls at once, Esc minimises, wherever the focus is.
@@ -77,11 +79,17 @@ private:
     TAdvMenuOfficeStyler m_AdvMenuOfficeStyler;
     QAction* m_PopupMenuItem_About;
     QMenu* m_PopupMenuItem_SelectLanguage;
+    QAction* m_PopupMenuItem_ShowVirtual;
 
     // The parts, children of the window.
     TReportPane* m_ReportPane;
     TTrayMinimizer* m_TrayMinimizer;
     TLanguageMenu* m_LanguageMenu;
+
+    // What the user chose in earlier runs, and the timer that writes the geometry once a move
+    // or resize has settled.
+    std::unique_ptr<TUserChoices> m_Choices;
+    QTimer* m_Timer_SaveGeometry;
 
     // The window's state.
     std::unique_ptr<TDeviceList> m_Devices;
@@ -103,7 +111,15 @@ private:
     void PollShowingErrors();
     void PollDevices();
     void SyncDeviceItems();
+    // Whether the list shows this adapter: a hardware one always, a virtual one when asked.
+    bool IsShown(const TModelNetworkDevice& device) const;
+    // The shown device of the last poll with this interface index, or null.
     TModelNetworkDevice* FindDeviceByIfIndex(std::uint32_t index) const;
+    void m_PopupMenuItem_ShowVirtualClick(QObject* sender);
+    // Puts the remembered switches, language and geometry in place; at construction.
+    void ApplyRememberedChoices();
+    void CreateChoiceControls();
+    void GeometryChanged();
     void m_AdvPolyListItemSelect(QObject* sender, TPolyListItem* item, bool& allow);
     void m_AdvOfficeCheckBox_ExpertModeClick(QObject* sender);
     void m_AdvFormStylerChange(QObject* sender);

@@ -107,6 +107,7 @@ void TFormMain::CreateControls(std::function<std::u16string()> aboutText) {
     m_PopupMenuItem_Exit = m_AdvPopupMenu->addAction(QString());
     connect(m_PopupMenuItem_Exit, &QAction::triggered, this,
             [this] { m_PopupMenuItem_ExitClick(m_PopupMenuItem_Exit); });
+    CreateChoiceControls();
     m_AdvMenuOfficeStyler.Apply(m_AdvPopupMenu);
 
     // Anchors, relative to each control's parent as it is now.
@@ -164,6 +165,7 @@ void TFormMain::resizeEvent(QResizeEvent* event) {
     if (!m_Anchors.empty()) {
         ApplyAnchors();
     }
+    GeometryChanged();
 }
 
 void TFormMain::contextMenuEvent(QContextMenuEvent* event) {

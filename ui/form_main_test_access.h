@@ -33,6 +33,10 @@ public:
         return *form.m_PopupMenuItem_SelectLanguage;
     }
     static QTimer& PollTimer(const TFormMain& form) { return *form.m_Timer_Poll; }
+    static QAction& ShowVirtualItem(const TFormMain& form) {
+        return *form.m_PopupMenuItem_ShowVirtual;
+    }
+    static QMenu& PopupMenu(const TFormMain& form) { return *form.m_AdvPopupMenu; }
     static TRateGraph& RateGraph(const TFormMain& form) { return *form.m_ReportPane->m_RateGraph; }
 
     // State.

@@ -36,6 +36,10 @@ void TLanguageMenu::OnLanguageItemClick(QObject* sender) {
         return;
     }
     LANGUAGE::LangStrings->SelectLanguage(item->data().toInt());
+    const LANGUAGE::TLang* chosen = LANGUAGE::LangStrings->GetLanguage(item->data().toInt());
+    if (chosen != nullptr && m_OnLanguageChosen) {
+        m_OnLanguageChosen(chosen->m_Code);
+    }
 }
 
 void TLanguageMenu::ShowAbout() {

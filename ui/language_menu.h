@@ -33,6 +33,10 @@ public:
     void OnLanguageItemClick(QObject* sender);
     // The about box, for the about item's click.
     void ShowAbout();
+    // Called with the language's code when the user picks one from the menu.
+    void SetOnLanguageChosen(std::function<void(const std::u16string& code)> chosen) {
+        m_OnLanguageChosen = std::move(chosen);
+    }
 
 private:
     QWidget* m_Window;
@@ -40,6 +44,7 @@ private:
     QAction* m_PopupMenuItem_About;
     std::function<std::u16string()> m_AboutText;
     TShowMessage m_ShowMessage;
+    std::function<void(const std::u16string& code)> m_OnLanguageChosen;
 };
 
 } // namespace qmr

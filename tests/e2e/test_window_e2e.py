@@ -45,10 +45,15 @@ class WindowTest(unittest.TestCase):
         self.addCleanup(ns.close)
         return ns
 
-    def start(self, *args, ns=None, lang="C.UTF-8", exe=None, extra_env=None):
+    def start(self, *args, ns=None, lang="C.UTF-8", exe=None, extra_env=None, config_home=None):
+        # Remembered choices go to a configuration home of the run's own (a fresh one unless a
+        # test restarts on purpose), never to the user's, and never from one run into another.
+        if config_home is None:
+            config_home = tempfile.mkdtemp(prefix="qmr-config-")
+            self.addCleanup(shutil.rmtree, config_home, True)
         env = dict(self.display.env, LANG=lang, ASAN_OPTIONS=self.asan_options,
                    QT_QPA_PLATFORM="xcb", XDG_RUNTIME_DIR=tempfile.mkdtemp(prefix="qmr-rt-"),
-                   **(extra_env or {}))
+                   XDG_CONFIG_HOME=config_home, **(extra_env or {}))
         env.pop("LC_ALL", None)
         env.pop("LC_MESSAGES", None)
         cmd = [exe or os.path.join(BIN, "qmr"), *args]

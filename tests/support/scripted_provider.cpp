@@ -193,6 +193,7 @@ DWORD GetIfEntry2(PMIB_IF_ROW2 Row) {
     if (a == nullptr || a->RowFails || !State().ifEntry2Answers) {
         return ERROR_NOT_SUPPORTED;
     }
+    Row->InterfaceAndOperStatusFlags.HardwareInterface = a->Hardware != 0;
     Row->ReceiveLinkSpeed = a->Speed64;
     Row->TransmitLinkSpeed = a->Speed64;
     Row->InOctets = a->InOctets;

@@ -43,6 +43,8 @@ struct QmrTestAdapter {
     int Ipv6Suffix[3];
     char Ipv6Gateway[48];
     char Ipv6Dns[48];
+    // GetIfEntry2 flags the adapter as hardware (a device behind it) when not 0.
+    int Hardware;
 };
 
 // Forgets adapters, forced statuses and counters.

@@ -12,7 +12,9 @@
 #include "ui/form_main_test_access.h"
 
 #include <QEventLoop>
+#include <QSettings>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 
@@ -68,8 +70,15 @@ class FormMainFixture {
 protected:
     std::unique_ptr<TFormMain> form;
     QStringList shown; // message boxes the window asked for: "caption|text"
+    // Where the window's remembered choices go: a folder of the test's own, never the user's.
+    std::unique_ptr<QTemporaryDir> configHome;
+
+    QString SettingsFile() const { return configHome->filePath("Quillmere/Quillmere.conf"); }
 
     void SetUp() {
+        configHome = std::make_unique<QTemporaryDir>();
+        QVERIFY(configHome->isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, configHome->path());
         qmr::test::RebindIpHelper(qmr::test::TestBinaryFolder() + "libqmr-test-provider.so");
         QVERIFY(qmr::IpHelperLoaded());
         Control<decltype(&QmrTestProvider_Reset)>("QmrTestProvider_Reset")();
