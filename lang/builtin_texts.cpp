@@ -73,6 +73,14 @@ constexpr std::array<std::u16string_view, TextIdCount> BuiltInTable = {
     u"Gbps",                               // 1061
     u"Receive Rate",                       // 1062
     u"Send Rate",                          // 1063
+    u"Link Events",                        // 1064
+    u"IP",                                 // 1065
+    u"IPv6",                               // 1066
+    u"added",                              // 1067
+    u"removed",                            // 1068
+    u"Adapter appeared",                   // 1069
+    u"Adapter vanished",                   // 1070
+    u"Notify on Link Changes",             // 1071
 };
 
 // Filled once, on the first request; later requests only copy a slot.

@@ -68,10 +68,18 @@ enum TextId : int {
     TextGbps = 1061,
     TextReceiveRate = 1062,
     TextSendRate = 1063,
+    TextLinkEvents = 1064,
+    TextEventIpv4 = 1065,
+    TextEventIpv6 = 1066,
+    TextEventAdded = 1067,
+    TextEventRemoved = 1068,
+    TextEventAppeared = 1069,
+    TextEventVanished = 1070,
+    TextMenuNotifyLinkChanges = 1071,
 };
 
 constexpr int FirstTextId = TextVersion;
-constexpr int LastTextId = TextSendRate;
+constexpr int LastTextId = TextMenuNotifyLinkChanges;
 constexpr int TextIdCount = LastTextId - FirstTextId + 1;
 
 } // namespace LANGUAGE
