@@ -3,6 +3,7 @@
 #include "lang/text_ids.h"
 #include "report/device_status.h"
 #include "ui/accessible_parts.h"
+#include "ui/link_notice_setting.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
@@ -32,6 +33,7 @@ TFormMain::TFormMain(QWidget* owner, std::vector<std::u16string> arguments,
     };
 
     InstallAccessibleParts();
+    m_LinkNotices.SetEnabled(ReadNotifyOnLinkChanges());
     CreateControls(std::move(aboutText));
 
     m_Devices.reset();
@@ -91,6 +93,7 @@ void TFormMain::ApplyTexts() {
     m_PopupMenuItem_Exit->setText(Text(LANGUAGE::TextMenuExit));
     m_PopupMenuItem_About->setText(Text(LANGUAGE::TextMenuAbout));
     m_PopupMenuItem_SelectLanguage->setTitle(Text(LANGUAGE::TextMenuLanguage));
+    m_PopupMenuItem_NotifyLinkChanges->setText(Text(LANGUAGE::TextMenuNotifyLinkChanges));
     m_TrayIcon->setToolTip(windowTitle());
 }
 
@@ -126,10 +129,12 @@ void TFormMain::PollShowingErrors() {
 void TFormMain::PollDevices() {
     m_Devices->clear();
     ReadNetworkDevices(*m_Devices);
-    m_TrafficHistory.Record(*m_Devices, static_cast<std::uint64_t>(
-                                            std::chrono::duration_cast<std::chrono::milliseconds>(
-                                                std::chrono::steady_clock::now().time_since_epoch())
-                                                .count()));
+    const auto nowMs =
+        static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                       std::chrono::steady_clock::now().time_since_epoch())
+                                       .count());
+    m_TrafficHistory.Record(*m_Devices, nowMs);
+    NotifyLinkChanges(m_LinkEvents.Record(*m_Devices, std::chrono::system_clock::now()), nowMs);
     SyncDeviceItems();
     if (m_Devices->empty()) {
         m_AeroButton_CopyReport->setEnabled(false);
@@ -181,6 +186,33 @@ void TFormMain::SyncDeviceItems() {
     m_AdvPolyList->SelectRequest(position);
 }
 
+void TFormMain::NotifyLinkChanges(const std::vector<TRecordedLinkEvent>& events,
+                                  std::uint64_t nowMs) {
+    for (const TRecordedLinkEvent& e : events) {
+        // Where the user is looking at the adapter, the report already says it.
+        const bool shown = isActiveWindow() && !isMinimized() && e.IfIndex == m_SelectedIfIndex;
+        if (m_LinkNotices.Admit(e, shown, nowMs)) {
+            m_TrayMinimizer->ShowNotice(
+                QString::fromStdU16String(e.Caption),
+                QString::fromStdU16String(GetStatusText(e.Event.NewStatus, e.Event.Type)));
+        }
+    }
+}
+
+void TFormMain::SetNotifyOnLinkChanges(bool notify) {
+    if (notify == m_LinkNotices.Enabled()) {
+        return;
+    }
+    m_LinkNotices.SetEnabled(notify);
+    m_PopupMenuItem_NotifyLinkChanges->setChecked(notify);
+    WriteNotifyOnLinkChanges(notify);
+}
+
+TReportEvents TFormMain::ReportEventsOf(const TModelNetworkDevice* device) const {
+    return {device != nullptr ? m_LinkEvents.Find(*device) : nullptr,
+            std::chrono::system_clock::now()};
+}
+
 TModelNetworkDevice* TFormMain::FindDeviceByIfIndex(std::uint32_t index) const {
     for (const auto& device : *m_Devices) {
         if (device->GetIfIndex() == index) {
@@ -218,7 +250,9 @@ void TFormMain::m_PopupMenuItem_AboutClick(QObject*) {
 
 void TFormMain::ShowReport(const TModelNetworkDevice* device) {
     const TTrafficTrack* track = device != nullptr ? m_TrafficHistory.Find(*device) : nullptr;
-    if (!m_ReportPane->ShowReport(device, m_AdvOfficeCheckBox_ExpertMode->isChecked(), track)) {
+    const TReportEvents events = ReportEventsOf(device);
+    if (!m_ReportPane->ShowReport(device, m_AdvOfficeCheckBox_ExpertMode->isChecked(), track,
+                                  &events)) {
         return;
     }
     m_TrayMinimizer->SetPictureIndex(GetStatusImageIndex(device));
@@ -239,9 +273,10 @@ void TFormMain::m_AeroButton_CopyReportClick(QObject*) {
 }
 
 bool TFormMain::CopyReport(const TModelNetworkDevice* device) {
+    const TReportEvents events = ReportEventsOf(device);
     return m_ReportPane->CopyReport(device, m_AdvOfficeCheckBox_ExpertMode->isChecked(),
                                     device != nullptr ? m_TrafficHistory.Find(*device) : nullptr,
-                                    *m_Clipboard);
+                                    *m_Clipboard, &events);
 }
 
 void TFormMain::OnAppMinimize() {

@@ -118,6 +118,14 @@ void TTrayMinimizer::SetPictureIndex(int index) {
     }
 }
 
+void TTrayMinimizer::ShowNotice(const QString& title, const QString& text) {
+    if (m_NoticeShown) {
+        m_NoticeShown(title, text);
+    } else if (QSystemTrayIcon::supportsMessages()) {
+        m_TrayIcon->showMessage(title, text, QSystemTrayIcon::Information);
+    }
+}
+
 void TTrayMinimizer::ShowTraffic(const TModelNetworkDevice* device, const TTrafficTrack* track,
                                  const QString& title) {
     QString hint = title;

@@ -43,6 +43,8 @@ struct QmrTestAdapter {
     int Ipv6Suffix[3];
     char Ipv6Gateway[48];
     char Ipv6Dns[48];
+    // The 64-bit row calls it a hardware interface.
+    int Hardware;
 };
 
 // Forgets adapters, forced statuses and counters.
