@@ -54,6 +54,7 @@ public:
     void ShowNotice(const QString& title, const QString& text);
 
     static constexpr int kMapWaitMs = 5000;
+    static constexpr int kNoticeMs = 8000;
 
 private:
     friend class TFormMainTestAccess;
