@@ -73,7 +73,15 @@ constexpr std::array<std::u16string_view, TextIdCount> BuiltInTable = {
     u"Gbps",                               // 1061
     u"Receive Rate",                       // 1062
     u"Send Rate",                          // 1063
-    u"Show Virtual Adapters",              // TextShowVirtualAdapters
+    u"Show Virtual Adapters",              // 1064
+    u"Link Events",                        // 1065
+    u"IP",                                 // 1066
+    u"IPv6",                               // 1067
+    u"added",                              // 1068
+    u"removed",                            // 1069
+    u"Adapter appeared",                   // 1070
+    u"Adapter vanished",                   // 1071
+    u"Notify on Link Changes",             // 1072
 };
 
 // Filled once, on the first request; later requests only copy a slot.

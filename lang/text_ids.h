@@ -68,11 +68,19 @@ enum TextId : int {
     TextGbps = 1061,
     TextReceiveRate = 1062,
     TextSendRate = 1063,
-    TextShowVirtualAdapters = TextSendRate + 1,
+    TextShowVirtualAdapters = 1064,
+    TextLinkEvents = 1065,
+    TextEventIpv4 = 1066,
+    TextEventIpv6 = 1067,
+    TextEventAdded = 1068,
+    TextEventRemoved = 1069,
+    TextEventAppeared = 1070,
+    TextEventVanished = 1071,
+    TextMenuNotifyLinkChanges = 1072,
 };
 
 constexpr int FirstTextId = TextVersion;
-constexpr int LastTextId = TextShowVirtualAdapters;
+constexpr int LastTextId = TextMenuNotifyLinkChanges;
 constexpr int TextIdCount = LastTextId - FirstTextId + 1;
 
 } // namespace LANGUAGE

@@ -22,15 +22,15 @@ constexpr std::uint32_t kRed = 0xF00000;
 constexpr std::uint32_t kOrange = 0xF09040;
 constexpr std::uint32_t kGreen = 0x00A000;
 
-TStatusClass Classify(const TModelNetworkDevice& device) {
-    switch (device.m_OperStatus) {
+TStatusClass Classify(std::uint32_t operStatus, std::uint32_t type) {
+    switch (operStatus) {
     case MIB_IF_OPER_STATUS_NON_OPERATIONAL:
         return {LANGUAGE::TextStatusNonOperational, kRed, u"error", 2};
     case MIB_IF_OPER_STATUS_UNREACHABLE:
         return {LANGUAGE::TextStatusUnreachable, kRed, u"error", 2};
     case MIB_IF_OPER_STATUS_DISCONNECTED:
-        return {device.m_Type == MIB_IF_TYPE_ETHERNET ? LANGUAGE::TextStatusDisconnected
-                                                      : LANGUAGE::TextStatusNoCarrier,
+        return {type == MIB_IF_TYPE_ETHERNET ? LANGUAGE::TextStatusDisconnected
+                                             : LANGUAGE::TextStatusNoCarrier,
                 kRed, u"error", 2};
     case MIB_IF_OPER_STATUS_CONNECTING:
         return {LANGUAGE::TextStatusConnecting, kOrange, u"warning", 3};
@@ -42,6 +42,10 @@ TStatusClass Classify(const TModelNetworkDevice& device) {
     }
 }
 
+TStatusClass Classify(const TModelNetworkDevice& device) {
+    return Classify(device.m_OperStatus, device.m_Type);
+}
+
 } // namespace
 
 int GetStatusImageIndex(const TModelNetworkDevice* device) {
@@ -49,7 +53,11 @@ int GetStatusImageIndex(const TModelNetworkDevice* device) {
 }
 
 std::u16string GetStatusText(const TModelNetworkDevice& device) {
-    return LANGUAGE::GetLangText(Classify(device).TextId);
+    return GetStatusText(device.m_OperStatus, device.m_Type);
+}
+
+std::u16string GetStatusText(std::uint32_t operStatus, std::uint32_t type) {
+    return LANGUAGE::GetLangText(Classify(operStatus, type).TextId);
 }
 
 std::uint32_t GetStatusColor(const TModelNetworkDevice& device) {
@@ -61,7 +69,10 @@ std::u16string GetStatusPicture(const TModelNetworkDevice& device) {
 }
 
 std::u16string GetSpeedText(const TModelNetworkDevice& device) {
-    const std::uint64_t speed = device.m_Speed;
+    return GetSpeedText(device.m_Speed);
+}
+
+std::u16string GetSpeedText(std::uint64_t speed) {
     if (speed < 1000) {
         return Format(u"%i %s", {speed, LANGUAGE::GetLangText(LANGUAGE::TextBps)});
     }

@@ -15,6 +15,8 @@ int GetStatusImageIndex(const TModelNetworkDevice* device);
 
 // The status text in the current language.
 std::u16string GetStatusText(const TModelNetworkDevice& device);
+// The same for an operational state and adapter type of another time (the link events).
+std::u16string GetStatusText(std::uint32_t operStatus, std::uint32_t type);
 
 // 0xRRGGBB.
 std::uint32_t GetStatusColor(const TModelNetworkDevice& device);
@@ -24,6 +26,7 @@ std::u16string GetStatusPicture(const TModelNetworkDevice& device);
 
 // "999 bps", "54 Mbps", "10000 Mbps": truncated, no unit above Mbps.
 std::u16string GetSpeedText(const TModelNetworkDevice& device);
+std::u16string GetSpeedText(std::uint64_t bitsPerSecond);
 
 // A rate in bits per second in the units of the speed line, with one decimal: "0.0 bps",
 // "999.9 bps", "12.5 Kbps", "1.0 Gbps". The unit is chosen after rounding, so that no value

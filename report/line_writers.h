@@ -43,7 +43,12 @@ public:
     virtual void NumberedAddress(const std::u16string& label, int number,
                                  const std::u16string& address) = 0;
 
+    // A label that heads the lines after it.
+    virtual void Heading(const std::u16string& label) = 0;
+
     void EmptyLine() { m_List.emplace_back(); }
+    // A line of device text alone.
+    void DeviceLine(const std::u16string& text) { Add(DeviceText(text)); }
 
 protected:
     void Add(std::u16string line) { m_List.push_back(std::move(line)); }
@@ -84,6 +89,8 @@ public:
                    {label, number, kAddressSize, kAddressColor, kAddressFace, address}));
     }
 
+    void Heading(const std::u16string& label) override { Add(Format(u"<b>%s</b>:", {label})); }
+
     void Font(int size, std::uint32_t color, const std::u16string& text) {
         Add(Format(u"<font size=\"%i\" color=\"#%06X\">%s</font>", {size, color, text}));
     }
@@ -117,6 +124,8 @@ public:
                          const std::u16string& address) override {
         Numbered(label, number, address);
     }
+
+    void Heading(const std::u16string& label) override { Add(Format(u"%s:", {label})); }
 
     void Plain(const std::u16string& text) { Add(Format(u"%s", {text})); }
 };

@@ -99,7 +99,8 @@ void WriteRates(TLineWriter& w, const TModelNetworkDevice& device, const TTraffi
     line(TextSendRate, rates->OutBps);
 }
 
-void WriteNormalBody(TLineWriter& w, const TModelNetworkDevice& device, const TTrafficRate* rates) {
+void WriteNormalBody(TLineWriter& w, const TModelNetworkDevice& device, const TTrafficRate* rates,
+                     const TReportEvents*) {
     WriteFirstAddress(w, device);
     WriteShownIpv6Address(w, device);
     w.BlockBreak();
@@ -215,7 +216,22 @@ void WriteTrafficBlock(TLineWriter& w, int octetsLabel, std::uint64_t octets,
     }
 }
 
-void WriteExpertBody(TLineWriter& w, const TModelNetworkDevice& device, const TTrafficRate* rates) {
+// The latest events, newest first, under their heading; nothing without events.
+void WriteEventBlock(TLineWriter& w, const TReportEvents* events) {
+    if (events == nullptr || events->Events == nullptr || events->Events->empty()) {
+        return;
+    }
+    w.BlockBreak();
+    w.Heading(GetLangText(TextLinkEvents));
+    std::size_t written = 0;
+    for (auto it = events->Events->rbegin();
+         it != events->Events->rend() && written < kReportedLinkEvents; ++it, ++written) {
+        w.DeviceLine(FormatEventTime(it->Time, events->Now) + u"  " + LinkEventText(*it));
+    }
+}
+
+void WriteExpertBody(TLineWriter& w, const TModelNetworkDevice& device, const TTrafficRate* rates,
+                     const TReportEvents* events) {
     WriteAddressBlock(w, device);
     WriteGatewayBlock(w, device);
     WriteDnsBlock(w, device);
@@ -234,6 +250,7 @@ void WriteExpertBody(TLineWriter& w, const TModelNetworkDevice& device, const TT
         w.BlockBreak();
         WriteRates(w, device, rates, true);
     }
+    WriteEventBlock(w, events);
     // Both forms end the expert report with an empty line.
     w.EmptyLine();
 }
@@ -250,8 +267,10 @@ void WriteNoDevice(TTextWriter& w) {
 // Head and body of one form; without a list nothing, without a device the no-device report.
 template <typename TWriter>
 void BuildLines(TLineList* list, const TModelNetworkDevice* device, const TTrafficRate* rates,
+                const TReportEvents* events,
                 void (*writeHead)(TWriter&, const TModelNetworkDevice&),
-                void (*writeBody)(TLineWriter&, const TModelNetworkDevice&, const TTrafficRate*)) {
+                void (*writeBody)(TLineWriter&, const TModelNetworkDevice&, const TTrafficRate*,
+                                  const TReportEvents*)) {
     if (list == nullptr) {
         return;
     }
@@ -261,7 +280,7 @@ void BuildLines(TLineList* list, const TModelNetworkDevice* device, const TTraff
         return;
     }
     writeHead(w, *device);
-    writeBody(w, *device, rates);
+    writeBody(w, *device, rates, events);
 }
 
 } // namespace
@@ -272,7 +291,7 @@ void BuildReportMarkup(TLineList* list, const TModelNetworkDevice* device) {
 
 void BuildReportMarkupWithRates(TLineList* list, const TModelNetworkDevice* device,
                                 const TTrafficRate* rates) {
-    BuildLines<TMarkupWriter>(list, device, rates, WriteMarkupHead, WriteNormalBody);
+    BuildLines<TMarkupWriter>(list, device, rates, nullptr, WriteMarkupHead, WriteNormalBody);
 }
 
 void BuildExpertReportMarkup(TLineList* list, const TModelNetworkDevice* device) {
@@ -281,14 +300,20 @@ void BuildExpertReportMarkup(TLineList* list, const TModelNetworkDevice* device)
 
 void BuildExpertReportMarkupWithRates(TLineList* list, const TModelNetworkDevice* device,
                                       const TTrafficRate* rates) {
-    BuildLines<TMarkupWriter>(list, device, rates, WriteMarkupHead, WriteExpertBody);
+    BuildExpertReportMarkupWithEvents(list, device, rates, nullptr);
+}
+
+void BuildExpertReportMarkupWithEvents(TLineList* list, const TModelNetworkDevice* device,
+                                       const TTrafficRate* rates, const TReportEvents* events) {
+    BuildLines<TMarkupWriter>(list, device, rates, events, WriteMarkupHead, WriteExpertBody);
 }
 
 void BuildReportText(TLineList* list, const TModelNetworkDevice* device) {
     // The plain normal form ends with an empty line; the display one does not.
-    BuildLines<TTextWriter>(list, device, nullptr, WriteTextHead,
-                            [](TLineWriter& w, const TModelNetworkDevice& d, const TTrafficRate*) {
-                                WriteNormalBody(w, d, nullptr);
+    BuildLines<TTextWriter>(list, device, nullptr, nullptr, WriteTextHead,
+                            [](TLineWriter& w, const TModelNetworkDevice& d, const TTrafficRate*,
+                               const TReportEvents*) {
+                                WriteNormalBody(w, d, nullptr, nullptr);
                                 w.EmptyLine();
                             });
 }
@@ -299,7 +324,12 @@ void BuildExpertReportText(TLineList* list, const TModelNetworkDevice* device) {
 
 void BuildExpertReportTextWithRates(TLineList* list, const TModelNetworkDevice* device,
                                     const TTrafficRate* rates) {
-    BuildLines<TTextWriter>(list, device, rates, WriteTextHead, WriteExpertBody);
+    BuildExpertReportTextWithEvents(list, device, rates, nullptr);
+}
+
+void BuildExpertReportTextWithEvents(TLineList* list, const TModelNetworkDevice* device,
+                                     const TTrafficRate* rates, const TReportEvents* events) {
+    BuildLines<TTextWriter>(list, device, rates, events, WriteTextHead, WriteExpertBody);
 }
 
 void BuildProblemMarkup(TLineList* list, std::u16string_view problem) {

@@ -5,6 +5,7 @@
 
 #include "network/model_network_device.h"
 #include "network/traffic_rates.h"
+#include "report/link_event_text.h"
 
 #include <string>
 #include <string_view>
@@ -34,6 +35,13 @@ void BuildExpertReportMarkupWithRates(TLineList* list, const TModelNetworkDevice
                                       const TTrafficRate* rates);
 void BuildExpertReportTextWithRates(TLineList* list, const TModelNetworkDevice* device,
                                     const TTrafficRate* rates);
+
+// The expert forms with rates that end with the latest kReportedLinkEvents of `events`, newest
+// first, under their heading; with no events (or null) they read as the forms above.
+void BuildExpertReportMarkupWithEvents(TLineList* list, const TModelNetworkDevice* device,
+                                       const TTrafficRate* rates, const TReportEvents* events);
+void BuildExpertReportTextWithEvents(TLineList* list, const TModelNetworkDevice* device,
+                                     const TTrafficRate* rates, const TReportEvents* events);
 
 // Every line followed by CR LF, the last one included.
 std::u16string JoinClipboardText(const TLineList& lines);

@@ -33,6 +33,7 @@ TFormMain::TFormMain(QWidget* owner, std::vector<std::u16string> arguments,
 
     InstallAccessibleParts();
     m_Choices = std::make_unique<TUserChoices>();
+    m_LinkNotices.SetEnabled(m_Choices->Get(kNotifyOnLinkChanges));
     CreateControls(std::move(aboutText));
 
     m_Devices.reset();
@@ -98,6 +99,7 @@ void TFormMain::ApplyTexts() {
     m_PopupMenuItem_About->setText(Text(LANGUAGE::TextMenuAbout));
     m_PopupMenuItem_SelectLanguage->setTitle(Text(LANGUAGE::TextMenuLanguage));
     m_PopupMenuItem_ShowVirtual->setText(Text(LANGUAGE::TextShowVirtualAdapters));
+    m_PopupMenuItem_NotifyLinkChanges->setText(Text(LANGUAGE::TextMenuNotifyLinkChanges));
     m_TrayIcon->setToolTip(windowTitle());
 }
 
@@ -133,10 +135,12 @@ void TFormMain::PollShowingErrors() {
 void TFormMain::PollDevices() {
     m_Devices->clear();
     ReadNetworkDevices(*m_Devices);
-    m_TrafficHistory.Record(*m_Devices, static_cast<std::uint64_t>(
-                                            std::chrono::duration_cast<std::chrono::milliseconds>(
-                                                std::chrono::steady_clock::now().time_since_epoch())
-                                                .count()));
+    const auto nowMs =
+        static_cast<std::uint64_t>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                       std::chrono::steady_clock::now().time_since_epoch())
+                                       .count());
+    m_TrafficHistory.Record(*m_Devices, nowMs);
+    NotifyLinkChanges(m_LinkEvents.Record(*m_Devices, std::chrono::system_clock::now()), nowMs);
     SyncDeviceItems();
     if (m_AdvPolyList->Count() <= 1) { // the heading alone
         m_AeroButton_CopyReport->setEnabled(false);
@@ -196,6 +200,33 @@ bool TFormMain::IsShown(const TModelNetworkDevice& device) const {
     return device.m_HardwareInterface || m_PopupMenuItem_ShowVirtual->isChecked();
 }
 
+void TFormMain::NotifyLinkChanges(const std::vector<TRecordedLinkEvent>& events,
+                                  std::uint64_t nowMs) {
+    for (const TRecordedLinkEvent& e : events) {
+        // Where the user is looking at the adapter, the report already says it.
+        const bool shown = isActiveWindow() && !isMinimized() && e.IfIndex == m_SelectedIfIndex;
+        if (m_LinkNotices.Admit(e, shown, nowMs)) {
+            m_TrayMinimizer->ShowNotice(
+                QString::fromStdU16String(e.Caption),
+                QString::fromStdU16String(GetStatusText(e.Event.NewStatus, e.Event.Type)));
+        }
+    }
+}
+
+void TFormMain::SetNotifyOnLinkChanges(bool notify) {
+    if (notify == m_LinkNotices.Enabled()) {
+        return;
+    }
+    m_LinkNotices.SetEnabled(notify);
+    m_PopupMenuItem_NotifyLinkChanges->setChecked(notify);
+    m_Choices->Set(kNotifyOnLinkChanges, notify);
+}
+
+TReportEvents TFormMain::ReportEventsOf(const TModelNetworkDevice* device) const {
+    return {device != nullptr ? m_LinkEvents.Find(*device) : nullptr,
+            std::chrono::system_clock::now()};
+}
+
 TModelNetworkDevice* TFormMain::FindDeviceByIfIndex(std::uint32_t index) const {
     for (const auto& device : *m_Devices) {
         if (device->GetIfIndex() == index && IsShown(*device)) {
@@ -245,7 +276,9 @@ void TFormMain::m_PopupMenuItem_AboutClick(QObject*) {
 
 void TFormMain::ShowReport(const TModelNetworkDevice* device) {
     const TTrafficTrack* track = device != nullptr ? m_TrafficHistory.Find(*device) : nullptr;
-    if (!m_ReportPane->ShowReport(device, m_AdvOfficeCheckBox_ExpertMode->isChecked(), track)) {
+    const TReportEvents events = ReportEventsOf(device);
+    if (!m_ReportPane->ShowReport(device, m_AdvOfficeCheckBox_ExpertMode->isChecked(), track,
+                                  &events)) {
         return;
     }
     m_TrayMinimizer->SetPictureIndex(GetStatusImageIndex(device));
@@ -266,9 +299,10 @@ void TFormMain::m_AeroButton_CopyReportClick(QObject*) {
 }
 
 bool TFormMain::CopyReport(const TModelNetworkDevice* device) {
+    const TReportEvents events = ReportEventsOf(device);
     return m_ReportPane->CopyReport(device, m_AdvOfficeCheckBox_ExpertMode->isChecked(),
                                     device != nullptr ? m_TrafficHistory.Find(*device) : nullptr,
-                                    *m_Clipboard);
+                                    *m_Clipboard, &events);
 }
 
 void TFormMain::OnAppMinimize() {

@@ -6,6 +6,8 @@
 
 #include "lang/lang_strings.h"
 #include "network/adapter_poll.h"
+#include "network/link_events.h"
+#include "network/link_notice.h"
 #include "ui/clipboard_sink.h"
 #include "ui/language_menu.h"
 #include "ui/markup/markup_view.h"
@@ -47,6 +49,10 @@ public:
 
     void HandleLangChanged(int newIndex, LANGUAGE::TLangStrings* strings) override;
 
+    // "Notify on Link Changes": remembered, and shown in the menu.
+    bool NotifyOnLinkChanges() const { return m_LinkNotices.Enabled(); }
+    void SetNotifyOnLinkChanges(bool notify);
+
 protected:
     bool event(QEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -80,6 +86,7 @@ private:
     QAction* m_PopupMenuItem_About;
     QMenu* m_PopupMenuItem_SelectLanguage;
     QAction* m_PopupMenuItem_ShowVirtual;
+    QAction* m_PopupMenuItem_NotifyLinkChanges;
 
     // The parts, children of the window.
     TReportPane* m_ReportPane;
@@ -98,6 +105,10 @@ private:
     // What the window has shown of every adapter's rates (history, not a cache: each poll
     // still reads the machine afresh).
     TTrafficHistory m_TrafficHistory;
+    // What changed on every adapter while the window was open, and which of it became a
+    // desktop notice; the gate holds the "Notify on Link Changes" choice.
+    TLinkEventHistory m_LinkEvents;
+    TLinkNoticeGate m_LinkNotices;
 
     // Where Copy puts the report; tests put in one that refuses.
     std::unique_ptr<TClipboardSink> m_Clipboard = std::make_unique<TQtClipboardSink>();
@@ -114,6 +125,10 @@ private:
     // Whether the list shows this adapter: a hardware one always, a virtual one when asked.
     bool IsShown(const TModelNetworkDevice& device) const;
     // The shown device of the last poll with this interface index, or null.
+    // Desktop notices for the status changes of one poll that the gate lets through.
+    void NotifyLinkChanges(const std::vector<TRecordedLinkEvent>& events, std::uint64_t nowMs);
+    // The selected device's events for a report made now.
+    TReportEvents ReportEventsOf(const TModelNetworkDevice* device) const;
     TModelNetworkDevice* FindDeviceByIfIndex(std::uint32_t index) const;
     void m_PopupMenuItem_ShowVirtualClick(QObject* sender);
     // Puts the remembered switches, language and geometry in place; at construction.

@@ -104,6 +104,11 @@ void TFormMain::CreateControls(std::function<std::u16string()> aboutText) {
     m_PopupMenuItem_About = m_LanguageMenu->AboutItem();
     connect(m_PopupMenuItem_About, &QAction::triggered, this,
             [this] { m_PopupMenuItem_AboutClick(m_PopupMenuItem_About); });
+    m_PopupMenuItem_NotifyLinkChanges = m_AdvPopupMenu->addAction(QString());
+    m_PopupMenuItem_NotifyLinkChanges->setCheckable(true);
+    m_PopupMenuItem_NotifyLinkChanges->setChecked(m_LinkNotices.Enabled());
+    connect(m_PopupMenuItem_NotifyLinkChanges, &QAction::toggled, this,
+            [this](bool checked) { SetNotifyOnLinkChanges(checked); });
     m_PopupMenuItem_Exit = m_AdvPopupMenu->addAction(QString());
     connect(m_PopupMenuItem_Exit, &QAction::triggered, this,
             [this] { m_PopupMenuItem_ExitClick(m_PopupMenuItem_Exit); });

@@ -38,6 +38,9 @@ public:
     }
     static QMenu& PopupMenu(const TFormMain& form) { return *form.m_AdvPopupMenu; }
     static TRateGraph& RateGraph(const TFormMain& form) { return *form.m_ReportPane->m_RateGraph; }
+    static QAction& NotifyLinkChangesItem(const TFormMain& form) {
+        return *form.m_PopupMenuItem_NotifyLinkChanges;
+    }
 
     // State.
     // The tray icon's status picture index, 0 to 3.
@@ -96,6 +99,11 @@ public:
     CatchMessages(TFormMain& form,
                   std::function<void(const QString& text, const QString& caption)> show) {
         form.ShowMessage = std::move(show);
+    }
+    // Replaces the tray icon's desktop notification with `show`.
+    static void CatchNotices(TFormMain& form,
+                             std::function<void(const QString& title, const QString& text)> show) {
+        form.m_TrayMinimizer->m_NoticeShown = std::move(show);
     }
 };
 

@@ -45,7 +45,7 @@ void TReportPane::Place(const QRect& area) {
 }
 
 bool TReportPane::ShowReport(const TModelNetworkDevice* device, bool expert,
-                             const TTrafficTrack* track) {
+                             const TTrafficTrack* track, const TReportEvents* events) {
     std::unique_ptr<TLineList> list(new (std::nothrow) TLineList);
     if (!list) {
         return false;
@@ -54,7 +54,7 @@ bool TReportPane::ShowReport(const TModelNetworkDevice* device, bool expert,
     const TTrafficRate latest = track != nullptr ? track->Latest() : TTrafficRate{};
     const TTrafficRate* rates = track != nullptr ? &latest : nullptr;
     if (expert) {
-        BuildExpertReportMarkupWithRates(list.get(), device, rates);
+        BuildExpertReportMarkupWithEvents(list.get(), device, rates, events);
     } else {
         BuildReportMarkupWithRates(list.get(), device, rates);
     }
@@ -118,14 +118,16 @@ QSize TReportPane::MeasureMarkupLine(const QString& line) const {
 }
 
 bool TReportPane::CopyReport(const TModelNetworkDevice* device, bool expert,
-                             const TTrafficTrack* track, TClipboardSink& clipboard) const {
+                             const TTrafficTrack* track, TClipboardSink& clipboard,
+                             const TReportEvents* events) const {
     std::unique_ptr<TLineList> list(new (std::nothrow) TLineList);
     if (!list) {
         return false;
     }
     if (expert) {
         const TTrafficRate latest = track != nullptr ? track->Latest() : TTrafficRate{};
-        BuildExpertReportTextWithRates(list.get(), device, track != nullptr ? &latest : nullptr);
+        BuildExpertReportTextWithEvents(list.get(), device, track != nullptr ? &latest : nullptr,
+                                        events);
     } else {
         BuildReportText(list.get(), device);
     }

@@ -4,6 +4,7 @@
 // the wheel scrolling of the report, and the graph of the adapter's rates at its foot.
 
 #include "network/model_network_device.h"
+#include "report/link_event_text.h"
 #include "ui/clipboard_sink.h"
 #include "ui/markup/markup_view.h"
 #include "ui/picture_store.h"
@@ -33,14 +34,15 @@ public:
     // Rebuilds the display report (expert or normal form) of `device`, null for none, with the
     // rates of `track` where there is one, and shows the track in the graph. False when there
     // was no memory for the lines, and nothing changed.
+    // The expert form ends with `events`, where there are any.
     bool ShowReport(const TModelNetworkDevice* device, bool expert,
-                    const TTrafficTrack* track = nullptr);
+                    const TTrafficTrack* track = nullptr, const TReportEvents* events = nullptr);
     QSize MeasureMarkupLine(const QString& line) const;
 
     // The plain-text report of `device` on the clipboard, the expert form with `track`'s rates;
     // false when it could not be put there.
     bool CopyReport(const TModelNetworkDevice* device, bool expert, const TTrafficTrack* track,
-                    TClipboardSink& clipboard) const;
+                    TClipboardSink& clipboard, const TReportEvents* events = nullptr) const;
 
     // One wheel turn of `wheelDelta` (120 a notch, negative towards the user); Shift scrolls
     // sideways. Stops at both ends of the bar.

@@ -118,6 +118,27 @@ void TTrayMinimizer::SetPictureIndex(int index) {
     }
 }
 
+void TTrayMinimizer::ShowNotice(const QString& title, const QString& text) {
+    if (m_NoticeShown) {
+        m_NoticeShown(title, text);
+        return;
+    }
+    if (!QSystemTrayIcon::isSystemTrayAvailable() || !QSystemTrayIcon::supportsMessages()) {
+        return;
+    }
+    // Qt lets a visible icon alone show a message, and the icon is hidden while the window is
+    // up: it shows for as long as the message does.
+    if (!m_TrayIcon->isVisible()) {
+        m_TrayIcon->show();
+        QTimer::singleShot(kNoticeMs, this, [this] {
+            if (!m_Minimized) {
+                m_TrayIcon->hide();
+            }
+        });
+    }
+    m_TrayIcon->showMessage(title, text, QSystemTrayIcon::Information, kNoticeMs);
+}
+
 void TTrayMinimizer::ShowTraffic(const TModelNetworkDevice* device, const TTrafficTrack* track,
                                  const QString& title) {
     QString hint = title;

@@ -50,7 +50,11 @@ public:
     void ShowTraffic(const TModelNetworkDevice* device, const TTrafficTrack* track,
                      const QString& title);
 
+    // A desktop notification from the tray icon.
+    void ShowNotice(const QString& title, const QString& text);
+
     static constexpr int kMapWaitMs = 5000;
+    static constexpr int kNoticeMs = 8000;
 
 private:
     friend class TFormMainTestAccess;
@@ -72,6 +76,8 @@ private:
     int m_MapWaitLimitMs = kMapWaitMs;
     // Tests stand in for the window manager here.
     std::function<bool()> m_WaitsForMap;
+    // Tests catch the notices here instead of the desktop showing them.
+    std::function<void(const QString& title, const QString& text)> m_NoticeShown;
 };
 
 } // namespace qmr

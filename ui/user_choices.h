@@ -22,6 +22,7 @@ struct TSwitchChoice {
 
 inline constexpr TSwitchChoice kShowVirtualAdapters{"ShowVirtualAdapters", true};
 inline constexpr TSwitchChoice kExpertMode{"ExpertMode", false};
+inline constexpr TSwitchChoice kNotifyOnLinkChanges{"NotifyOnLinkChanges", true};
 
 class TUserChoices {
 public:

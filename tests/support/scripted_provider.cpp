@@ -200,6 +200,7 @@ DWORD GetIfEntry2(PMIB_IF_ROW2 Row) {
     Row->OutOctets = a->OutOctets;
     Row->InUcastPkts = 11;
     Row->OutQLen = 7;
+    Row->InterfaceAndOperStatusFlags.HardwareInterface = a->Hardware != 0;
     return ERROR_SUCCESS;
 }
 

@@ -84,6 +84,10 @@ protected:
         Control<decltype(&QmrTestProvider_Reset)>("QmrTestProvider_Reset")();
         LANGUAGE::LangStrings.reset(new LANGUAGE::TLangStrings);
         shown.clear();
+        // The window remembers its choices; in a folder of the test's own, every test from none.
+        static QTemporaryDir config;
+        qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+        QSettings("Quillmere", "Quillmere").clear();
     }
     void TearDown() {
         form.reset();
