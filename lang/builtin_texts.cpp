@@ -73,6 +73,11 @@ constexpr std::array<std::u16string_view, TextIdCount> BuiltInTable = {
     u"Gbps",                               // 1061
     u"Receive Rate",                       // 1062
     u"Send Rate",                          // 1063
+    u"Network Name",                       // TextWlanNetworkName
+    u"Signal",                             // TextWlanSignal
+    u"Band",                               // TextWlanBand
+    u"dBm",                                // TextDbm
+    u"GHz",                                // TextGhz
 };
 
 // Filled once, on the first request; later requests only copy a slot.

@@ -68,10 +68,15 @@ enum TextId : int {
     TextGbps = 1061,
     TextReceiveRate = 1062,
     TextSendRate = 1063,
+    TextWlanNetworkName = TextSendRate + 1,
+    TextWlanSignal = TextWlanNetworkName + 1,
+    TextWlanBand = TextWlanSignal + 1,
+    TextDbm = TextWlanBand + 1,
+    TextGhz = TextDbm + 1,
 };
 
 constexpr int FirstTextId = TextVersion;
-constexpr int LastTextId = TextSendRate;
+constexpr int LastTextId = TextGhz;
 constexpr int TextIdCount = LastTextId - FirstTextId + 1;
 
 } // namespace LANGUAGE
