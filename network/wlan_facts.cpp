@@ -25,11 +25,11 @@ bool SameGuid(const GUID& a, const GUID& b) {
 
 // The centre frequency (kHz) of the BSS entry the interface is associated with: the one with
 // its BSSID, else the first one of the network.
-std::uint32_t CentreFrequency(HANDLE handle, const GUID& interface,
+std::uint32_t CentreFrequency(HANDLE handle, const GUID& guid,
                               const WLAN_ASSOCIATION_ATTRIBUTES& association) {
     PWLAN_BSS_LIST raw = nullptr;
     DOT11_SSID ssid = association.dot11Ssid;
-    if (qmr::WlanGetNetworkBssList(handle, &interface, &ssid, association.dot11BssType, 0, nullptr,
+    if (qmr::WlanGetNetworkBssList(handle, &guid, &ssid, association.dot11BssType, 0, nullptr,
                                    &raw) != ERROR_SUCCESS ||
         raw == nullptr) {
         return 0;
@@ -83,21 +83,21 @@ TWlanSession::~TWlanSession() {
     }
 }
 
-std::optional<TWlanConnection> TWlanSession::Connection(const GUID& interface) const {
+std::optional<TWlanConnection> TWlanSession::Connection(const GUID& guid) const {
     if (m_Interfaces == nullptr) {
         return std::nullopt;
     }
     const WLAN_INTERFACE_INFO* first = m_Interfaces->InterfaceInfo;
     const WLAN_INTERFACE_INFO* last = first + m_Interfaces->dwNumberOfItems;
     const auto* info = std::find_if(first, last, [&](const WLAN_INTERFACE_INFO& candidate) {
-        return SameGuid(candidate.InterfaceGuid, interface);
+        return SameGuid(candidate.InterfaceGuid, guid);
     });
     if (info == last || info->isState != wlan_interface_state_connected) {
         return std::nullopt;
     }
     DWORD size = 0;
     PVOID data = nullptr;
-    if (qmr::WlanQueryInterface(m_Handle, &interface, wlan_intf_opcode_current_connection, nullptr,
+    if (qmr::WlanQueryInterface(m_Handle, &guid, wlan_intf_opcode_current_connection, nullptr,
                                 &size, &data, nullptr) != ERROR_SUCCESS ||
         data == nullptr) {
         return std::nullopt;
@@ -115,7 +115,7 @@ std::optional<TWlanConnection> TWlanSession::Connection(const GUID& interface) c
         Utf8ToUtf16(std::string(reinterpret_cast<const char*>(ssid.ucSSID),
                                 std::min<std::size_t>(ssid.uSSIDLength, DOT11_SSID_MAX_LENGTH))));
     data = nullptr;
-    if (qmr::WlanQueryInterface(m_Handle, &interface, wlan_intf_opcode_rssi, nullptr, &size, &data,
+    if (qmr::WlanQueryInterface(m_Handle, &guid, wlan_intf_opcode_rssi, nullptr, &size, &data,
                                 nullptr) == ERROR_SUCCESS &&
         data != nullptr) {
         const TWlanBlock<LONG> rssi(static_cast<LONG*>(data));
@@ -123,7 +123,7 @@ std::optional<TWlanConnection> TWlanSession::Connection(const GUID& interface) c
             connection.SignalDbm = *rssi;
         }
     }
-    connection.Band = BandOfFrequency(CentreFrequency(m_Handle, interface, association) / 1000);
+    connection.Band = BandOfFrequency(CentreFrequency(m_Handle, guid, association) / 1000);
     return connection;
 }
 

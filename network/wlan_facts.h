@@ -32,7 +32,7 @@ public:
     TWlanSession& operator=(const TWlanSession&) = delete;
 
     // Nothing when the GUID names no WLAN interface or the interface is not connected.
-    std::optional<TWlanConnection> Connection(const GUID& interface) const;
+    std::optional<TWlanConnection> Connection(const GUID& guid) const;
 
 private:
     HANDLE m_Handle = nullptr;

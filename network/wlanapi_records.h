@@ -22,7 +22,6 @@ typedef std::int32_t LONG;
 typedef ULONG WLAN_SIGNAL_QUALITY;
 typedef UCHAR DOT11_MAC_ADDRESS[6];
 
-#define WLAN_API_VERSION_2_0 0x00000002u
 #define ERROR_INVALID_HANDLE 6u
 #define ERROR_INVALID_STATE 5023u
 #define DOT11_SSID_MAX_LENGTH 32
@@ -163,6 +162,11 @@ DWORD WlanGetNetworkBssList(HANDLE hClientHandle, const GUID* pInterfaceGuid,
 void WlanFreeMemory(PVOID pMemory);
 }
 
+#endif
+
+// The client version of Vista and later; mingw-w64's header does not name it.
+#ifndef WLAN_API_VERSION_2_0
+#define WLAN_API_VERSION_2_0 0x00000002u
 #endif
 
 // The 64-bit Windows layout on both platforms; tests/windows asserts the same against the
