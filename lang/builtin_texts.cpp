@@ -82,6 +82,11 @@ constexpr std::array<std::u16string_view, TextIdCount> BuiltInTable = {
     u"Adapter appeared",                   // 1070
     u"Adapter vanished",                   // 1071
     u"Notify on Link Changes",             // 1072
+    u"Network Name",                       // 1073
+    u"Signal",                             // 1074
+    u"Band",                               // 1075
+    u"dBm",                                // 1076
+    u"GHz",                                // 1077
 };
 
 // Filled once, on the first request; later requests only copy a slot.

@@ -77,10 +77,15 @@ enum TextId : int {
     TextEventAppeared = 1070,
     TextEventVanished = 1071,
     TextMenuNotifyLinkChanges = 1072,
+    TextWlanNetworkName = 1073,
+    TextWlanSignal = 1074,
+    TextWlanBand = 1075,
+    TextDbm = 1076,
+    TextGhz = 1077,
 };
 
 constexpr int FirstTextId = TextVersion;
-constexpr int LastTextId = TextMenuNotifyLinkChanges;
+constexpr int LastTextId = TextGhz;
 constexpr int TextIdCount = LastTextId - FirstTextId + 1;
 
 } // namespace LANGUAGE

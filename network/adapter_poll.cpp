@@ -3,6 +3,8 @@
 #include "network/iphlpapi_binding.h"
 #include "network/sized_call.h"
 
+#include <optional>
+
 namespace qmr {
 
 std::uint32_t ReadNetworkDevices(TDeviceList& devices) {
@@ -19,11 +21,21 @@ std::uint32_t ReadNetworkDevices(TDeviceList& devices) {
     const TIpv6FactsByIndex ipv6 = ReadIpv6Facts(buffer.size() * 8 / sizeof(IP_ADAPTER_INFO));
     const TFriendlyNameTable table = ReadFriendlyNameTable(adapters);
     const TFriendlyNameIndex names(table);
+    // The WLAN API is opened, and its interfaces listed, once a poll and only for a poll that
+    // found a wireless adapter.
+    std::optional<TWlanSession> wlan;
+    for (const IP_ADAPTER_INFO* adapter = adapters; adapter != nullptr; adapter = adapter->Next) {
+        if (adapter->Type == IF_TYPE_IEEE80211) {
+            wlan.emplace();
+            break;
+        }
+    }
     for (const IP_ADAPTER_INFO* adapter = adapters; adapter != nullptr; adapter = adapter->Next) {
         if (adapter->Type != MIB_IF_TYPE_LOOPBACK) {
             const auto facts = ipv6.find(adapter->Index);
             devices.push_back(std::make_unique<TModelNetworkDevice>(
-                adapter, names, facts != ipv6.end() ? &facts->second : nullptr));
+                adapter, names, facts != ipv6.end() ? &facts->second : nullptr,
+                wlan ? &*wlan : nullptr));
         }
     }
     return status;

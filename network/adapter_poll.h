@@ -14,7 +14,8 @@ using TDeviceList = std::vector<std::unique_ptr<TModelNetworkDevice>>;
 // (at most kSizedCallAttempts calls);
 // on success appends one device per adapter record that is not loopback, in the library's
 // order, all sharing one friendly-name table and the IPv6 facts of one GetAdaptersAddresses
-// call (none where that call fails, which fails nothing else). Returns the last status; any status
+// call (none where that call fails, which fails nothing else), and wireless ones one WLAN
+// session. Returns the last status; any status
 // but 0 appends nothing. Exceptions from a device's construction leave the function.
 std::uint32_t ReadNetworkDevices(TDeviceList& devices);
 

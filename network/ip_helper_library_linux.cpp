@@ -55,6 +55,14 @@ LibraryHandle OpenIpHelperLibrary() {
     return library;
 }
 
+LibraryHandle OpenWlanLibrary() {
+    // The same file as the IP helper library; why it failed to load is that binding's to tell.
+    const std::string told = LoadFailure();
+    LibraryHandle library = OpenIpHelperLibrary();
+    LoadFailure() = told;
+    return library;
+}
+
 std::string IpHelperLoadFailure() {
     return LoadFailure();
 }

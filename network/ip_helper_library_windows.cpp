@@ -14,6 +14,10 @@ LibraryHandle OpenIpHelperLibrary() {
     return library;
 }
 
+LibraryHandle OpenWlanLibrary() {
+    return ::LoadLibraryW(L"wlanapi.dll");
+}
+
 std::string IpHelperLoadFailure() {
     return g_LoadFailed ? "the IP helper library iphlpapi.dll could not be loaded" : std::string();
 }

@@ -64,11 +64,16 @@ TModelNetworkDevice::TModelNetworkDevice(const IP_ADAPTER_INFO* adapter,
 }
 
 TModelNetworkDevice::TModelNetworkDevice(const IP_ADAPTER_INFO* adapter,
-                                         const TFriendlyNameIndex& names, const TIpv6Facts* ipv6) {
+                                         const TFriendlyNameIndex& names, const TIpv6Facts* ipv6,
+                                         const TWlanSession* wlan) {
     CreateLists();
     FillFromAdapter(adapter, names);
     if (ipv6 != nullptr) {
         m_Ipv6 = *ipv6;
+    }
+    if (wlan != nullptr && m_InterfaceGuid &&
+        (m_Type == IF_TYPE_IEEE80211 || m_IfType == IF_TYPE_IEEE80211)) {
+        m_Wlan = wlan->Connection(*m_InterfaceGuid);
     }
 }
 
@@ -176,6 +181,7 @@ void TModelNetworkDevice::FillFromInterfaceRow() {
     row2.InterfaceIndex = m_Index;
     if (qmr::GetIfEntry2(&row2) == ERROR_SUCCESS) {
         m_HardwareInterface = row2.InterfaceAndOperStatusFlags.HardwareInterface != 0;
+        m_InterfaceGuid = row2.InterfaceGuid;
         m_Speed = row2.ReceiveLinkSpeed;
         m_InOctets = row2.InOctets;
         m_InUcastPkts = row2.InUcastPkts;

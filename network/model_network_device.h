@@ -6,9 +6,11 @@
 #include "network/friendly_name_table.h"
 #include "network/iphlpapi_records.h"
 #include "network/ipv6_facts.h"
+#include "network/wlan_facts.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,9 +30,10 @@ public:
     explicit TModelNetworkDevice(const IP_ADAPTER_INFO* adapter,
                                  const TFriendlyNameTable* names = nullptr);
     // As above, with the index of the poll's table, which a poll builds once for all devices,
-    // and the adapter's IPv6 facts from the poll's one GetAdaptersAddresses call, if any.
+    // and the adapter's IPv6 facts from the poll's one GetAdaptersAddresses call, if any. A
+    // wireless adapter asks `wlan`, the poll's WLAN session, for its connection.
     TModelNetworkDevice(const IP_ADAPTER_INFO* adapter, const TFriendlyNameIndex& names,
-                        const TIpv6Facts* ipv6 = nullptr);
+                        const TIpv6Facts* ipv6 = nullptr, const TWlanSession* wlan = nullptr);
     virtual ~TModelNetworkDevice();
     TModelNetworkDevice(const TModelNetworkDevice&) = delete;
     TModelNetworkDevice& operator=(const TModelNetworkDevice&) = delete;
@@ -95,6 +98,11 @@ public:
     std::unique_ptr<TAddressList> m_DnsServerList;
     // Empty for an adapter without IPv6, or where the library cannot tell.
     TIpv6Facts m_Ipv6;
+    // The 64-bit row's interface GUID, by which the WLAN API names the interface; nothing where
+    // there is no such row.
+    std::optional<GUID> m_InterfaceGuid;
+    // Only for a wireless adapter that is connected, where the WLAN API tells.
+    std::optional<TWlanConnection> m_Wlan;
 
     // "%02X" bytes joined by "-"; length 0 gives empty text.
     static std::u16string FormatHardwareAddress(const BYTE* bytes, std::size_t length);

@@ -1,6 +1,7 @@
 #include "interface_rows.h"
 
 #include "base/utf16_text.h"
+#include "provider/interface_guid.h"
 #include "provider/interface_ioctls.h"
 
 #include <algorithm>
@@ -192,6 +193,7 @@ void FillIfRow2(const TInterfaceFacts& facts, MIB_IF_ROW2& row) {
     row.InterfaceLuid.Info.NetLuidIndex = link.Index & 0xFFFFFFu;
     row.InterfaceLuid.Info.IfType = type;
     row.InterfaceIndex = link.Index;
+    row.InterfaceGuid = InterfaceGuidOfIndex(link.Index);
     CopyWideText(link.Alias.empty() ? link.Name : link.Alias, row.Alias, IF_MAX_STRING_SIZE + 1);
     CopyWideText(facts.Identity.Description, row.Description, IF_MAX_STRING_SIZE + 1);
     row.PhysicalAddressLength = static_cast<ULONG>(

@@ -208,6 +208,29 @@ void WriteIpv6Block(TLineWriter& w, const TModelNetworkDevice& device) {
     }
 }
 
+// Network name, signal and band of a connected wireless adapter, each where the WLAN API told
+// it; nothing at all for any other adapter.
+void WriteWlanBlock(TLineWriter& w, const TModelNetworkDevice& device) {
+    if (!device.m_Wlan) {
+        return;
+    }
+    const TWlanConnection& wlan = *device.m_Wlan;
+    w.Value(GetLangText(TextWlanNetworkName), w.DeviceText(wlan.Ssid));
+    if (wlan.SignalDbm) {
+        w.Value(GetLangText(TextWlanSignal),
+                Format(u"%i %s", {*wlan.SignalDbm, GetLangText(TextDbm)}));
+    }
+    const char16_t* band = wlan.Band == TWlanBand::Band2_4GHz ? u"2.4"
+                           : wlan.Band == TWlanBand::Band5GHz ? u"5"
+                           : wlan.Band == TWlanBand::Band6GHz ? u"6"
+                                                              : nullptr;
+    if (band != nullptr) {
+        w.Value(GetLangText(TextWlanBand),
+                Format(u"%s %s", {std::u16string(band), GetLangText(TextGhz)}));
+    }
+    w.BlockBreak();
+}
+
 void WriteTrafficBlock(TLineWriter& w, int octetsLabel, std::uint64_t octets,
                        const int (&labels)[4], const std::uint64_t (&counters)[4]) {
     WriteOctets(w, octetsLabel, octets);
@@ -237,6 +260,7 @@ void WriteExpertBody(TLineWriter& w, const TModelNetworkDevice& device, const TT
     WriteDnsBlock(w, device);
     WriteWinsBlock(w, device);
     WriteIpv6Block(w, device);
+    WriteWlanBlock(w, device);
     WriteTrafficBlock(
         w, TextInputOctets, device.m_InOctets,
         {TextInUnicast, TextInNonUnicast, TextInDiscards, TextInErrors},

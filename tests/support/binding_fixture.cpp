@@ -3,6 +3,7 @@
 #include "base/executable_path.h"
 #include "base/utf16_text.h"
 #include "network/iphlpapi_binding.h"
+#include "network/wlan_binding.h"
 
 #include <cstdlib>
 #include <dlfcn.h>
@@ -22,6 +23,10 @@ void RebindIpHelper(const std::string& library) {
     while (IpHelperReferenceCount() > 0) {
         ReleaseIpHelper();
     }
+    // The WLAN binding opens the same library: it follows at its next call.
+    while (WlanReferenceCount() > 0) {
+        ReleaseWlan();
+    }
     g_Library = library;
     ::setenv("QMR_IPHELPER_LIBRARY", library.c_str(), 1);
     LoadIpHelper();
@@ -30,6 +35,9 @@ void RebindIpHelper(const std::string& library) {
 void UnbindIpHelper() {
     while (IpHelperReferenceCount() > 0) {
         ReleaseIpHelper();
+    }
+    while (WlanReferenceCount() > 0) {
+        ReleaseWlan();
     }
     ::unsetenv("QMR_IPHELPER_LIBRARY");
     g_Library.clear();

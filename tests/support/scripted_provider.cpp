@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <deque>
 #include <utility>
@@ -16,6 +18,9 @@ struct Script {
     std::vector<ULONG> perAdapterSizesIn;
     int ifEntry2Answers = 1;
     int adaptersAddressesCalls = 0;
+    int wlanOpenCalls = 0;
+    int wlanEnumCalls = 0;
+    int wlanOutstanding = 0;
 };
 
 Script& State() {
@@ -96,6 +101,18 @@ ULONG QmrTestProvider_PerAdapterInfoSizeIn(int n) {
 
 int QmrTestProvider_AdaptersAddressesCalls() {
     return State().adaptersAddressesCalls;
+}
+
+int QmrTestProvider_WlanOpenCalls() {
+    return State().wlanOpenCalls;
+}
+
+int QmrTestProvider_WlanEnumCalls() {
+    return State().wlanEnumCalls;
+}
+
+int QmrTestProvider_WlanOutstanding() {
+    return State().wlanOutstanding;
 }
 
 void QmrTestProvider_SetIfEntry2Answers(int answers) {
@@ -194,6 +211,7 @@ DWORD GetIfEntry2(PMIB_IF_ROW2 Row) {
         return ERROR_NOT_SUPPORTED;
     }
     Row->InterfaceAndOperStatusFlags.HardwareInterface = a->Hardware != 0;
+    Row->InterfaceGuid = ScriptedInterfaceGuid(a->Index);
     Row->ReceiveLinkSpeed = a->Speed64;
     Row->TransmitLinkSpeed = a->Speed64;
     Row->InOctets = a->InOctets;
@@ -298,6 +316,127 @@ ULONG GetAdaptersAddresses(ULONG, ULONG, PVOID, PIP_ADAPTER_ADDRESSES AdapterAdd
     }
     std::memcpy(base, out.data(), out.size());
     return ERROR_SUCCESS;
+}
+#endif
+
+#ifndef QMR_TEST_PROVIDER_WITHOUT_PER_ADAPTER_INFO
+namespace {
+
+const QmrTestAdapter* FindWireless(const GUID* guid) {
+    for (const QmrTestAdapter& a : State().adapters) {
+        const GUID own = ScriptedInterfaceGuid(a.Index);
+        if (a.Type == IF_TYPE_IEEE80211 && std::memcmp(&own, guid, sizeof own) == 0) {
+            return &a;
+        }
+    }
+    return nullptr;
+}
+
+// Zeroed blocks of malloc that WlanFreeMemory counts back.
+void* Hand(std::size_t size) {
+    ++State().wlanOutstanding;
+    return std::calloc(1, size);
+}
+
+DOT11_SSID SsidOf(const QmrTestAdapter& a) {
+    DOT11_SSID ssid{};
+    ssid.uSSIDLength = static_cast<ULONG>(std::strlen(a.WlanSsid));
+    std::memcpy(ssid.ucSSID, a.WlanSsid, ssid.uSSIDLength);
+    return ssid;
+}
+
+} // namespace
+
+DWORD WlanOpenHandle(DWORD, PVOID, PDWORD negotiated, PHANDLE handle) {
+    ++State().wlanOpenCalls;
+    ++State().wlanOutstanding;
+    *negotiated = WLAN_API_VERSION_2_0;
+    *handle = reinterpret_cast<HANDLE>(std::uintptr_t{0x57});
+    return ERROR_SUCCESS;
+}
+
+DWORD WlanCloseHandle(HANDLE, PVOID) {
+    --State().wlanOutstanding;
+    return ERROR_SUCCESS;
+}
+
+DWORD WlanEnumInterfaces(HANDLE, PVOID, PWLAN_INTERFACE_INFO_LIST* list) {
+    Script& s = State();
+    ++s.wlanEnumCalls;
+    std::vector<const QmrTestAdapter*> wireless;
+    for (const QmrTestAdapter& a : s.adapters) {
+        if (a.Type == IF_TYPE_IEEE80211) {
+            wireless.push_back(&a);
+        }
+    }
+    auto* out = static_cast<PWLAN_INTERFACE_INFO_LIST>(
+        Hand(8 + std::max<std::size_t>(wireless.size(), 1) * sizeof(WLAN_INTERFACE_INFO)));
+    out->dwNumberOfItems = static_cast<DWORD>(wireless.size());
+    for (std::size_t i = 0; i < wireless.size(); ++i) {
+        out->InterfaceInfo[i].InterfaceGuid = ScriptedInterfaceGuid(wireless[i]->Index);
+        out->InterfaceInfo[i].isState = wireless[i]->WlanConnected
+                                            ? wlan_interface_state_connected
+                                            : wlan_interface_state_disconnected;
+    }
+    *list = out;
+    return ERROR_SUCCESS;
+}
+
+DWORD WlanQueryInterface(HANDLE, const GUID* guid, WLAN_INTF_OPCODE opcode, PVOID, PDWORD size,
+                         PVOID* data, PWLAN_OPCODE_VALUE_TYPE) {
+    const QmrTestAdapter* a = FindWireless(guid);
+    if (a == nullptr) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    if (!a->WlanConnected || (opcode == wlan_intf_opcode_rssi && a->WlanSignalDbm == 0)) {
+        return ERROR_INVALID_STATE;
+    }
+    if (opcode == wlan_intf_opcode_rssi) {
+        auto* rssi = static_cast<LONG*>(Hand(sizeof(LONG)));
+        *rssi = a->WlanSignalDbm;
+        *size = sizeof(LONG);
+        *data = rssi;
+        return ERROR_SUCCESS;
+    }
+    auto* attributes =
+        static_cast<PWLAN_CONNECTION_ATTRIBUTES>(Hand(sizeof(WLAN_CONNECTION_ATTRIBUTES)));
+    attributes->isState = wlan_interface_state_connected;
+    attributes->wlanAssociationAttributes.dot11Ssid = SsidOf(*a);
+    attributes->wlanAssociationAttributes.dot11BssType = dot11_BSS_type_infrastructure;
+    const UCHAR bssid[6] = {2, 0, 0, 0, 0, 7};
+    std::memcpy(attributes->wlanAssociationAttributes.dot11Bssid, bssid, sizeof bssid);
+    *size = sizeof(WLAN_CONNECTION_ATTRIBUTES);
+    *data = attributes;
+    return ERROR_SUCCESS;
+}
+
+// Another access point of the same network comes first: the associated one must be picked
+// by its BSSID.
+DWORD WlanGetNetworkBssList(HANDLE, const GUID* guid, const PDOT11_SSID, DOT11_BSS_TYPE, BOOL,
+                            PVOID, PWLAN_BSS_LIST* list) {
+    const QmrTestAdapter* a = FindWireless(guid);
+    if (a == nullptr) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    auto* out = static_cast<PWLAN_BSS_LIST>(
+        Hand(offsetof(WLAN_BSS_LIST, wlanBssEntries) + 2 * sizeof(WLAN_BSS_ENTRY)));
+    out->dwNumberOfItems = 2;
+    out->wlanBssEntries[0].dot11Ssid = SsidOf(*a);
+    out->wlanBssEntries[0].dot11Bssid[5] = 9;
+    out->wlanBssEntries[0].ulChCenterFrequency = 2412000;
+    out->wlanBssEntries[1].dot11Ssid = SsidOf(*a);
+    const UCHAR bssid[6] = {2, 0, 0, 0, 0, 7};
+    std::memcpy(out->wlanBssEntries[1].dot11Bssid, bssid, sizeof bssid);
+    out->wlanBssEntries[1].ulChCenterFrequency = a->WlanFrequencyMhz * 1000;
+    *list = out;
+    return ERROR_SUCCESS;
+}
+
+void WlanFreeMemory(PVOID memory) {
+    if (memory != nullptr) {
+        --State().wlanOutstanding;
+        std::free(memory);
+    }
 }
 #endif
 

@@ -4,6 +4,7 @@
 // driven through every path without touching the machine's adapters.
 
 #include "network/iphlpapi_records.h"
+#include "network/wlanapi_records.h"
 
 #include <cstdint>
 
@@ -45,6 +46,12 @@ struct QmrTestAdapter {
     char Ipv6Dns[48];
     // GetIfEntry2 flags the adapter as hardware (a device behind it) when not 0.
     int Hardware;
+    // What the WLAN API tells of an adapter of type 71: whether it is connected, the network
+    // name, the signal (0: not told) and the centre frequency in MHz.
+    int WlanConnected;
+    char WlanSsid[33];
+    int WlanSignalDbm;
+    DWORD WlanFrequencyMhz;
 };
 
 // Forgets adapters, forced statuses and counters.
@@ -64,6 +71,16 @@ ULONG QmrTestProvider_PerAdapterInfoSizeIn(int n);
 void QmrTestProvider_SetIfEntry2Answers(int answers);
 // Calls of GetAdaptersAddresses so far.
 int QmrTestProvider_AdaptersAddressesCalls();
+// Calls of WlanOpenHandle and WlanEnumInterfaces so far, and the handles and blocks the WLAN
+// calls gave out that are not yet closed or freed.
+int QmrTestProvider_WlanOpenCalls();
+int QmrTestProvider_WlanEnumCalls();
+int QmrTestProvider_WlanOutstanding();
+}
+
+// The GUID the scripted 64-bit row and WLAN interface list give the adapter with this index.
+inline GUID ScriptedInterfaceGuid(DWORD index) {
+    return GUID{index, 0x5157, 0x4C41, {0x4E, 0x74, 0x65, 0x73, 0x74, 0x00, 0x00, 0x01}};
 }
 
 // Fills an adapter description with sensible defaults for tests.

@@ -1,0 +1,130 @@
+#include "wlan_facts.h"
+
+#include "base/display_text.h"
+#include "base/utf16_text.h"
+#include "network/wlan_binding.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace qmr {
+
+namespace {
+
+struct TWlanRelease {
+    void operator()(void* block) const { qmr::WlanFreeMemory(block); }
+};
+
+template <typename T> using TWlanBlock = std::unique_ptr<T, TWlanRelease>;
+
+bool SameGuid(const GUID& a, const GUID& b) {
+    return std::memcmp(&a, &b, sizeof(GUID)) == 0;
+}
+
+// The centre frequency (kHz) of the BSS entry the interface is associated with: the one with
+// its BSSID, else the first one of the network.
+std::uint32_t CentreFrequency(HANDLE handle, const GUID& guid,
+                              const WLAN_ASSOCIATION_ATTRIBUTES& association) {
+    PWLAN_BSS_LIST raw = nullptr;
+    DOT11_SSID ssid = association.dot11Ssid;
+    if (qmr::WlanGetNetworkBssList(handle, &guid, &ssid, association.dot11BssType, 0, nullptr,
+                                   &raw) != ERROR_SUCCESS ||
+        raw == nullptr) {
+        return 0;
+    }
+    const TWlanBlock<WLAN_BSS_LIST> list(raw);
+    const WLAN_BSS_ENTRY* entries = list->wlanBssEntries;
+    const WLAN_BSS_ENTRY* end = entries + list->dwNumberOfItems;
+    const WLAN_BSS_ENTRY* found = std::find_if(entries, end, [&](const WLAN_BSS_ENTRY& entry) {
+        return std::memcmp(entry.dot11Bssid, association.dot11Bssid, sizeof entry.dot11Bssid) == 0;
+    });
+    if (found == end) {
+        found = entries;
+    }
+    return found != end ? found->ulChCenterFrequency : 0;
+}
+
+} // namespace
+
+TWlanBand BandOfFrequency(std::uint32_t megahertz) {
+    if (megahertz >= 2400 && megahertz <= 2500) {
+        return TWlanBand::Band2_4GHz;
+    }
+    if (megahertz >= 5150 && megahertz <= 5895) {
+        return TWlanBand::Band5GHz;
+    }
+    if (megahertz >= 5925 && megahertz <= 7125) {
+        return TWlanBand::Band6GHz;
+    }
+    return TWlanBand::Unknown;
+}
+
+TWlanSession::TWlanSession() {
+    DWORD negotiated = 0;
+    HANDLE handle = nullptr;
+    if (qmr::WlanOpenHandle(WLAN_API_VERSION_2_0, nullptr, &negotiated, &handle) != ERROR_SUCCESS) {
+        return;
+    }
+    m_Handle = handle;
+    PWLAN_INTERFACE_INFO_LIST list = nullptr;
+    if (qmr::WlanEnumInterfaces(m_Handle, nullptr, &list) == ERROR_SUCCESS) {
+        m_Interfaces = list;
+    }
+}
+
+TWlanSession::~TWlanSession() {
+    if (m_Interfaces != nullptr) {
+        qmr::WlanFreeMemory(m_Interfaces);
+    }
+    if (m_Handle != nullptr) {
+        qmr::WlanCloseHandle(m_Handle, nullptr);
+    }
+}
+
+std::optional<TWlanConnection> TWlanSession::Connection(const GUID& guid) const {
+    if (m_Interfaces == nullptr) {
+        return std::nullopt;
+    }
+    const WLAN_INTERFACE_INFO* first = m_Interfaces->InterfaceInfo;
+    const WLAN_INTERFACE_INFO* last = first + m_Interfaces->dwNumberOfItems;
+    const auto* info = std::find_if(first, last, [&](const WLAN_INTERFACE_INFO& candidate) {
+        return SameGuid(candidate.InterfaceGuid, guid);
+    });
+    if (info == last || info->isState != wlan_interface_state_connected) {
+        return std::nullopt;
+    }
+    DWORD size = 0;
+    PVOID data = nullptr;
+    if (qmr::WlanQueryInterface(m_Handle, &guid, wlan_intf_opcode_current_connection, nullptr,
+                                &size, &data, nullptr) != ERROR_SUCCESS ||
+        data == nullptr) {
+        return std::nullopt;
+    }
+    const TWlanBlock<WLAN_CONNECTION_ATTRIBUTES> attributes(
+        static_cast<PWLAN_CONNECTION_ATTRIBUTES>(data));
+    if (size < sizeof(WLAN_CONNECTION_ATTRIBUTES) ||
+        attributes->isState != wlan_interface_state_connected) {
+        return std::nullopt;
+    }
+    const WLAN_ASSOCIATION_ATTRIBUTES& association = attributes->wlanAssociationAttributes;
+    TWlanConnection connection;
+    const DOT11_SSID& ssid = association.dot11Ssid;
+    connection.Ssid = ContainExternalText(
+        Utf8ToUtf16(std::string(reinterpret_cast<const char*>(ssid.ucSSID),
+                                std::min<std::size_t>(ssid.uSSIDLength, DOT11_SSID_MAX_LENGTH))));
+    data = nullptr;
+    if (qmr::WlanQueryInterface(m_Handle, &guid, wlan_intf_opcode_rssi, nullptr, &size, &data,
+                                nullptr) == ERROR_SUCCESS &&
+        data != nullptr) {
+        const TWlanBlock<LONG> rssi(static_cast<LONG*>(data));
+        if (size >= sizeof(LONG)) {
+            connection.SignalDbm = *rssi;
+        }
+    }
+    connection.Band = BandOfFrequency(CentreFrequency(m_Handle, guid, association) / 1000);
+    return connection;
+}
+
+} // namespace qmr
