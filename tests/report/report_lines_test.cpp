@@ -438,36 +438,3 @@ TEST_F(ReportLinesTest, RussianReportShowsItsThreeCountForms) {
 
 } // namespace
 } // namespace qmr
-
-namespace qmr {
-namespace {
-
-// The Wi-Fi lines come right before the counters, in both expert forms, and nowhere else.
-TEST_F(ReportLinesTest, ExpertFormsAddNetworkNameSignalAndBandBeforeTheCounters) {
-    auto device = MakeDevice(ExampleFacts());
-    const TLineList plainBefore = Build(BuildExpertReportText, device.get());
-    const TLineList normalBefore = Build(BuildReportText, device.get());
-    device->m_Wlan = TWlanConnection{u"<Home>", -52, TWlanBand::Band5GHz};
-    TLineList expected = plainBefore;
-    const auto counters =
-        std::find(expected.begin(), expected.end(), u"Input Octets:   1 234 567 bytes");
-    ASSERT_NE(counters, expected.end());
-    expected.insert(counters, {u"Network Name:   <Home>", u"Signal:   -52 dBm", u"Band:   5 GHz"});
-    EXPECT_EQ(Build(BuildExpertReportText, device.get()), expected);
-    EXPECT_EQ(Build(BuildReportText, device.get()), normalBefore);
-
-    const TLineList markup = Build(BuildExpertReportMarkup, device.get());
-    const auto name =
-        std::find(markup.begin(), markup.end(), u"<b>Network Name</b>:   &lt;Home&gt;");
-    ASSERT_NE(name, markup.end());
-    EXPECT_EQ(*(name + 2), u"<b>Band</b>:   5 GHz");
-
-    // Lines for what is told only.
-    device->m_Wlan = TWlanConnection{u"Cafe", std::nullopt, TWlanBand::Unknown};
-    const TLineList partial = Build(BuildExpertReportText, device.get());
-    EXPECT_EQ(partial.size(), plainBefore.size() + 1);
-    EXPECT_NE(std::find(partial.begin(), partial.end(), u"Network Name:   Cafe"), partial.end());
-}
-
-} // namespace
-} // namespace qmr

@@ -1,5 +1,5 @@
-// The IPv6 lines of both report forms; an adapter without IPv6 reads as before (the golden
-// tests in report_lines_test.cpp).
+// The IPv6 and Wi-Fi lines of the report forms; an adapter without them reads as before (the
+// golden tests in report_lines_test.cpp).
 #include "report/report_lines.h"
 
 #include "language_fixture.h"
@@ -16,6 +16,7 @@ using test::MakeDevice;
 using test::TDeviceFacts;
 
 class ReportLinesIpv6Test : public test::LanguageTest {};
+class ReportLinesWlanTest : public test::LanguageTest {};
 
 using test::Build;
 using test::Builder;
@@ -100,6 +101,33 @@ TEST_F(ReportLinesIpv6Test, ExpertFormsListEveryIpv6AddressRouterAndServerBefore
     };
     ASSERT_GE(markup.size(), 24u);
     EXPECT_EQ(TLineList(markup.begin() + 13, markup.begin() + 24), expectedMarkup);
+}
+
+// The Wi-Fi lines come right before the counters, in both expert forms, and nowhere else.
+TEST_F(ReportLinesWlanTest, ExpertFormsAddNetworkNameSignalAndBandBeforeTheCounters) {
+    auto device = MakeDevice(ExampleFacts());
+    const TLineList plainBefore = Build(BuildExpertReportText, device.get());
+    const TLineList normalBefore = Build(BuildReportText, device.get());
+    device->m_Wlan = TWlanConnection{u"<Home>", -52, TWlanBand::Band5GHz};
+    TLineList expected = plainBefore;
+    const auto counters =
+        std::find(expected.begin(), expected.end(), u"Input Octets:   1 234 567 bytes");
+    ASSERT_NE(counters, expected.end());
+    expected.insert(counters, {u"Network Name:   <Home>", u"Signal:   -52 dBm", u"Band:   5 GHz"});
+    EXPECT_EQ(Build(BuildExpertReportText, device.get()), expected);
+    EXPECT_EQ(Build(BuildReportText, device.get()), normalBefore);
+
+    const TLineList markup = Build(BuildExpertReportMarkup, device.get());
+    const auto name =
+        std::find(markup.begin(), markup.end(), u"<b>Network Name</b>:   &lt;Home&gt;");
+    ASSERT_NE(name, markup.end());
+    EXPECT_EQ(*(name + 2), u"<b>Band</b>:   5 GHz");
+
+    // Lines for what is told only.
+    device->m_Wlan = TWlanConnection{u"Cafe", std::nullopt, TWlanBand::Unknown};
+    const TLineList partial = Build(BuildExpertReportText, device.get());
+    EXPECT_EQ(partial.size(), plainBefore.size() + 1);
+    EXPECT_NE(std::find(partial.begin(), partial.end(), u"Network Name:   Cafe"), partial.end());
 }
 
 } // namespace
