@@ -1,7 +1,6 @@
 #include "adapter_snapshot.h"
 
 #include "provider/hardware_names.h"
-#include "provider/link_identity.h"
 
 #include <algorithm>
 #include <ctime>
@@ -135,13 +134,16 @@ void ApplyDhcp(TAdapterRecord& record, const std::vector<TAddressFacts>& address
 }
 
 void CompleteAdapterRecords(TAdapterSnapshot& snapshot, int descriptor, const TLeaseBook& leases,
-                            const TClockReading& clocks) {
+                            const TClockReading& clocks, TLinkIdentityCache* cache) {
+    if (cache != nullptr) {
+        cache->KeepOnly(snapshot.Links);
+    }
     THardwareNames names;
     std::vector<TIpv4Address> held;
     for (std::size_t i = 0; i < snapshot.Records.size(); ++i) {
         const TLinkFacts& link = snapshot.Links[i];
         TAdapterRecord& record = snapshot.Records[i];
-        const TLinkIdentity identity = IdentifyLink(descriptor, link, names);
+        const TLinkIdentity identity = IdentifyLink(cache, descriptor, link, names);
         record.Type = identity.Type;
         record.Description = identity.Description;
         held.clear();

@@ -1,5 +1,7 @@
 #include "caller_route_socket.h"
 
+#include "provider/link_identity_cache.h"
+
 #include <atomic>
 #include <fcntl.h>
 #include <memory>
@@ -28,6 +30,8 @@ struct TKeptSocket {
     bool Opened = false;
     dev_t NamespaceDevice = 0;
     ino_t NamespaceInode = 0;
+    // The static facts of the links of that namespace.
+    TLinkIdentityCache Identities;
 
     TKeptSocket() = default;
     ~TKeptSocket() { CloseFolder(); }
@@ -55,6 +59,7 @@ TRouteSocket& CallerRouteSocket() {
         // The inherited folder names the parent's thread; the inherited socket is shared with
         // the parent, and closing our copy leaves the parent's open.
         kept.Socket.reset();
+        kept.Identities.Clear();
         kept.CloseFolder();
         kept.NamespaceFolder = ::open("/proc/thread-self/ns", O_PATH | O_DIRECTORY | O_CLOEXEC);
         kept.ForkGeneration = generation;
@@ -70,7 +75,17 @@ TRouteSocket& CallerRouteSocket() {
         kept.NamespaceDevice = now.st_dev;
         kept.NamespaceInode = now.st_ino;
     }
+    if (told) {
+        kept.Identities.UseNamespace(now.st_dev, now.st_ino);
+    } else {
+        // A namespace that cannot be told may be another one at every call.
+        kept.Identities.Clear();
+    }
     return *kept.Socket;
+}
+
+TLinkIdentityCache& CallerLinkIdentities() {
+    return t_Kept.Identities;
 }
 
 } // namespace qmr
