@@ -4,11 +4,10 @@
 
 namespace qmr {
 
-void TLinkIdentityCache::UseNamespace(std::uint64_t device, std::uint64_t inode) {
-    if (!m_NamespaceKnown || device != m_Device || inode != m_Inode) {
+void TLinkIdentityCache::UseNamespace(std::uint64_t inode) {
+    if (!m_NamespaceKnown || inode != m_Inode) {
         m_Entries.clear();
         m_NamespaceKnown = true;
-        m_Device = device;
         m_Inode = inode;
     }
 }

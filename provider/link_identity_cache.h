@@ -18,9 +18,9 @@ namespace qmr {
 
 class TLinkIdentityCache {
 public:
-    // The network namespace the following questions are about (the st_dev and st_ino of its
-    // /proc file); another one than before empties the cache.
-    void UseNamespace(std::uint64_t device, std::uint64_t inode);
+    // The network namespace the following questions are about (its inode on nsfs); another one
+    // than before empties the cache.
+    void UseNamespace(std::uint64_t inode);
     // Forgets everything; for a caller that cannot tell its namespace.
     void Clear();
 
@@ -51,7 +51,6 @@ private:
 
     std::unordered_map<std::uint32_t, TEntry> m_Entries;
     bool m_NamespaceKnown = false;
-    std::uint64_t m_Device = 0;
     std::uint64_t m_Inode = 0;
 };
 

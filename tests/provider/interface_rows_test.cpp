@@ -153,7 +153,7 @@ TEST(InterfaceRows, SixtyFourBitRowIsExact) {
 // link-layer type stay; a change in any of them, or the link vanishing, asks again.
 TEST(LinkIdentityCache, AsksOnceWhileTheKeyHoldsAndAgainWhenAnyPartChanges) {
     TLinkIdentityCache cache;
-    cache.UseNamespace(4, 4026531840u);
+    cache.UseNamespace(4026531840u);
     int asked = 0;
     const auto identify = [&](const TLinkFacts& link) {
         return cache.Identity(link, [&] {
@@ -200,9 +200,9 @@ TEST(LinkIdentityCache, AsksOnceWhileTheKeyHoldsAndAgainWhenAnyPartChanges) {
     cache.Forget(link.Index);
     EXPECT_EQ(identify(link).Description, "bridge#7");
 
-    cache.UseNamespace(4, 4026531840u);
+    cache.UseNamespace(4026531840u);
     EXPECT_EQ(identify(link).Description, "bridge#7");
-    cache.UseNamespace(4, 4026532999u); // another namespace's index 7 is another link
+    cache.UseNamespace(4026532999u); // another namespace's index 7 is another link
     EXPECT_EQ(identify(link).Description, "bridge#8");
     EXPECT_EQ(cache.Size(), 1u);
     cache.Clear();
