@@ -1,7 +1,6 @@
 #include "adapter_snapshot.h"
 
 #include "provider/hardware_names.h"
-#include "provider/link_identity.h"
 
 #include <algorithm>
 #include <ctime>
@@ -13,6 +12,25 @@ namespace qmr {
 namespace {
 
 constexpr std::uint32_t kForever = 0xFFFFFFFFu;
+
+// The bytes of the address nodes beyond each record's first address and first gateway.
+std::size_t ExtraNodeBytes(const std::vector<std::uint32_t>& addressLinks,
+                           const std::vector<TDefaultRoute>& routes) {
+    // Per link: addresses, gateways.
+    std::unordered_map<std::uint32_t, std::pair<std::size_t, std::size_t>> counts;
+    for (const std::uint32_t link : addressLinks) {
+        ++counts[link].first;
+    }
+    for (const TDefaultRoute& route : routes) {
+        ++counts[route.LinkIndex].second;
+    }
+    std::size_t nodes = 0;
+    for (const auto& [index, count] : counts) {
+        nodes +=
+            (count.first > 1 ? count.first - 1 : 0) + (count.second > 1 ? count.second - 1 : 0);
+    }
+    return nodes * sizeof(IP_ADDR_STRING);
+}
 
 } // namespace
 
@@ -68,26 +86,23 @@ TAdapterSnapshot GroupAdapterFacts(std::vector<TLinkFacts> links,
 }
 
 TSizedSnapshot ReadAdapterSnapshot(TRouteSocket& socket, std::size_t room) {
-    const std::vector<TAddressFacts> addresses = socket.DumpIpv4Addresses();
-    std::vector<TDefaultRoute> routes = socket.DumpIpv4DefaultRoutes();
-    // Per link: addresses, gateways.
-    std::unordered_map<std::uint32_t, std::pair<std::size_t, std::size_t>> counts;
-    for (const TAddressFacts& address : addresses) {
-        ++counts[address.LinkIndex].first;
-    }
-    for (const TDefaultRoute& route : routes) {
-        ++counts[route.LinkIndex].second;
-    }
-    std::size_t nodes = 0;
-    for (const auto& [index, count] : counts) {
-        nodes +=
-            (count.first > 1 ? count.first - 1 : 0) + (count.second > 1 ? count.second - 1 : 0);
-    }
-    const std::size_t nodeBytes = nodes * sizeof(IP_ADDR_STRING);
     TSizedSnapshot result;
-    // A call that only learns the size (such as the window's first, with 640 bytes) is answered
-    // from counts alone.
+    // A call that only learns the size (such as the window's first, with 640 bytes) needs the
+    // number of links, and of addresses and gateways per link, and nothing of their details.
     result.LinksListed = socket.CountLinks();
+    std::vector<TDefaultRoute> routes = socket.DumpIpv4DefaultRoutes();
+    if (result.LinksListed * sizeof(IP_ADAPTER_INFO) > room) {
+        result.Needed = result.LinksListed * sizeof(IP_ADAPTER_INFO) +
+                        ExtraNodeBytes(socket.DumpIpv4AddressLinks(), routes);
+        return result;
+    }
+    const std::vector<TAddressFacts> addresses = socket.DumpIpv4Addresses();
+    std::vector<std::uint32_t> owners;
+    owners.reserve(addresses.size());
+    for (const TAddressFacts& address : addresses) {
+        owners.push_back(address.LinkIndex);
+    }
+    const std::size_t nodeBytes = ExtraNodeBytes(owners, routes);
     result.Needed = result.LinksListed * sizeof(IP_ADAPTER_INFO) + nodeBytes;
     if (result.Needed > room) {
         return result;
@@ -135,13 +150,16 @@ void ApplyDhcp(TAdapterRecord& record, const std::vector<TAddressFacts>& address
 }
 
 void CompleteAdapterRecords(TAdapterSnapshot& snapshot, int descriptor, const TLeaseBook& leases,
-                            const TClockReading& clocks) {
+                            const TClockReading& clocks, TLinkIdentityCache* cache) {
+    if (cache != nullptr) {
+        cache->KeepOnly(snapshot.Links);
+    }
     THardwareNames names;
     std::vector<TIpv4Address> held;
     for (std::size_t i = 0; i < snapshot.Records.size(); ++i) {
         const TLinkFacts& link = snapshot.Links[i];
         TAdapterRecord& record = snapshot.Records[i];
-        const TLinkIdentity identity = IdentifyLink(descriptor, link, names);
+        const TLinkIdentity identity = IdentifyLink(cache, descriptor, link, names);
         record.Type = identity.Type;
         record.Description = identity.Description;
         held.clear();

@@ -5,6 +5,7 @@
 
 #include "provider/adapter_records.h"
 #include "provider/dhcp_leases.h"
+#include "provider/link_identity_cache.h"
 #include "provider/route_socket.h"
 
 #include <optional>
@@ -51,8 +52,9 @@ TSizedSnapshot ReadAdapterSnapshot(TRouteSocket& socket, std::size_t room);
 void ApplyDhcp(TAdapterRecord& record, const std::vector<TAddressFacts>& addresses,
                const std::optional<TDhcpLease>& lease, const TClockReading& clocks);
 
-// Type, description and DHCP of every record.
+// Type, description and DHCP of every record; type and description from `cache` where it
+// knows them.
 void CompleteAdapterRecords(TAdapterSnapshot& snapshot, int descriptor, const TLeaseBook& leases,
-                            const TClockReading& clocks);
+                            const TClockReading& clocks, TLinkIdentityCache* cache = nullptr);
 
 } // namespace qmr

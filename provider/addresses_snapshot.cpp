@@ -2,7 +2,6 @@
 
 #include "provider/hardware_names.h"
 #include "provider/interface_ioctls.h"
-#include "provider/link_identity.h"
 
 #include <algorithm>
 #include <linux/if_addr.h>
@@ -37,9 +36,12 @@ template <typename Route> void SortByMetric(std::vector<Route>& routes) {
 } // namespace
 
 std::vector<TAddressesRecord> ReadAddressesRecords(TRouteSocket& socket, ULONG family, ULONG flags,
-                                                   TDnsBook& dns) {
+                                                   TDnsBook& dns, TLinkIdentityCache* cache) {
     const int wanted = LinuxFamily(family);
     const std::vector<TLinkFacts> links = socket.DumpLinks();
+    if (cache != nullptr) {
+        cache->KeepOnly(links);
+    }
     std::vector<TAddressesRecord> records(links.size());
     std::unordered_map<std::uint32_t, std::size_t> position;
     position.reserve(links.size());
@@ -57,7 +59,7 @@ std::vector<TAddressesRecord> ReadAddressesRecords(TRouteSocket& socket, ULONG f
         record.Index = link.Index;
         record.Mtu = link.Mtu;
         record.OperStatus = Row2OperStatus(link.OperState, link.Carrier);
-        const TLinkIdentity identity = IdentifyLink(descriptor, link, names);
+        const TLinkIdentity identity = IdentifyLink(cache, descriptor, link, names);
         record.IfType = identity.Type;
         record.Description = identity.Description;
         // As sysfs does: a link that is set down has negotiated nothing.

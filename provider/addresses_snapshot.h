@@ -4,6 +4,7 @@
 
 #include "provider/adapter_addresses.h"
 #include "provider/dns_servers.h"
+#include "provider/link_identity_cache.h"
 #include "provider/route_socket.h"
 
 #include <vector>
@@ -13,8 +14,9 @@ namespace qmr {
 // Every link in ifindex order, with what `family` (Windows' numbers: WS_AF_UNSPEC, WS_AF_INET,
 // WS_AF_INET6) and the GAA_FLAG_* `flags` ask for: the unicast addresses of the family unless
 // skipped, the default gateways only when included, the DNS servers of the family unless
-// skipped.
+// skipped. Type and description come from `cache` where it knows them.
 std::vector<TAddressesRecord> ReadAddressesRecords(TRouteSocket& socket, ULONG family, ULONG flags,
-                                                   TDnsBook& dns);
+                                                   TDnsBook& dns,
+                                                   TLinkIdentityCache* cache = nullptr);
 
 } // namespace qmr

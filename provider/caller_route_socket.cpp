@@ -1,10 +1,13 @@
 #include "caller_route_socket.h"
 
+#include "provider/link_identity_cache.h"
+
 #include <atomic>
+#include <charconv>
 #include <fcntl.h>
 #include <memory>
 #include <pthread.h>
-#include <sys/stat.h>
+#include <string_view>
 #include <unistd.h>
 
 namespace qmr {
@@ -26,8 +29,9 @@ struct TKeptSocket {
     int NamespaceFolder = -1;
     unsigned ForkGeneration = 0;
     bool Opened = false;
-    dev_t NamespaceDevice = 0;
-    ino_t NamespaceInode = 0;
+    std::uint64_t NamespaceInode = 0;
+    // The static facts of the links of that namespace.
+    TLinkIdentityCache Identities;
 
     TKeptSocket() = default;
     ~TKeptSocket() { CloseFolder(); }
@@ -45,6 +49,23 @@ struct TKeptSocket {
 // One per thread: threads never share a conversation, so no lock is needed.
 thread_local TKeptSocket t_Kept;
 
+// The inode of the thread's network namespace, read from the link's text ("net:[4026531840]")
+// rather than by following the link: half the cost, and it is asked at every call. All
+// namespaces live on the one nsfs, so the inode alone tells them apart.
+bool ReadNamespaceInode(int folder, std::uint64_t& inode) {
+    char text[64];
+    const ssize_t length = ::readlinkat(folder, "net", text, sizeof text);
+    constexpr std::string_view kPrefix = "net:[";
+    if (length <= static_cast<ssize_t>(kPrefix.size()) + 1 || length >= 64 ||
+        std::string_view(text, kPrefix.size()) != kPrefix || text[length - 1] != ']') {
+        return false;
+    }
+    const char* first = text + kPrefix.size();
+    const char* last = text + length - 1;
+    const auto [end, error] = std::from_chars(first, last, inode);
+    return error == std::errc() && end == last;
+}
+
 } // namespace
 
 TRouteSocket& CallerRouteSocket() {
@@ -55,22 +76,31 @@ TRouteSocket& CallerRouteSocket() {
         // The inherited folder names the parent's thread; the inherited socket is shared with
         // the parent, and closing our copy leaves the parent's open.
         kept.Socket.reset();
+        kept.Identities.Clear();
         kept.CloseFolder();
         kept.NamespaceFolder = ::open("/proc/thread-self/ns", O_PATH | O_DIRECTORY | O_CLOEXEC);
         kept.ForkGeneration = generation;
         kept.Opened = true;
     }
-    struct stat now {};
-    const bool told = forkWatched && kept.NamespaceFolder >= 0 &&
-                      ::fstatat(kept.NamespaceFolder, "net", &now, 0) == 0;
-    if (!told || kept.Socket == nullptr || !kept.Socket->Clean() ||
-        now.st_dev != kept.NamespaceDevice || now.st_ino != kept.NamespaceInode) {
+    std::uint64_t inode = 0;
+    const bool told =
+        forkWatched && kept.NamespaceFolder >= 0 && ReadNamespaceInode(kept.NamespaceFolder, inode);
+    if (!told || kept.Socket == nullptr || !kept.Socket->Clean() || inode != kept.NamespaceInode) {
         kept.Socket.reset();
         kept.Socket = std::make_unique<TRouteSocket>();
-        kept.NamespaceDevice = now.st_dev;
-        kept.NamespaceInode = now.st_ino;
+        kept.NamespaceInode = inode;
+    }
+    if (told) {
+        kept.Identities.UseNamespace(inode);
+    } else {
+        // A namespace that cannot be told may be another one at every call.
+        kept.Identities.Clear();
     }
     return *kept.Socket;
+}
+
+TLinkIdentityCache& CallerLinkIdentities() {
+    return t_Kept.Identities;
 }
 
 } // namespace qmr

@@ -81,10 +81,11 @@ int AccessOf(unsigned flags) {
 
 // What the driver adds to the kernel's facts of a link.
 TInterfaceFacts CompleteInterfaceFacts(int descriptor, TLinkFacts link, THardwareNames& names,
-                                       TNl80211Socket& radios, bool withPermanentAddress) {
+                                       TNl80211Socket& radios, bool withPermanentAddress,
+                                       TLinkIdentityCache* cache) {
     TInterfaceFacts facts;
     facts.Link = std::move(link);
-    facts.Identity = IdentifyLink(descriptor, facts.Link, names);
+    facts.Identity = IdentifyLink(cache, descriptor, facts.Link, names);
     // As sysfs does: a link that is set down has negotiated nothing.
     if (facts.Link.Flags & IFF_UP) {
         facts.Speed = ReadLinkSpeed(descriptor, facts.Link.Name);
@@ -98,9 +99,14 @@ TInterfaceFacts CompleteInterfaceFacts(int descriptor, TLinkFacts link, THardwar
         }
     }
     if (withPermanentAddress) {
-        facts.PermanentAddress = facts.Link.PermanentAddressTold
-                                     ? facts.Link.PermanentAddress
-                                     : ReadPermanentAddress(descriptor, facts.Link.Name);
+        if (facts.Link.PermanentAddressTold) {
+            facts.PermanentAddress = facts.Link.PermanentAddress;
+        } else if (cache != nullptr) {
+            facts.PermanentAddress = cache->PermanentAddress(
+                facts.Link, [&] { return ReadPermanentAddress(descriptor, facts.Link.Name); });
+        } else {
+            facts.PermanentAddress = ReadPermanentAddress(descriptor, facts.Link.Name);
+        }
     }
     return facts;
 }
@@ -120,27 +126,35 @@ std::uint64_t WirelessSpeed(const std::optional<TWirelessFacts>& radio,
 }
 
 std::optional<TInterfaceFacts> ReadInterfaceFacts(TRouteSocket& socket, std::uint32_t index,
-                                                  bool withPermanentAddress) {
+                                                  bool withPermanentAddress,
+                                                  TLinkIdentityCache* cache) {
     std::optional<TLinkFacts> link = socket.ReadLink(index);
     if (!link) {
+        if (cache != nullptr) {
+            cache->Forget(index);
+        }
         return std::nullopt;
     }
     THardwareNames names;
     TNl80211Socket radios;
     return CompleteInterfaceFacts(socket.Descriptor(), std::move(*link), names, radios,
-                                  withPermanentAddress);
+                                  withPermanentAddress, cache);
 }
 
-std::vector<TInterfaceFacts> ReadEveryInterfaceFacts(TRouteSocket& socket) {
+std::vector<TInterfaceFacts> ReadEveryInterfaceFacts(TRouteSocket& socket,
+                                                     TLinkIdentityCache* cache) {
     std::vector<TLinkFacts> links = socket.DumpLinksWithStatistics();
+    if (cache != nullptr) {
+        cache->KeepOnly(links);
+    }
     std::vector<TInterfaceFacts> every;
     every.reserve(links.size());
     // One udev and hardware database for all the links.
     THardwareNames names;
     TNl80211Socket radios;
     for (TLinkFacts& link : links) {
-        every.push_back(
-            CompleteInterfaceFacts(socket.Descriptor(), std::move(link), names, radios, true));
+        every.push_back(CompleteInterfaceFacts(socket.Descriptor(), std::move(link), names, radios,
+                                               true, cache));
     }
     return every;
 }

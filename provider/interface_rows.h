@@ -4,6 +4,7 @@
 
 #include "network/iphlpapi_records.h"
 #include "provider/link_identity.h"
+#include "provider/link_identity_cache.h"
 #include "provider/route_socket.h"
 #include "provider/wireless.h"
 
@@ -30,12 +31,15 @@ std::uint64_t WirelessSpeed(const std::optional<TWirelessFacts>& radio,
                             std::uint64_t (*extensionsRate)(int, const std::string&),
                             int descriptor, const std::string& name);
 
-// Nothing when no link has the index.
+// Nothing when no link has the index. The static facts come from `cache` where it knows them
+// (without one they are asked for).
 std::optional<TInterfaceFacts> ReadInterfaceFacts(TRouteSocket& socket, std::uint32_t index,
-                                                  bool withPermanentAddress);
+                                                  bool withPermanentAddress,
+                                                  TLinkIdentityCache* cache = nullptr);
 
 // Every link of the socket's namespace, in ifindex order, from one link dump.
-std::vector<TInterfaceFacts> ReadEveryInterfaceFacts(TRouteSocket& socket);
+std::vector<TInterfaceFacts> ReadEveryInterfaceFacts(TRouteSocket& socket,
+                                                     TLinkIdentityCache* cache = nullptr);
 
 // The bytes of a MIB_IF_TABLE2 with that many rows.
 std::size_t IfTable2Size(std::size_t rows);

@@ -1,7 +1,8 @@
 // The entry points of libqmr-iphlpapi.so: the IP helper library's calls, answered from the
-// kernel of the caller's network namespace. Every call reads afresh: nothing read is kept
-// between calls, only the calling thread's socket (caller_route_socket.h). No exception leaves
-// the library.
+// kernel of the caller's network namespace. Every call reads the links' state, counters,
+// addresses, routes and speed afresh; kept between calls are only the calling thread's socket
+// (caller_route_socket.h) and what never changes for a link while it exists
+// (link_identity_cache.h). No exception leaves the library.
 
 #include "network/iphlpapi_records.h"
 #include "provider/adapter_snapshot.h"
@@ -10,6 +11,7 @@
 #include "provider/dns_servers.h"
 #include "provider/interface_ioctls.h"
 #include "provider/interface_rows.h"
+#include "provider/link_identity_cache.h"
 
 #include <cstdlib>
 #include <limits>
@@ -61,7 +63,8 @@ QMR_PROVIDER_EXPORT ULONG GetAdaptersInfo(PIP_ADAPTER_INFO AdapterInfo, PULONG S
             return ERROR_BUFFER_OVERFLOW;
         }
         qmr::CompleteAdapterRecords(read.Snapshot, socket.Descriptor(),
-                                    qmr::TLeaseBook(qmr::TLeaseSources{}), qmr::ReadClocks());
+                                    qmr::TLeaseBook(qmr::TLeaseSources{}), qmr::ReadClocks(),
+                                    &qmr::CallerLinkIdentities());
         qmr::PackAdaptersInfo(read.Snapshot.Records, AdapterInfo);
         return ERROR_SUCCESS;
     });
@@ -72,8 +75,9 @@ QMR_PROVIDER_EXPORT DWORD GetIfEntry(PMIB_IFROW pIfRow) {
         return ERROR_INVALID_PARAMETER;
     }
     return Guarded([&]() -> DWORD {
+        qmr::TRouteSocket& socket = qmr::CallerRouteSocket();
         const auto facts =
-            qmr::ReadInterfaceFacts(qmr::CallerRouteSocket(), pIfRow->dwIndex, false);
+            qmr::ReadInterfaceFacts(socket, pIfRow->dwIndex, false, &qmr::CallerLinkIdentities());
         if (!facts) {
             // The IP helper library's answer to a row asked for an index that names no interface.
             return ERROR_INVALID_DATA;
@@ -93,7 +97,9 @@ QMR_PROVIDER_EXPORT DWORD GetIfEntry2(PMIB_IF_ROW2 Row) {
             Row->InterfaceLuid.Value != 0
                 ? static_cast<std::uint32_t>(Row->InterfaceLuid.Info.NetLuidIndex)
                 : Row->InterfaceIndex;
-        const auto facts = qmr::ReadInterfaceFacts(qmr::CallerRouteSocket(), index, true);
+        qmr::TRouteSocket& socket = qmr::CallerRouteSocket();
+        const auto facts =
+            qmr::ReadInterfaceFacts(socket, index, true, &qmr::CallerLinkIdentities());
         if (!facts) {
             return ERROR_FILE_NOT_FOUND;
         }
@@ -107,8 +113,9 @@ QMR_PROVIDER_EXPORT DWORD GetIfTable2(PMIB_IF_TABLE2* Table) {
         return ERROR_INVALID_PARAMETER;
     }
     return Guarded([&]() -> DWORD {
+        qmr::TRouteSocket& socket = qmr::CallerRouteSocket();
         const std::vector<qmr::TInterfaceFacts> every =
-            qmr::ReadEveryInterfaceFacts(qmr::CallerRouteSocket());
+            qmr::ReadEveryInterfaceFacts(socket, &qmr::CallerLinkIdentities());
         if (!FitsSizeArgument(every.size())) {
             return ERROR_NOT_ENOUGH_MEMORY;
         }
@@ -163,8 +170,9 @@ QMR_PROVIDER_EXPORT ULONG GetAdaptersAddresses(ULONG Family, ULONG Flags, PVOID 
     }
     return Guarded([&]() -> DWORD {
         qmr::TDnsBook dns(qmr::TDnsSources{});
+        qmr::TRouteSocket& socket = qmr::CallerRouteSocket();
         const std::vector<qmr::TAddressesRecord> records =
-            qmr::ReadAddressesRecords(qmr::CallerRouteSocket(), Family, Flags, dns);
+            qmr::ReadAddressesRecords(socket, Family, Flags, dns, &qmr::CallerLinkIdentities());
         if (records.empty()) {
             return ERROR_NO_DATA;
         }

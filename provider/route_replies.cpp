@@ -212,6 +212,22 @@ void ReadAddressReply(nl_msg* message, void* target) {
     Collect(target, std::move(facts));
 }
 
+void CountAddressReply(nl_msg* message, void* target) {
+    nlmsghdr* header = nlmsg_hdr(message);
+    if (header->nlmsg_type != RTM_NEWADDR ||
+        header->nlmsg_len < NLMSG_LENGTH(static_cast<unsigned>(sizeof(ifaddrmsg)))) {
+        return;
+    }
+    const auto* address = static_cast<const ifaddrmsg*>(nlmsg_data(header));
+    const nlattr* local = nlmsg_find_attr(header, sizeof(ifaddrmsg), IFA_LOCAL);
+    const nlattr* own =
+        local != nullptr ? local : nlmsg_find_attr(header, sizeof(ifaddrmsg), IFA_ADDRESS);
+    TIpv4Address ignored{};
+    if (address->ifa_family == AF_INET && own != nullptr && CopyIpv4(own, ignored)) {
+        Collect(target, std::uint32_t{address->ifa_index});
+    }
+}
+
 // A table holds a route for every prefix of every link; only the default ones (no destination
 // bits) are handed to the library's route parser, which also knows multipath next hops.
 void ReadRouteReply(nl_msg* message, void* target) {

@@ -23,6 +23,9 @@ void ReadLinkReply(nl_msg* message, void* target);
 void CountLinkReply(nl_msg* message, void* target);
 // RTM_NEWADDR of IPv4 into a TReplyCollector<TAddressFacts>.
 void ReadAddressReply(nl_msg* message, void* target);
+// RTM_NEWADDR of IPv4 into a TReplyCollector<std::uint32_t>: the index of the address's link,
+// for every address ReadAddressReply would read, from the header without parsing the rest.
+void CountAddressReply(nl_msg* message, void* target);
 // RTM_NEWROUTE into a TReplyCollector<TDefaultRoute>: the IPv4 default routes of the main table
 // that have a gateway, one per next hop.
 void ReadRouteReply(nl_msg* message, void* target);

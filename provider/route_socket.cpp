@@ -289,6 +289,12 @@ std::vector<TAddressFacts> TRouteSocket::DumpIpv4Addresses() {
     return addresses;
 }
 
+std::vector<std::uint32_t> TRouteSocket::DumpIpv4AddressLinks() {
+    std::vector<std::uint32_t> links;
+    Dump(&AddressDumpRequest, &CountAddressReply, links, "addresses");
+    return links;
+}
+
 std::vector<TDefaultRoute> TRouteSocket::DumpIpv4DefaultRoutes() {
     std::vector<TDefaultRoute> routes;
     Dump(&RouteDumpRequest, &ReadRouteReply, routes, "routes");

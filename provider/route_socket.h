@@ -44,6 +44,8 @@ public:
     std::optional<TLinkFacts> ReadLink(std::uint32_t index);
     // Every IPv4 address, links in the kernel's order and each link's addresses in its order.
     std::vector<TAddressFacts> DumpIpv4Addresses();
+    // The link index of every IPv4 address, as DumpIpv4Addresses would list them.
+    std::vector<std::uint32_t> DumpIpv4AddressLinks();
     // The IPv4 default routes of the main table that have a gateway, one per next hop.
     std::vector<TDefaultRoute> DumpIpv4DefaultRoutes();
     // Every address of the family (AF_INET, AF_INET6, or both with AF_UNSPEC), links in the

@@ -1,6 +1,7 @@
 #include "provider/interface_ioctls.h"
 #include "provider/interface_rows.h"
 #include "provider/link_identity.h"
+#include "provider/link_identity_cache.h"
 
 #include <gtest/gtest.h>
 
@@ -146,6 +147,66 @@ TEST(InterfaceRows, SixtyFourBitRowIsExact) {
     EXPECT_EQ(row.InUcastPkts, 0u);
     EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(row.Alias)), u"enp0s31f6");
     EXPECT_EQ(row.PermanentPhysicalAddress[5], 0x5E);
+}
+
+// A link's static facts are asked for once while its namespace, index, name, kind and
+// link-layer type stay; a change in any of them, or the link vanishing, asks again.
+TEST(LinkIdentityCache, AsksOnceWhileTheKeyHoldsAndAgainWhenAnyPartChanges) {
+    TLinkIdentityCache cache;
+    cache.UseNamespace(4026531840u);
+    int asked = 0;
+    const auto identify = [&](const TLinkFacts& link) {
+        return cache.Identity(link, [&] {
+            ++asked;
+            return TLinkIdentity{MIB_IF_TYPE_ETHERNET, link.Kind + "#" + std::to_string(asked),
+                                 false};
+        });
+    };
+    TLinkFacts link;
+    link.Index = 7;
+    link.Name = "eth7";
+    link.Kind = "veth";
+    link.ArpType = ARPHRD_ETHER;
+    link.Flags = IFF_UP; // state is no part of the key
+    EXPECT_EQ(identify(link).Description, "veth#1");
+    link.Flags = 0;
+    link.Statistics.RxBytes = 99;
+    EXPECT_EQ(identify(link).Description, "veth#1");
+    int permanentAsked = 0;
+    const auto permanent = [&] {
+        ++permanentAsked;
+        return std::vector<std::uint8_t>{2, 0, 0, 0, 0, 7};
+    };
+    EXPECT_EQ(cache.PermanentAddress(link, permanent).size(), 6u);
+    cache.PermanentAddress(link, permanent);
+    EXPECT_EQ(permanentAsked, 1);
+
+    link.Kind = "bridge";
+    EXPECT_EQ(identify(link).Description, "bridge#2");
+    cache.PermanentAddress(link, permanent);
+    EXPECT_EQ(permanentAsked, 2); // the new link's own
+    link.Name = "eth8";
+    EXPECT_EQ(identify(link).Description, "bridge#3");
+    link.ArpType = ARPHRD_NONE;
+    EXPECT_EQ(identify(link).Description, "bridge#4");
+    EXPECT_EQ(identify(link).Description, "bridge#4");
+
+    TLinkFacts other = link;
+    other.Index = 9;
+    EXPECT_EQ(identify(other).Description, "bridge#5");
+    cache.KeepOnly({other});
+    EXPECT_EQ(cache.Size(), 1u);
+    EXPECT_EQ(identify(link).Description, "bridge#6"); // vanished, so asked again
+    cache.Forget(link.Index);
+    EXPECT_EQ(identify(link).Description, "bridge#7");
+
+    cache.UseNamespace(4026531840u);
+    EXPECT_EQ(identify(link).Description, "bridge#7");
+    cache.UseNamespace(4026532999u); // another namespace's index 7 is another link
+    EXPECT_EQ(identify(link).Description, "bridge#8");
+    EXPECT_EQ(cache.Size(), 1u);
+    cache.Clear();
+    EXPECT_EQ(cache.Size(), 0u);
 }
 
 // The burnt-in address is taken from the link's own answer where the kernel names it there, and

@@ -211,6 +211,52 @@ TEST_F(ProviderNamespace, InterfaceTableHasEveryLinksRowInIndexOrder) {
     });
 }
 
+// The link's description as the poll, GetIfEntry2, GetIfTable2 and GAA tell it.
+std::vector<std::u16string> DescriptionsOf(std::uint32_t index) {
+    std::vector<std::u16string> seen;
+    TDeviceList devices;
+    EXPECT_EQ(ReadNetworkDevices(devices), 0u);
+    for (const auto& device : devices) {
+        if (device->m_Index == index) {
+            seen.push_back(device->m_Description);
+            seen.push_back(device->m_IfDescription);
+        }
+    }
+    MIB_IF_ROW2 row{};
+    row.InterfaceIndex = index;
+    EXPECT_EQ(qmr::GetIfEntry2(&row), 0u);
+    seen.emplace_back(row.Description);
+    PMIB_IF_TABLE2 table = nullptr;
+    EXPECT_EQ(qmr::GetIfTable2(&table), 0u);
+    for (ULONG i = 0; table != nullptr && i < table->NumEntries; ++i) {
+        if (table->Table[i].InterfaceIndex == index) {
+            seen.emplace_back(table->Table[i].Description);
+        }
+    }
+    qmr::FreeMibTable(table);
+    ULONG size = 64 * 1024;
+    std::vector<std::uint64_t> buffer(size / 8);
+    auto* first = reinterpret_cast<PIP_ADAPTER_ADDRESSES>(buffer.data());
+    EXPECT_EQ(qmr::GetAdaptersAddresses(WS_AF_UNSPEC, 0, nullptr, first, &size), 0u);
+    for (const IP_ADAPTER_ADDRESSES* a = first; a != nullptr; a = a->Next) {
+        if (a->IfIndex == index) {
+            seen.emplace_back(a->Description);
+        }
+    }
+    return seen;
+}
+
+// What is kept of a link dies with it: made again as another kind, it reads as that kind.
+TEST_F(ProviderNamespace, ALinkMadeAgainWithAnotherKindIsDescribedByItsNewKind) {
+    Ip("link add remade index 4242 type veth peer name remade-far netns " + far);
+    Inside([&] {
+        EXPECT_EQ(DescriptionsOf(4242), std::vector<std::u16string>(5, u"veth"));
+        ASSERT_EQ(Shell("ip -n " + ns + " link del remade"), 0);
+        ASSERT_EQ(Shell("ip -n " + ns + " link add remade index 4242 type bridge"), 0);
+        EXPECT_EQ(DescriptionsOf(4242), std::vector<std::u16string>(5, u"bridge"));
+    });
+}
+
 // The names of the adapters GetAdaptersInfo reports to the calling thread.
 std::set<std::string> AdapterNames() {
     ULONG size = 0;

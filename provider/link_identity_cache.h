@@ -1,0 +1,66 @@
+#pragma once
+// What never changes for a link while it exists (its type, description, hardware flag and
+// burnt-in address), kept from one call to the next so that a link is asked about once, not
+// three times at every poll. An entry holds for the namespace, interface index, name, link
+// kind and link-layer type it was read under; any of them changing, or the link vanishing,
+// drops it. State, carrier, counters, addresses and speed are never kept here.
+
+#include "provider/kernel_facts.h"
+#include "provider/link_identity.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <unordered_map>
+#include <vector>
+
+namespace qmr {
+
+class TLinkIdentityCache {
+public:
+    // The network namespace the following questions are about (its inode on nsfs); another one
+    // than before empties the cache.
+    void UseNamespace(std::uint64_t inode);
+    // Forgets everything; for a caller that cannot tell its namespace.
+    void Clear();
+
+    // The link's identity as kept, else as `ask` tells it, which is then kept.
+    const TLinkIdentity& Identity(const TLinkFacts& link,
+                                  const std::function<TLinkIdentity()>& ask);
+    // The burnt-in address as kept, else as `ask` tells it, which is then kept.
+    const std::vector<std::uint8_t>&
+    PermanentAddress(const TLinkFacts& link, const std::function<std::vector<std::uint8_t>()>& ask);
+
+    // A link the kernel no longer names.
+    void Forget(std::uint32_t index);
+    // After a listing of every link: drops the links it does not hold.
+    void KeepOnly(const std::vector<TLinkFacts>& links);
+
+    std::size_t Size() const { return m_Entries.size(); }
+
+private:
+    struct TEntry {
+        std::string Name;
+        std::string Kind;
+        unsigned ArpType = 0;
+        std::optional<TLinkIdentity> Identity;
+        std::optional<std::vector<std::uint8_t>> Permanent;
+    };
+    // The entry of the link as it is now, emptied where the kept one was of another link.
+    TEntry& Current(const TLinkFacts& link);
+
+    std::unordered_map<std::uint32_t, TEntry> m_Entries;
+    bool m_NamespaceKnown = false;
+    std::uint64_t m_Inode = 0;
+};
+
+// The calling thread's cache, for the namespace CallerRouteSocket() last found it in: call it
+// after that, within the same entry point.
+TLinkIdentityCache& CallerLinkIdentities();
+
+// The link's identity through the cache, where there is one: the driver and udev are asked
+// only about a link not seen before under its key.
+TLinkIdentity IdentifyLink(TLinkIdentityCache* cache, int descriptor, const TLinkFacts& link,
+                           THardwareNames& names);
+
+} // namespace qmr
