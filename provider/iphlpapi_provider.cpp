@@ -9,6 +9,7 @@
 #include "provider/addresses_snapshot.h"
 #include "provider/caller_route_socket.h"
 #include "provider/dns_servers.h"
+#include "provider/entry_point.h"
 #include "provider/interface_ioctls.h"
 #include "provider/interface_rows.h"
 #include "provider/link_identity_cache.h"
@@ -18,20 +19,9 @@
 #include <memory>
 #include <new>
 
-#define QMR_PROVIDER_EXPORT extern "C" __attribute__((visibility("default")))
-
 namespace {
 
-template <typename Call> DWORD Guarded(Call call) {
-    try {
-        return call();
-    } catch (const std::bad_alloc&) {
-        return ERROR_NOT_ENOUGH_MEMORY;
-    } catch (...) {
-        // The kernel could not be asked: as where the library cannot serve the request.
-        return ERROR_NOT_SUPPORTED;
-    }
-}
+using qmr::Guarded;
 
 struct TCHeapRelease {
     void operator()(void* block) const { std::free(block); }

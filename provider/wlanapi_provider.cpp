@@ -4,6 +4,7 @@
 
 #include "network/wlanapi_records.h"
 #include "provider/caller_route_socket.h"
+#include "provider/entry_point.h"
 #include "provider/interface_guid.h"
 #include "provider/wlan_replies.h"
 
@@ -13,19 +14,9 @@
 #include <new>
 #include <set>
 
-#define QMR_PROVIDER_EXPORT extern "C" __attribute__((visibility("default")))
-
 namespace {
 
-template <typename Call> DWORD Guarded(Call call) {
-    try {
-        return call();
-    } catch (const std::bad_alloc&) {
-        return ERROR_NOT_ENOUGH_MEMORY;
-    } catch (...) {
-        return ERROR_NOT_SUPPORTED;
-    }
-}
+using qmr::Guarded;
 
 // Handles are numbers, never memory: a closed or invented one is refused, not followed.
 struct THandles {

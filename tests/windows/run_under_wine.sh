@@ -15,6 +15,10 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 # Console programs need no display; an unreachable one would only slow Wine down.
 unset DISPLAY WAYLAND_DISPLAY
 
+prefix_complete() {
+    test -f "$WINEPREFIX/system.reg" && test -f "$WINEPREFIX/drive_c/windows/system32/kernel32.dll"
+}
+
 # Under the prefix's lock. A half-made prefix of an interrupted start is no prefix: wineboot
 # writes system.reg last.
 ensure_prefix() {
@@ -25,14 +29,19 @@ ensure_prefix() {
             wineserver -k 2>/dev/null || true
             rm -rf "$WINEPREFIX"
         fi
-        if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        # On a busy machine wineboot now and then leaves a prefix without its system files
+        # (programs then fail with "could not load kernel32.dll"): such a prefix is made again.
+        attempt=1
+        while ! prefix_complete && [ $attempt -le 3 ]; do
+            wineserver -k 2>/dev/null || true
             rm -rf "$WINEPREFIX"
             mkdir -p "$WINEPREFIX"
-            "$WINE" wineboot -i >/dev/null 2>&1
-            wineserver -w
-        fi
+            "$WINE" wineboot -i >/dev/null 2>&1 || true
+            wineserver -w || true
+            attempt=$((attempt + 1))
+        done
     ) 9>"$WINEPREFIX.lock"
-    test -f "$WINEPREFIX/system.reg"
+    prefix_complete
 }
 
 case "${1:-}" in
