@@ -1,5 +1,7 @@
 #include "ip_address_replies.h"
 
+#include "provider/route_replies.h"
+
 #include <netlink/attr.h>
 #include <netlink/msg.h>
 #include <netlink/netlink.h>
@@ -112,15 +114,7 @@ void ReadIpAddressReply(nl_msg* message, void* target) {
 }
 
 void ReadIpv6RouteReply(nl_msg* message, void* target) {
-    const nlmsghdr* header = nlmsg_hdr(message);
-    if (header->nlmsg_type != RTM_NEWROUTE ||
-        header->nlmsg_len < NLMSG_LENGTH(static_cast<unsigned>(sizeof(rtmsg)))) {
-        return;
-    }
-    const auto* route = static_cast<const rtmsg*>(nlmsg_data(header));
-    if (route->rtm_family == AF_INET6 && route->rtm_dst_len == 0) {
-        nl_msg_parse(message, &OnIpv6DefaultRoute, target);
-    }
+    ParseDefaultRoute(message, AF_INET6, &OnIpv6DefaultRoute, target);
 }
 
 } // namespace qmr

@@ -228,18 +228,21 @@ void CountAddressReply(nl_msg* message, void* target) {
     }
 }
 
-// A table holds a route for every prefix of every link; only the default ones (no destination
-// bits) are handed to the library's route parser, which also knows multipath next hops.
-void ReadRouteReply(nl_msg* message, void* target) {
+void ParseDefaultRoute(nl_msg* message, int family, void (*onRoute)(nl_object*, void*),
+                       void* target) {
     const nlmsghdr* header = nlmsg_hdr(message);
     if (header->nlmsg_type != RTM_NEWROUTE ||
         header->nlmsg_len < NLMSG_LENGTH(static_cast<unsigned>(sizeof(rtmsg)))) {
         return;
     }
     const auto* route = static_cast<const rtmsg*>(nlmsg_data(header));
-    if (route->rtm_family == AF_INET && route->rtm_dst_len == 0) {
-        nl_msg_parse(message, &OnDefaultRoute, target);
+    if (route->rtm_family == family && route->rtm_dst_len == 0) {
+        nl_msg_parse(message, onRoute, target);
     }
+}
+
+void ReadRouteReply(nl_msg* message, void* target) {
+    ParseDefaultRoute(message, AF_INET, &OnDefaultRoute, target);
 }
 
 } // namespace qmr

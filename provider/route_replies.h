@@ -8,6 +8,7 @@
 #include <vector>
 
 struct nl_msg;
+struct nl_object;
 
 namespace qmr {
 
@@ -28,6 +29,11 @@ void ReadAddressReply(nl_msg* message, void* target);
 void CountAddressReply(nl_msg* message, void* target);
 // RTM_NEWROUTE into a TReplyCollector<TDefaultRoute>: the IPv4 default routes of the main table
 // that have a gateway, one per next hop.
+// A table holds a route for every prefix of every link; only the default ones of `family` (no
+// destination bits) are handed to `onRoute` through the library's route parser, which also
+// knows multipath next hops.
+void ParseDefaultRoute(nl_msg* message, int family, void (*onRoute)(nl_object*, void*),
+                       void* target);
 void ReadRouteReply(nl_msg* message, void* target);
 
 } // namespace qmr
