@@ -2,14 +2,15 @@
 // links. For 1, 64 and 512 links (veth pairs, peers in a second namespace, two IPv4 and two
 // IPv6 addresses each, one default route of each family) it times qmr::ReadNetworkDevices,
 // which is the window's poll (adapter records with the 640-byte first call and its retry, the
-// one GetAdaptersAddresses call, then for every record the interface rows, the per-adapter
-// record and the friendly name), and in the same run
+// one GetAdaptersAddresses call, the GetIfTable and GetIfTable2 calls and the friendly names),
+// and in the same run
 // `ip -s -d addr show` and `ip route show` on that namespace. Needs root.
 //
 //   build/<dir>/bin/qmr-bench-poll [--links 1,64,512] [--rounds N]
 
 #include "network/adapter_poll.h"
 #include "network/friendly_name_table.h"
+#include "network/interface_row_tables.h"
 #include "network/iphlpapi_binding.h"
 #include "network/ipv6_facts.h"
 
@@ -182,10 +183,8 @@ template <typename Work> TFigures Measure(int rounds, Work work) {
 // The poll's parts, each timed on its own over every adapter: where a poll spends its time.
 struct TBreakdown {
     TFigures Adapters;
-    TFigures Names;
     TFigures Rows;
-    TFigures Rows2;
-    TFigures PerAdapter;
+    TFigures Names;
     TFigures Addresses;
 };
 
@@ -213,36 +212,13 @@ TBreakdown MeasureBreakdown(int rounds) {
     }
     TBreakdown b;
     b.Adapters = Measure(rounds, [&] { ReadAdapterBuffer(size); });
+    b.Rows = Measure(rounds, [&] { qmr::TInterfaceRowTables rows(indexes.size()); });
+    const qmr::TInterfaceRowTables rows(indexes.size());
     b.Names = Measure(rounds, [&] {
-        qmr::ReadFriendlyNameTable(reinterpret_cast<const IP_ADAPTER_INFO*>(records.data()));
+        qmr::ReadFriendlyNameTable(reinterpret_cast<const IP_ADAPTER_INFO*>(records.data()),
+                                   rows.Table2());
     });
-    b.Rows = Measure(rounds, [&] {
-        for (const std::uint32_t index : indexes) {
-            MIB_IFROW row{};
-            row.dwIndex = index;
-            qmr::GetIfEntry(&row);
-        }
-    });
-    b.Rows2 = Measure(rounds, [&] {
-        for (const std::uint32_t index : indexes) {
-            MIB_IF_ROW2 row{};
-            row.InterfaceIndex = index;
-            qmr::GetIfEntry2(&row);
-        }
-    });
-    b.PerAdapter = Measure(rounds, [&] {
-        for (const std::uint32_t index : indexes) {
-            ULONG perSize = sizeof(IP_PER_ADAPTER_INFO);
-            std::vector<std::uint64_t> buffer((perSize + 7) / 8);
-            if (qmr::GetPerAdapterInfo(index, reinterpret_cast<PIP_PER_ADAPTER_INFO>(buffer.data()),
-                                       &perSize) == ERROR_BUFFER_OVERFLOW) {
-                buffer.assign((perSize + 7) / 8, 0);
-                qmr::GetPerAdapterInfo(index, reinterpret_cast<PIP_PER_ADAPTER_INFO>(buffer.data()),
-                                       &perSize);
-            }
-        }
-    });
-    b.Addresses = Measure(rounds, [&] { qmr::ReadIpv6Facts(indexes.size()); });
+    b.Addresses = Measure(rounds, [&] { qmr::ReadAddressesAnswer(indexes.size()); });
     return b;
 }
 
@@ -329,19 +305,18 @@ int main(int argc, char** argv) {
         // "model": what the poll spends beyond the library calls (device construction and the
         // friendly-name search), the poll's median less the parts' medians.
         std::printf(
-            "\nparts of one poll, median ms (records: both GetAdaptersInfo calls; names: the"
-            " friendly-name table;\nrows, rows2, per-adapter: GetIfEntry, GetIfEntry2,"
-            " GetPerAdapterInfo with its retry, for every adapter;\naddresses: the one"
-            " GetAdaptersAddresses call and the IPv6 facts made of it)\n"
-            "%6s %10s %10s %10s %10s %12s %10s %10s\n",
-            "links", "records", "names", "rows", "rows2", "per-adapter", "addresses", "model");
+            "\nparts of one poll, median ms (records: both GetAdaptersInfo calls; rows: the"
+            " GetIfTable and GetIfTable2 calls;\nnames: the friendly-name table made of their"
+            " rows; addresses: the one GetAdaptersAddresses call with\nthe IPv6 facts and DNS"
+            " servers made of it)\n"
+            "%6s %10s %10s %10s %10s %10s\n",
+            "links", "records", "rows", "names", "addresses", "model");
         for (const TResult& r : results) {
             const TBreakdown& p = r.Parts;
-            const double parts = p.Adapters.Median + p.Names.Median + p.Rows.Median +
-                                 p.Rows2.Median + p.PerAdapter.Median + p.Addresses.Median;
-            std::printf("%6d %10.3f %10.3f %10.3f %10.3f %12.3f %10.3f %10.3f\n", r.Links,
-                        p.Adapters.Median, p.Names.Median, p.Rows.Median, p.Rows2.Median,
-                        p.PerAdapter.Median, p.Addresses.Median, r.Poll.Median - parts);
+            const double parts =
+                p.Adapters.Median + p.Rows.Median + p.Names.Median + p.Addresses.Median;
+            std::printf("%6d %10.3f %10.3f %10.3f %10.3f %10.3f\n", r.Links, p.Adapters.Median,
+                        p.Rows.Median, p.Names.Median, p.Addresses.Median, r.Poll.Median - parts);
         }
         std::printf("\n");
         const auto find = [&](int links) -> const TResult* {

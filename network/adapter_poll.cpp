@@ -18,8 +18,11 @@ std::uint32_t ReadNetworkDevices(TDeviceList& devices) {
         return status;
     }
     const auto* adapters = reinterpret_cast<const IP_ADAPTER_INFO*>(buffer.data());
-    const TIpv6FactsByIndex ipv6 = ReadIpv6Facts(buffer.size() * 8 / sizeof(IP_ADAPTER_INFO));
-    const TFriendlyNameTable table = ReadFriendlyNameTable(adapters);
+    const std::size_t adapterCount = buffer.size() * 8 / sizeof(IP_ADAPTER_INFO);
+    const TAddressesAnswer answer = ReadAddressesAnswer(adapterCount);
+    // Every device's interface rows in two calls, rather than two calls per device.
+    const TInterfaceRowTables rows(adapterCount);
+    const TFriendlyNameTable table = ReadFriendlyNameTable(adapters, rows.Table2());
     const TFriendlyNameIndex names(table);
     // The WLAN API is opened, and its interfaces listed, once a poll and only for a poll that
     // found a wireless adapter.
@@ -32,10 +35,10 @@ std::uint32_t ReadNetworkDevices(TDeviceList& devices) {
     }
     for (const IP_ADAPTER_INFO* adapter = adapters; adapter != nullptr; adapter = adapter->Next) {
         if (adapter->Type != MIB_IF_TYPE_LOOPBACK) {
-            const auto facts = ipv6.find(adapter->Index);
+            const auto facts = answer.Ipv6.find(adapter->Index);
             devices.push_back(std::make_unique<TModelNetworkDevice>(
-                adapter, names, facts != ipv6.end() ? &facts->second : nullptr,
-                wlan ? &*wlan : nullptr));
+                adapter, names, facts != answer.Ipv6.end() ? &facts->second : nullptr,
+                wlan ? &*wlan : nullptr, &rows, &answer.Ipv4DnsServers));
         }
     }
     return status;

@@ -26,5 +26,9 @@ using TFriendlyNameTable = std::vector<TFriendlyNameEntry>;
 
 // `adapters` is the poll's chain of adapter records (null for none); Windows does not need it.
 TFriendlyNameTable ReadFriendlyNameTable(const IP_ADAPTER_INFO* adapters);
+// The same from the poll's GetIfTable2 block (null when the poll has none), where Linux takes
+// the names; Windows reads the registry as above.
+TFriendlyNameTable ReadFriendlyNameTable(const IP_ADAPTER_INFO* adapters,
+                                         const MIB_IF_TABLE2* rows);
 
 } // namespace qmr

@@ -1,6 +1,7 @@
 #include "friendly_name_table.h"
 
 #include "base/record_text.h"
+#include "network/interface_row_tables.h"
 #include "network/iphlpapi_binding.h"
 
 #include <algorithm>
@@ -9,15 +10,18 @@
 
 namespace qmr {
 
-namespace {
-
-struct TMibTableRelease {
-    void operator()(PMIB_IF_TABLE2 table) const { qmr::FreeMibTable(table); }
-};
-
-} // namespace
-
 TFriendlyNameTable ReadFriendlyNameTable(const IP_ADAPTER_INFO* adapters) {
+    PMIB_IF_TABLE2 answer = nullptr;
+    // Without the rows no name is known, and every device keeps its description.
+    if (adapters == nullptr || qmr::GetIfTable2(&answer) != ERROR_SUCCESS || answer == nullptr) {
+        return {};
+    }
+    const std::unique_ptr<MIB_IF_TABLE2, TMibTableRelease> rows(answer);
+    return ReadFriendlyNameTable(adapters, rows.get());
+}
+
+TFriendlyNameTable ReadFriendlyNameTable(const IP_ADAPTER_INFO* adapters,
+                                         const MIB_IF_TABLE2* rows) {
     TFriendlyNameTable table;
     // The rows carry no interface name: the adapter records of the same poll give it, matched
     // by index.
@@ -25,12 +29,9 @@ TFriendlyNameTable ReadFriendlyNameTable(const IP_ADAPTER_INFO* adapters) {
     for (const IP_ADAPTER_INFO* adapter = adapters; adapter != nullptr; adapter = adapter->Next) {
         byIndex.emplace(adapter->Index, adapter);
     }
-    PMIB_IF_TABLE2 answer = nullptr;
-    // Without the rows no name is known, and every device keeps its description.
-    if (byIndex.empty() || qmr::GetIfTable2(&answer) != ERROR_SUCCESS || answer == nullptr) {
+    if (rows == nullptr) {
         return table;
     }
-    const std::unique_ptr<MIB_IF_TABLE2, TMibTableRelease> rows(answer);
     const MIB_IF_ROW2* row = rows->Table;
     for (ULONG i = 0; i < rows->NumEntries; ++i, ++row) {
         const auto [first, last] = byIndex.equal_range(row->InterfaceIndex);

@@ -43,6 +43,10 @@ ValueRead ReadStringValue(HKEY key, const wchar_t* name, std::u16string& out) {
 
 } // namespace
 
+TFriendlyNameTable ReadFriendlyNameTable(const IP_ADAPTER_INFO* adapters, const MIB_IF_TABLE2*) {
+    return ReadFriendlyNameTable(adapters);
+}
+
 TFriendlyNameTable ReadFriendlyNameTable(const IP_ADAPTER_INFO*) {
     TFriendlyNameTable table;
     HKEY cards = nullptr;

@@ -10,8 +10,8 @@ namespace qmr {
 
 namespace {
 
-// The slots in the order the library's users have always resolved them; only GetIfEntry,
-// GetAdaptersInfo and GetPerAdapterInfo (and the appended GetIfEntry2, GetIfTable2,
+// The slots in the order the library's users have always resolved them; only GetIfTable,
+// GetIfEntry, GetAdaptersInfo and GetPerAdapterInfo (and the appended GetIfEntry2, GetIfTable2,
 // FreeMibTable and GetAdaptersAddresses) are called.
 constexpr std::array<const char*, 19> kSlotNames = {
     "GetIfTable",       "GetIfEntry",       "GetAdaptersInfo",   "GetPerAdapterInfo",
@@ -22,6 +22,7 @@ constexpr std::array<const char*, 19> kSlotNames = {
 };
 
 enum Slot : std::size_t {
+    kGetIfTable = 0,
     kGetIfEntry = 1,
     kGetAdaptersInfo = 2,
     kGetPerAdapterInfo = 3,
@@ -33,6 +34,7 @@ enum Slot : std::size_t {
 
 using GetAdaptersInfoFn = decltype(&::GetAdaptersInfo);
 using GetIfEntryFn = decltype(&::GetIfEntry);
+using GetIfTableFn = decltype(&::GetIfTable);
 using GetPerAdapterInfoFn = decltype(&::GetPerAdapterInfo);
 using GetIfEntry2Fn = decltype(&::GetIfEntry2);
 using GetIfTable2Fn = decltype(&::GetIfTable2);
@@ -108,6 +110,13 @@ ULONG GetAdaptersInfo(PIP_ADAPTER_INFO AdapterInfo, PULONG SizePointer) {
 DWORD GetIfEntry(PMIB_IFROW pIfRow) {
     if (auto fn = Bound<GetIfEntryFn>(kGetIfEntry)) {
         return fn(pIfRow);
+    }
+    return Unavailable();
+}
+
+DWORD GetIfTable(PMIB_IFTABLE pIfTable, PULONG pdwSize, BOOL bOrder) {
+    if (auto fn = Bound<GetIfTableFn>(kGetIfTable)) {
+        return fn(pIfTable, pdwSize, bOrder);
     }
     return Unavailable();
 }

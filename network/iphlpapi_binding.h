@@ -28,6 +28,9 @@ void ReleaseIpHelper();
 // last error to 1 and return 50.
 ULONG GetAdaptersInfo(PIP_ADAPTER_INFO AdapterInfo, PULONG SizePointer);
 DWORD GetIfEntry(PMIB_IFROW pIfRow);
+// Every 32-bit interface row at once, as the poll reads them (122 and the size when the
+// buffer is too small).
+DWORD GetIfTable(PMIB_IFTABLE pIfTable, PULONG pdwSize, BOOL bOrder);
 DWORD GetPerAdapterInfo(ULONG IfIndex, PIP_PER_ADAPTER_INFO pPerAdapterInfo, PULONG pOutBufLen);
 // Not one of the original slots: the 64-bit interface row, for speeds above 4 Gbit/s and
 // counters beyond 4 GiB.

@@ -40,6 +40,7 @@ typedef std::int64_t IPHLP_TIME_T; // time_t of 64-bit Windows
 #define ERROR_NOT_SUPPORTED 50u
 #define ERROR_INVALID_PARAMETER 87u
 #define ERROR_BUFFER_OVERFLOW 111u
+#define ERROR_INSUFFICIENT_BUFFER 122u
 #define ERROR_NO_DATA 232u
 
 #define MAX_ADAPTER_DESCRIPTION_LENGTH 128
@@ -225,6 +226,12 @@ typedef struct _MIB_IF_ROW2 {
     ULONG64 OutQLen;
 } MIB_IF_ROW2, *PMIB_IF_ROW2;
 
+// As many rows as dwNumEntries says follow, in the caller's buffer.
+typedef struct _MIB_IFTABLE {
+    DWORD dwNumEntries;
+    MIB_IFROW table[1];
+} MIB_IFTABLE, *PMIB_IFTABLE;
+
 // As many rows as NumEntries says follow in the one block that GetIfTable2 allocates.
 typedef struct _MIB_IF_TABLE2 {
     ULONG NumEntries;
@@ -237,6 +244,7 @@ typedef struct _MIB_IF_TABLE2 {
 extern "C" {
 ULONG GetAdaptersInfo(PIP_ADAPTER_INFO AdapterInfo, PULONG SizePointer);
 DWORD GetIfEntry(PMIB_IFROW pIfRow);
+DWORD GetIfTable(PMIB_IFTABLE pIfTable, PULONG pdwSize, BOOL bOrder);
 DWORD GetPerAdapterInfo(ULONG IfIndex, PIP_PER_ADAPTER_INFO pPerAdapterInfo, PULONG pOutBufLen);
 DWORD GetIfEntry2(PMIB_IF_ROW2 Row);
 DWORD GetIfTable2(PMIB_IF_TABLE2* Table);
@@ -260,6 +268,7 @@ static_assert(sizeof(MIB_IFROW) == 860);
 static_assert(sizeof(void*) != 8 || sizeof(IP_PER_ADAPTER_INFO) == 64);
 static_assert(sizeof(void*) != 8 || sizeof(MIB_IF_ROW2) == 1352);
 static_assert(offsetof(MIB_IFROW, bDescr) == 604);
+static_assert(offsetof(MIB_IFTABLE, table) == 4);
 static_assert(sizeof(void*) != 8 || offsetof(IP_ADAPTER_INFO, LeaseExpires) == 696);
 static_assert(sizeof(void*) != 8 || offsetof(MIB_IF_ROW2, ReceiveLinkSpeed) == 1200);
 static_assert(sizeof(void*) != 8 || offsetof(MIB_IF_ROW2, OutQLen) == 1344);

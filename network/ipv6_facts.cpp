@@ -95,7 +95,32 @@ TIpv6FactsByIndex CollectIpv6Facts(const IP_ADAPTER_ADDRESSES* first) {
     return byIndex;
 }
 
-TIpv6FactsByIndex ReadIpv6Facts(std::size_t adapterCount) {
+TDnsServersByIndex CollectIpv4DnsServers(const IP_ADAPTER_ADDRESSES* first) {
+    TDnsServersByIndex byIndex;
+    for (const IP_ADAPTER_ADDRESSES* a = first; a != nullptr; a = a->Next) {
+        std::vector<std::u16string>& servers = byIndex[IndexOf(*a)];
+        for (const auto* node = a->FirstDnsServerAddress; node != nullptr; node = node->Next) {
+            const SOCKET_ADDRESS& address = node->Address;
+            if (address.lpSockaddr == nullptr ||
+                address.iSockaddrLength < static_cast<INT>(sizeof(SOCKADDR_IN)) ||
+                address.lpSockaddr->sa_family != WS_AF_INET) {
+                continue;
+            }
+            SOCKADDR_IN in;
+            std::memcpy(&in, address.lpSockaddr, sizeof in);
+            std::uint8_t bytes[4];
+            std::memcpy(bytes, &in.sin_addr, sizeof bytes);
+            std::u16string text;
+            for (int i = 0; i < 4; ++i) {
+                text += (i > 0 ? u"." : u"") + Utf8ToUtf16(std::to_string(bytes[i]));
+            }
+            servers.push_back(std::move(text));
+        }
+    }
+    return byIndex;
+}
+
+TAddressesAnswer ReadAddressesAnswer(std::size_t adapterCount) {
     std::vector<std::uint64_t> buffer;
     const ULONG size = static_cast<ULONG>(kBaseBytes + adapterCount * kBytesPerAdapter);
     const ULONG flags = GAA_FLAG_INCLUDE_GATEWAYS | GAA_FLAG_SKIP_ANYCAST |
@@ -108,7 +133,8 @@ TIpv6FactsByIndex ReadIpv6Facts(std::size_t adapterCount) {
     if (status != ERROR_SUCCESS) {
         return {};
     }
-    return CollectIpv6Facts(reinterpret_cast<const IP_ADAPTER_ADDRESSES*>(buffer.data()));
+    const auto* first = reinterpret_cast<const IP_ADAPTER_ADDRESSES*>(buffer.data());
+    return {CollectIpv6Facts(first), CollectIpv4DnsServers(first)};
 }
 
 const TIpv6Address* ChooseShownIpv6Address(const std::vector<TIpv6Address>& addresses) {

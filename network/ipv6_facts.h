@@ -38,9 +38,21 @@ using TIpv6FactsByIndex = std::unordered_map<std::uint32_t, TIpv6Facts>;
 // 0); addresses of other families and malformed socket addresses are passed over.
 TIpv6FactsByIndex CollectIpv6Facts(const IP_ADAPTER_ADDRESSES* first);
 
+// The IPv4 DNS servers of every adapter in a GetAdaptersAddresses answer (an adapter without
+// any has an empty list), as dotted text, keyed as above.
+using TDnsServersByIndex = std::unordered_map<std::uint32_t, std::vector<std::u16string>>;
+TDnsServersByIndex CollectIpv4DnsServers(const IP_ADAPTER_ADDRESSES* first);
+
+// What a poll takes from its one GetAdaptersAddresses call: the IPv6 facts, and the IPv4 DNS
+// servers, which the per-adapter record would otherwise be asked for adapter by adapter.
+struct TAddressesAnswer {
+    TIpv6FactsByIndex Ipv6;
+    TDnsServersByIndex Ipv4DnsServers;
+};
+
 // One GetAdaptersAddresses call for a poll that read `adapterCount` adapter records, asked
 // again with the size the library names; empty when the library lacks the call or it fails.
-TIpv6FactsByIndex ReadIpv6Facts(std::size_t adapterCount);
+TAddressesAnswer ReadAddressesAnswer(std::size_t adapterCount);
 
 // The address the normal report shows: the first preferred global one, non-temporary before
 // temporary, else the same among the unique-local ones; null when there is none.

@@ -53,21 +53,22 @@ TModelNetworkDevice::TModelNetworkDevice(const IP_ADAPTER_INFO* adapter,
         return;
     }
     if (names != nullptr) {
-        FillFromAdapter(adapter, TFriendlyNameIndex(*names));
+        FillFromAdapter(adapter, TFriendlyNameIndex(*names), nullptr, nullptr);
     } else {
         // Only this record: one handed over alone need not end its chain.
         IP_ADAPTER_INFO alone = *adapter;
         alone.Next = nullptr;
         const TFriendlyNameTable table = ReadFriendlyNameTable(&alone);
-        FillFromAdapter(adapter, TFriendlyNameIndex(table));
+        FillFromAdapter(adapter, TFriendlyNameIndex(table), nullptr, nullptr);
     }
 }
 
 TModelNetworkDevice::TModelNetworkDevice(const IP_ADAPTER_INFO* adapter,
                                          const TFriendlyNameIndex& names, const TIpv6Facts* ipv6,
-                                         const TWlanSession* wlan) {
+                                         const TWlanSession* wlan, const TInterfaceRowTables* rows,
+                                         const TDnsServersByIndex* dns) {
     CreateLists();
-    FillFromAdapter(adapter, names);
+    FillFromAdapter(adapter, names, rows, dns);
     if (ipv6 != nullptr) {
         m_Ipv6 = *ipv6;
     }
@@ -96,7 +97,9 @@ TModelNetworkDevice::~TModelNetworkDevice() {
 }
 
 void TModelNetworkDevice::FillFromAdapter(const IP_ADAPTER_INFO* adapter,
-                                          const TFriendlyNameIndex& names) {
+                                          const TFriendlyNameIndex& names,
+                                          const TInterfaceRowTables* rows,
+                                          const TDnsServersByIndex* dns) {
     if (adapter == nullptr) {
         return;
     }
@@ -131,17 +134,45 @@ void TModelNetworkDevice::FillFromAdapter(const IP_ADAPTER_INFO* adapter,
     m_FriendlyName = ContainExternalText(m_FriendlyName);
     m_Description = ContainExternalText(m_Description);
 
-    FillFromInterfaceRow();
-    FillFromPerAdapterInfo();
-}
-
-void TModelNetworkDevice::FillFromInterfaceRow() {
-    MIB_IFROW row;
-    std::memset(&row, 0, sizeof row);
-    row.dwIndex = m_Index;
-    if (qmr::GetIfEntry(&row) != ERROR_SUCCESS) {
+    FillFromInterfaceRows(rows);
+    // Found by the index the interface row gave, by which the per-adapter record is asked.
+    const auto polled =
+        dns != nullptr ? dns->find(m_IfIndex) : TDnsServersByIndex::const_iterator();
+    if (dns == nullptr || m_IfIndex == 0 || polled == dns->end()) {
+        FillFromPerAdapterInfo();
         return;
     }
+    for (const std::u16string& server : polled->second) {
+        m_DnsServerList->push_back({server, std::u16string(), 0});
+    }
+}
+
+void TModelNetworkDevice::FillFromInterfaceRows(const TInterfaceRowTables* rows) {
+    if (const MIB_IFROW* polled = rows != nullptr ? rows->Row(m_Index) : nullptr) {
+        FillFromRow(*polled);
+    } else {
+        MIB_IFROW row;
+        std::memset(&row, 0, sizeof row);
+        row.dwIndex = m_Index;
+        if (qmr::GetIfEntry(&row) != ERROR_SUCCESS) {
+            return;
+        }
+        FillFromRow(row);
+    }
+    // The 64-bit row, where the library has it, carries what the 32-bit one cannot hold.
+    if (const MIB_IF_ROW2* polled = rows != nullptr ? rows->Row2(m_Index) : nullptr) {
+        FillFromRow2(*polled);
+        return;
+    }
+    MIB_IF_ROW2 row2;
+    std::memset(&row2, 0, sizeof row2);
+    row2.InterfaceIndex = m_Index;
+    if (qmr::GetIfEntry2(&row2) == ERROR_SUCCESS) {
+        FillFromRow2(row2);
+    }
+}
+
+void TModelNetworkDevice::FillFromRow(const MIB_IFROW& row) {
     const std::size_t nameLength =
         std::find(row.wszName, row.wszName + MAX_INTERFACE_NAME_LEN, 0) - row.wszName;
     m_IfName.assign(reinterpret_cast<const char16_t*>(row.wszName), nameLength);
@@ -174,29 +205,25 @@ void TModelNetworkDevice::FillFromInterfaceRow() {
     if (IsBlankText(m_FriendlyName)) {
         m_FriendlyName = m_IfDescription;
     }
+}
 
-    // The 64-bit row, where the library has it, carries what the 32-bit one cannot hold.
-    MIB_IF_ROW2 row2;
-    std::memset(&row2, 0, sizeof row2);
-    row2.InterfaceIndex = m_Index;
-    if (qmr::GetIfEntry2(&row2) == ERROR_SUCCESS) {
-        m_HardwareInterface = row2.InterfaceAndOperStatusFlags.HardwareInterface != 0;
-        m_InterfaceGuid = row2.InterfaceGuid;
-        m_Speed = row2.ReceiveLinkSpeed;
-        m_InOctets = row2.InOctets;
-        m_InUcastPkts = row2.InUcastPkts;
-        m_InNUcastPkts = row2.InNUcastPkts;
-        m_InDiscards = row2.InDiscards;
-        m_InErrors = row2.InErrors;
-        m_InUnknownProtos = row2.InUnknownProtos;
-        m_OutOctets = row2.OutOctets;
-        m_OutUcastPkts = row2.OutUcastPkts;
-        m_OutNUcastPkts = row2.OutNUcastPkts;
-        m_OutDiscards = row2.OutDiscards;
-        m_OutErrors = row2.OutErrors;
-        m_OutQLen = row2.OutQLen;
-        m_Counters32Bit = false;
-    }
+void TModelNetworkDevice::FillFromRow2(const MIB_IF_ROW2& row2) {
+    m_HardwareInterface = row2.InterfaceAndOperStatusFlags.HardwareInterface != 0;
+    m_InterfaceGuid = row2.InterfaceGuid;
+    m_Speed = row2.ReceiveLinkSpeed;
+    m_InOctets = row2.InOctets;
+    m_InUcastPkts = row2.InUcastPkts;
+    m_InNUcastPkts = row2.InNUcastPkts;
+    m_InDiscards = row2.InDiscards;
+    m_InErrors = row2.InErrors;
+    m_InUnknownProtos = row2.InUnknownProtos;
+    m_OutOctets = row2.OutOctets;
+    m_OutUcastPkts = row2.OutUcastPkts;
+    m_OutNUcastPkts = row2.OutNUcastPkts;
+    m_OutDiscards = row2.OutDiscards;
+    m_OutErrors = row2.OutErrors;
+    m_OutQLen = row2.OutQLen;
+    m_Counters32Bit = false;
 }
 
 void TModelNetworkDevice::FillFromPerAdapterInfo() {

@@ -4,6 +4,7 @@
 
 #include "network/friendly_name_index.h"
 #include "network/friendly_name_table.h"
+#include "network/interface_row_tables.h"
 #include "network/iphlpapi_records.h"
 #include "network/ipv6_facts.h"
 #include "network/wlan_facts.h"
@@ -31,9 +32,13 @@ public:
                                  const TFriendlyNameTable* names = nullptr);
     // As above, with the index of the poll's table, which a poll builds once for all devices,
     // and the adapter's IPv6 facts from the poll's one GetAdaptersAddresses call, if any. A
-    // wireless adapter asks `wlan`, the poll's WLAN session, for its connection.
+    // wireless adapter asks `wlan`, the poll's WLAN session, for its connection. Its interface
+    // rows come from the poll's `rows` where they hold them, and its DNS servers from the poll's
+    // `dns` where that lists the interface; otherwise the device asks for them itself.
     TModelNetworkDevice(const IP_ADAPTER_INFO* adapter, const TFriendlyNameIndex& names,
-                        const TIpv6Facts* ipv6 = nullptr, const TWlanSession* wlan = nullptr);
+                        const TIpv6Facts* ipv6 = nullptr, const TWlanSession* wlan = nullptr,
+                        const TInterfaceRowTables* rows = nullptr,
+                        const TDnsServersByIndex* dns = nullptr);
     virtual ~TModelNetworkDevice();
     TModelNetworkDevice(const TModelNetworkDevice&) = delete;
     TModelNetworkDevice& operator=(const TModelNetworkDevice&) = delete;
@@ -93,6 +98,8 @@ public:
     // at 2^32, which the traffic rates must know.
     bool m_Counters32Bit = false;
     std::u16string m_IfDescription;
+    // From the per-adapter record, which a poll asks only where its GetAdaptersAddresses call
+    // failed: false otherwise.
     bool m_AutoconfigEnabled = false;
     bool m_AutoconfigActive = false;
     std::unique_ptr<TAddressList> m_DnsServerList;
@@ -109,8 +116,11 @@ public:
 
 private:
     void CreateLists();
-    void FillFromAdapter(const IP_ADAPTER_INFO* adapter, const TFriendlyNameIndex& names);
-    void FillFromInterfaceRow();
+    void FillFromAdapter(const IP_ADAPTER_INFO* adapter, const TFriendlyNameIndex& names,
+                         const TInterfaceRowTables* rows, const TDnsServersByIndex* dns);
+    void FillFromInterfaceRows(const TInterfaceRowTables* rows);
+    void FillFromRow(const MIB_IFROW& row);
+    void FillFromRow2(const MIB_IF_ROW2& row2);
     void FillFromPerAdapterInfo();
     static void CopyAddressChain(const IP_ADDR_STRING* first, TAddressList& list);
     static void ClearAddressList(TAddressList* list);

@@ -16,14 +16,14 @@ namespace qmr {
 inline constexpr int kSizedCallAttempts = 8;
 
 // Calls `call(buffer, &size)` with `size` bytes (8-byte units keep the records aligned), and
-// on 111 again with the size asked for, never less than `minimum`, up to kSizedCallAttempts
-// calls in all. Returns the last status; `buffer` holds the last answer.
+// on `tooSmall` (111, or 122 for the interface table) again with the size asked for, never less
+// than `minimum`, up to kSizedCallAttempts calls in all. Returns the last status; `buffer` holds
+// the last answer.
 template <typename Call>
 ULONG CallWithGrowingBuffer(std::vector<std::uint64_t>& buffer, ULONG size, ULONG minimum,
-                            Call call) {
-    ULONG status = ERROR_BUFFER_OVERFLOW;
-    for (int attempt = 0; attempt < kSizedCallAttempts && status == ERROR_BUFFER_OVERFLOW;
-         ++attempt) {
+                            Call call, ULONG tooSmall = ERROR_BUFFER_OVERFLOW) {
+    ULONG status = tooSmall;
+    for (int attempt = 0; attempt < kSizedCallAttempts && status == tooSmall; ++attempt) {
         size = std::max(size, minimum);
         buffer.assign((size + 7) / 8, 0);
         size = static_cast<ULONG>(buffer.size() * 8);

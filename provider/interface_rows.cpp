@@ -142,7 +142,8 @@ std::optional<TInterfaceFacts> ReadInterfaceFacts(TRouteSocket& socket, std::uin
 }
 
 std::vector<TInterfaceFacts> ReadEveryInterfaceFacts(TRouteSocket& socket,
-                                                     TLinkIdentityCache* cache) {
+                                                     TLinkIdentityCache* cache,
+                                                     bool withPermanentAddress) {
     std::vector<TLinkFacts> links = socket.DumpLinksWithStatistics();
     if (cache != nullptr) {
         cache->KeepOnly(links);
@@ -154,7 +155,7 @@ std::vector<TInterfaceFacts> ReadEveryInterfaceFacts(TRouteSocket& socket,
     TNl80211Socket radios;
     for (TLinkFacts& link : links) {
         every.push_back(CompleteInterfaceFacts(socket.Descriptor(), std::move(link), names, radios,
-                                               true, cache));
+                                               withPermanentAddress, cache));
     }
     return every;
 }
@@ -162,6 +163,10 @@ std::vector<TInterfaceFacts> ReadEveryInterfaceFacts(TRouteSocket& socket,
 std::size_t IfTable2Size(std::size_t rows) {
     // The block holds one row even when there is none to fill, as the record declares it.
     return offsetof(MIB_IF_TABLE2, Table) + std::max<std::size_t>(rows, 1) * sizeof(MIB_IF_ROW2);
+}
+
+std::size_t IfTableSize(std::size_t rows) {
+    return offsetof(MIB_IFTABLE, table) + std::max<std::size_t>(rows, 1) * sizeof(MIB_IFROW);
 }
 
 void FillIfRow(const TInterfaceFacts& facts, MIB_IFROW& row) {

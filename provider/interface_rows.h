@@ -39,10 +39,12 @@ std::optional<TInterfaceFacts> ReadInterfaceFacts(TRouteSocket& socket, std::uin
 
 // Every link of the socket's namespace, in ifindex order, from one link dump.
 std::vector<TInterfaceFacts> ReadEveryInterfaceFacts(TRouteSocket& socket,
-                                                     TLinkIdentityCache* cache = nullptr);
+                                                     TLinkIdentityCache* cache = nullptr,
+                                                     bool withPermanentAddress = true);
 
-// The bytes of a MIB_IF_TABLE2 with that many rows.
+// The bytes of a MIB_IF_TABLE2, and of a MIB_IFTABLE, with that many rows.
 std::size_t IfTable2Size(std::size_t rows);
+std::size_t IfTableSize(std::size_t rows);
 
 // Fill every field of the row (the caller's dwIndex/InterfaceIndex included).
 void FillIfRow(const TInterfaceFacts& facts, MIB_IFROW& row);

@@ -15,6 +15,7 @@
 #include "provider/link_identity_cache.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <new>
@@ -73,6 +74,42 @@ QMR_PROVIDER_EXPORT DWORD GetIfEntry(PMIB_IFROW pIfRow) {
             return ERROR_INVALID_DATA;
         }
         qmr::FillIfRow(*facts, *pIfRow);
+        return ERROR_SUCCESS;
+    });
+}
+
+QMR_PROVIDER_EXPORT DWORD GetIfTable(PMIB_IFTABLE pIfTable, PULONG pdwSize, BOOL bOrder) {
+    // The dump comes in index order, so every table is ordered whatever bOrder asks.
+    (void)bOrder;
+    if (pdwSize == nullptr) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    return Guarded([&]() -> DWORD {
+        qmr::TRouteSocket& socket = qmr::CallerRouteSocket();
+        // A call without a buffer only learns the size: the links are counted, not described.
+        if (pIfTable == nullptr) {
+            const std::size_t needed = qmr::IfTableSize(socket.CountLinks());
+            if (!FitsSizeArgument(needed)) {
+                return ERROR_NOT_ENOUGH_MEMORY;
+            }
+            *pdwSize = static_cast<ULONG>(needed);
+            return ERROR_INSUFFICIENT_BUFFER;
+        }
+        const std::vector<qmr::TInterfaceFacts> every =
+            qmr::ReadEveryInterfaceFacts(socket, &qmr::CallerLinkIdentities(), false);
+        const std::size_t needed = qmr::IfTableSize(every.size());
+        if (!FitsSizeArgument(needed)) {
+            return ERROR_NOT_ENOUGH_MEMORY;
+        }
+        if (needed > *pdwSize) {
+            *pdwSize = static_cast<ULONG>(needed);
+            return ERROR_INSUFFICIENT_BUFFER;
+        }
+        std::memset(pIfTable, 0, needed);
+        pIfTable->dwNumEntries = static_cast<DWORD>(every.size());
+        for (std::size_t i = 0; i < every.size(); ++i) {
+            qmr::FillIfRow(every[i], pIfTable->table[i]);
+        }
         return ERROR_SUCCESS;
     });
 }

@@ -288,16 +288,32 @@ ULONG GetAdaptersAddresses(ULONG, ULONG, PVOID, PIP_ADAPTER_ADDRESSES AdapterAdd
             socketAddress(node + offsetof(IP_ADAPTER_UNICAST_ADDRESS_LH, Address),
                           i < 0 ? AF_INET : AF_INET6, i < 0 ? a.Ip[0] : a.Ipv6[i]);
         }
-        const std::pair<std::size_t, const char*> lists[] = {
-            {offsetof(IP_ADAPTER_ADDRESSES, FirstGatewayAddress), a.Ipv6Gateway},
-            {offsetof(IP_ADAPTER_ADDRESSES, FirstDnsServerAddress), a.Ipv6Dns}};
-        for (const auto& [field, text] : lists) {
-            if (*text != '\0') {
+        // As Windows lists them: the IPv4 DNS servers of the per-adapter record (text that is
+        // no address as 0.0.0.0), then the IPv6 one.
+        std::vector<std::pair<int, const char*>> servers;
+        for (int i = 0; i < a.DnsCount; ++i) {
+            servers.emplace_back(AF_INET, a.Dns[i]);
+        }
+        if (a.Ipv6Dns[0] != '\0') {
+            servers.emplace_back(AF_INET6, a.Ipv6Dns);
+        }
+        const std::vector<std::pair<int, const char*>> gateways = {
+            {AF_INET6, a.Ipv6Gateway[0] != '\0' ? a.Ipv6Gateway : nullptr}};
+        const std::pair<std::size_t, const std::vector<std::pair<int, const char*>>*> lists[] = {
+            {offsetof(IP_ADAPTER_ADDRESSES, FirstGatewayAddress), &gateways},
+            {offsetof(IP_ADAPTER_ADDRESSES, FirstDnsServerAddress), &servers}};
+        for (const auto& [field, texts] : lists) {
+            std::size_t previous = record + field;
+            for (const auto& [family, text] : *texts) {
+                if (text == nullptr) {
+                    continue;
+                }
                 const std::size_t node = take(sizeof(IP_ADAPTER_GATEWAY_ADDRESS_LH));
-                links.emplace_back(record + field, node);
+                links.emplace_back(previous, node);
+                previous = node + offsetof(IP_ADAPTER_GATEWAY_ADDRESS_LH, Next);
                 reinterpret_cast<IP_ADAPTER_GATEWAY_ADDRESS_LH*>(out.data() + node)->Length =
                     sizeof(IP_ADAPTER_GATEWAY_ADDRESS_LH);
-                socketAddress(node + offsetof(IP_ADAPTER_GATEWAY_ADDRESS_LH, Address), AF_INET6,
+                socketAddress(node + offsetof(IP_ADAPTER_GATEWAY_ADDRESS_LH, Address), family,
                               text);
             }
         }
