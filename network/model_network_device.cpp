@@ -135,14 +135,16 @@ void TModelNetworkDevice::FillFromAdapter(const IP_ADAPTER_INFO* adapter,
     m_Description = ContainExternalText(m_Description);
 
     FillFromInterfaceRows(rows);
+    FillDnsServers(dns);
+}
+
+void TModelNetworkDevice::FillDnsServers(const TDnsServersByIndex* dns) {
     // Found by the index the interface row gave, by which the per-adapter record is asked.
-    const auto polled =
-        dns != nullptr ? dns->find(m_IfIndex) : TDnsServersByIndex::const_iterator();
-    if (dns == nullptr || m_IfIndex == 0 || polled == dns->end()) {
+    if (dns == nullptr || m_IfIndex == 0 || !dns->contains(m_IfIndex)) {
         FillFromPerAdapterInfo();
         return;
     }
-    for (const std::u16string& server : polled->second) {
+    for (const std::u16string& server : dns->at(m_IfIndex)) {
         m_DnsServerList->push_back({server, std::u16string(), 0});
     }
 }

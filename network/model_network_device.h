@@ -121,6 +121,7 @@ private:
     void FillFromInterfaceRows(const TInterfaceRowTables* rows);
     void FillFromRow(const MIB_IFROW& row);
     void FillFromRow2(const MIB_IF_ROW2& row2);
+    void FillDnsServers(const TDnsServersByIndex* dns);
     void FillFromPerAdapterInfo();
     static void CopyAddressChain(const IP_ADDR_STRING* first, TAddressList& list);
     static void ClearAddressList(TAddressList* list);

@@ -108,7 +108,8 @@ TEST_F(BindingTest, OneAbsentEntryPointFailsOnlyItsWrapper) {
     EXPECT_EQ(devices[0]->GetIpAddress(0), u"10.0.0.5");
 }
 
-TEST_F(BindingTest, PollAsksForAddressesOnceAndEachDeviceTakesItsOwnIpv6) {
+// The one answer also gives each device its IPv4 DNS servers: no per-adapter record is asked.
+TEST_F(BindingTest, PollAsksForAddressesOnceAndEachDeviceTakesItsOwnIpv6AndDns) {
     BindScripted();
     QmrTestAdapter adapters[] = {MakeTestAdapter("eth0", 2, "10.0.0.5"),
                                  MakeTestAdapter("eth1", 3, "10.0.1.5"),
@@ -125,6 +126,9 @@ TEST_F(BindingTest, PollAsksForAddressesOnceAndEachDeviceTakesItsOwnIpv6) {
     eth1.Ipv6Suffix[2] = IpSuffixOriginRandom;
     std::strcpy(eth1.Ipv6Gateway, "fe80::1");
     std::strcpy(eth1.Ipv6Dns, "2001:db8::53");
+    eth1.DnsCount = 2;
+    std::strcpy(eth1.Dns[0], "10.0.1.53");
+    std::strcpy(eth1.Dns[1], "192.168.7.1");
     adapters[2].Ipv6Count = 1;
     std::strcpy(adapters[2].Ipv6[0], "fd00::4");
     adapters[2].Ipv6Prefix[0] = 48;
@@ -136,6 +140,13 @@ TEST_F(BindingTest, PollAsksForAddressesOnceAndEachDeviceTakesItsOwnIpv6) {
     EXPECT_EQ(ScriptedProviderFunction<decltype(&QmrTestProvider_AdaptersAddressesCalls)>(
                   "QmrTestProvider_AdaptersAddressesCalls")(),
               1);
+    EXPECT_EQ(ScriptedProviderFunction<decltype(&QmrTestProvider_PerAdapterInfoCalls)>(
+                  "QmrTestProvider_PerAdapterInfoCalls")(),
+              0);
+    EXPECT_EQ(devices[0]->GetDnsServerCount(), 0);
+    ASSERT_EQ(devices[1]->GetDnsServerCount(), 2);
+    EXPECT_EQ(devices[1]->GetDnsServer(0), u"10.0.1.53");
+    EXPECT_EQ(devices[1]->GetDnsServer(1), u"192.168.7.1");
     EXPECT_TRUE(devices[0]->m_Ipv6.Addresses.empty());
     EXPECT_TRUE(devices[0]->m_Ipv6.Gateways.empty());
     const TIpv6Facts& v6 = devices[1]->m_Ipv6;
