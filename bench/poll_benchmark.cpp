@@ -84,6 +84,18 @@ void MustRun(const std::vector<std::string>& arguments) {
 }
 
 // A namespace with `links` veth ends, their peers in a second namespace; deleted on exit.
+// Whether some IPv6 address of the namespace still waits for duplicate address detection.
+bool HasTentative(const std::string& ns) {
+    FILE* out = ::popen(("ip -n " + ns + " -6 addr show tentative 2>/dev/null").c_str(), "r");
+    if (out == nullptr) {
+        return false;
+    }
+    char buffer[256];
+    const bool any = std::fgets(buffer, sizeof buffer, out) != nullptr;
+    ::pclose(out);
+    return any;
+}
+
 class TBenchNamespace {
 public:
     explicit TBenchNamespace(int links)
@@ -131,6 +143,12 @@ public:
                  "metric", "100"});
         std::remove(ours.c_str());
         std::remove(theirs.c_str());
+        // New links keep the kernel busy for a while (duplicate address detection, router and
+        // listener reports, some of it under the lock that every dump takes): measure after.
+        for (int i = 0; i < 100 && (HasTentative(m_Name) || HasTentative(m_Peer)); ++i) {
+            ::usleep(100000);
+        }
+        ::sleep(2);
     }
     ~TBenchNamespace() {
         Run({"ip", "netns", "del", m_Name});
