@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
+#include <dirent.h>
 #include <net/if.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -120,6 +121,18 @@ bool IsLinkLocal(const TIpAddress& address) {
            (address.Bytes[1] & 0xC0) == 0x80;
 }
 
+// The names of a folder's entries; none where it cannot be read.
+std::unordered_set<std::string> ListFolder(const std::string& path) {
+    std::unordered_set<std::string> names;
+    if (DIR* folder = ::opendir(path.c_str())) {
+        while (const dirent* entry = ::readdir(folder)) {
+            names.emplace(entry->d_name);
+        }
+        ::closedir(folder);
+    }
+    return names;
+}
+
 } // namespace
 
 std::optional<TIpAddress> ParseServerAddress(std::string_view text,
@@ -209,7 +222,13 @@ std::vector<TIpAddress> TDnsBook::ServersOf(std::uint32_t linkIndex) {
     // link's own.
     std::vector<TIpAddress> servers = *m_ResolvConf;
     if (*m_ResolvedServes) {
-        const auto state = ReadStateFile(m_Sources.ResolvedLinks + "/" + std::to_string(linkIndex));
+        if (!m_LinkFiles) {
+            m_LinkFiles = ListFolder(m_Sources.ResolvedLinks);
+        }
+        const std::string name = std::to_string(linkIndex);
+        const auto state = m_LinkFiles->contains(name)
+                               ? ReadStateFile(m_Sources.ResolvedLinks + "/" + name)
+                               : std::nullopt;
         std::vector<TIpAddress> own =
             state ? ParseResolvedLinkServers(*state) : std::vector<TIpAddress>{};
         std::erase_if(own, IsResolvedStubAddress);

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace qmr {
@@ -51,7 +52,8 @@ std::vector<TIpAddress> ParseResolvConfServers(std::string_view text);
 std::vector<TIpAddress> ParseResolvedLinkServers(std::string_view text);
 
 // The DNS servers of both families of every link, from the same sources as ReadDnsServers;
-// resolv.conf and the namespace test are read at most once, however many links are asked for.
+// resolv.conf, the namespace test and the list of resolved's link files are read at most once,
+// however many links are asked for.
 class TDnsBook {
 public:
     explicit TDnsBook(TDnsSources sources) : m_Sources(std::move(sources)) {}
@@ -65,6 +67,9 @@ private:
     std::optional<std::vector<TIpAddress>> m_ResolvConf;
     bool m_Resolveds = false;
     std::optional<bool> m_ResolvedServes;
+    // The names in resolved's folder of link files: only those are opened, not one file per
+    // link where resolved keeps none (or no folder at all).
+    std::optional<std::unordered_set<std::string>> m_LinkFiles;
 };
 
 } // namespace qmr
