@@ -23,14 +23,14 @@ TFriendlyNameTable ReadFriendlyNameTable(const IP_ADAPTER_INFO* adapters) {
 TFriendlyNameTable ReadFriendlyNameTable(const IP_ADAPTER_INFO* adapters,
                                          const MIB_IF_TABLE2* rows) {
     TFriendlyNameTable table;
+    if (rows == nullptr) {
+        return table;
+    }
     // The rows carry no interface name: the adapter records of the same poll give it, matched
     // by index.
     std::unordered_multimap<DWORD, const IP_ADAPTER_INFO*> byIndex;
     for (const IP_ADAPTER_INFO* adapter = adapters; adapter != nullptr; adapter = adapter->Next) {
         byIndex.emplace(adapter->Index, adapter);
-    }
-    if (rows == nullptr) {
-        return table;
     }
     const MIB_IF_ROW2* row = rows->Table;
     for (ULONG i = 0; i < rows->NumEntries; ++i, ++row) {

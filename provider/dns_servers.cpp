@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <arpa/inet.h>
-#include <dirent.h>
 #include <net/if.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -121,18 +120,6 @@ bool IsLinkLocal(const TIpAddress& address) {
            (address.Bytes[1] & 0xC0) == 0x80;
 }
 
-// The names of a folder's entries; none where it cannot be read.
-std::unordered_set<std::string> ListFolder(const std::string& path) {
-    std::unordered_set<std::string> names;
-    if (DIR* folder = ::opendir(path.c_str())) {
-        while (const dirent* entry = ::readdir(folder)) {
-            names.emplace(entry->d_name);
-        }
-        ::closedir(folder);
-    }
-    return names;
-}
-
 } // namespace
 
 std::optional<TIpAddress> ParseServerAddress(std::string_view text,
@@ -223,7 +210,8 @@ std::vector<TIpAddress> TDnsBook::ServersOf(std::uint32_t linkIndex) {
     std::vector<TIpAddress> servers = *m_ResolvConf;
     if (*m_ResolvedServes) {
         if (!m_LinkFiles) {
-            m_LinkFiles = ListFolder(m_Sources.ResolvedLinks);
+            const std::vector<std::string> names = ListStateFolder(m_Sources.ResolvedLinks);
+            m_LinkFiles.emplace(names.begin(), names.end());
         }
         const std::string name = std::to_string(linkIndex);
         const auto state = m_LinkFiles->contains(name)
