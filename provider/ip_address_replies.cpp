@@ -81,11 +81,10 @@ void OnIpv6DefaultRoute(nl_object* object, void* target) {
 
 } // namespace
 
-void ReadIpAddressReply(nl_msg* message, void* target) {
+void ReadIpAddressReply(const nlmsghdr* header, void* target) {
     std::array<nlattr*, IFA_MAX + 1> a{};
-    nlmsghdr* header = nlmsg_hdr(message);
     if (header->nlmsg_type != RTM_NEWADDR ||
-        nlmsg_parse(header, sizeof(ifaddrmsg), a.data(), IFA_MAX,
+        nlmsg_parse(const_cast<nlmsghdr*>(header), sizeof(ifaddrmsg), a.data(), IFA_MAX,
                     const_cast<nla_policy*>(AddressPolicy().data())) != 0) {
         return;
     }
@@ -113,7 +112,7 @@ void ReadIpAddressReply(nl_msg* message, void* target) {
     Collect(target, std::move(facts));
 }
 
-void ReadIpv6RouteReply(nl_msg* message, void* target) {
+void ReadIpv6RouteReply(const nlmsghdr* message, void* target) {
     ParseDefaultRoute(message, AF_INET6, &OnIpv6DefaultRoute, target);
 }
 

@@ -5,14 +5,14 @@
 #include "provider/kernel_facts.h"
 #include "provider/route_replies.h"
 
-struct nl_msg;
+struct nlmsghdr;
 
 namespace qmr {
 
 // RTM_NEWADDR of IPv4 and IPv6 into a TReplyCollector<TIpAddressFacts>.
-void ReadIpAddressReply(nl_msg* message, void* target);
+void ReadIpAddressReply(const nlmsghdr* message, void* target);
 // RTM_NEWROUTE into a TReplyCollector<TIpv6DefaultRoute>: the IPv6 default routes of the main
 // table that have a gateway, one per next hop.
-void ReadIpv6RouteReply(nl_msg* message, void* target);
+void ReadIpv6RouteReply(const nlmsghdr* message, void* target);
 
 } // namespace qmr

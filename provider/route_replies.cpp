@@ -10,6 +10,7 @@
 #include <linux/if_addr.h>
 #include <linux/if_link.h>
 #include <linux/rtnetlink.h>
+#include <new>
 #include <sys/socket.h>
 
 namespace qmr {
@@ -32,20 +33,6 @@ template <typename T> void Collect(void* target, T&& item) {
 // must be terminated, numbers and structures long enough.
 template <std::size_t Max> using TPolicy = std::array<nla_policy, Max + 1>;
 
-const TPolicy<IFLA_MAX>& LinkPolicy() {
-    static const TPolicy<IFLA_MAX> policy = [] {
-        TPolicy<IFLA_MAX> p{};
-        p[IFLA_IFNAME].type = NLA_STRING;
-        p[IFLA_IFALIAS].type = NLA_STRING;
-        p[IFLA_MTU].type = NLA_U32;
-        p[IFLA_OPERSTATE].type = NLA_U8;
-        p[IFLA_CARRIER].type = NLA_U8;
-        p[IFLA_LINKINFO].type = NLA_NESTED;
-        return p;
-    }();
-    return policy;
-}
-
 const TPolicy<IFLA_INFO_MAX>& LinkInfoPolicy() {
     static const TPolicy<IFLA_INFO_MAX> policy = [] {
         TPolicy<IFLA_INFO_MAX> p{};
@@ -66,12 +53,56 @@ const TPolicy<IFA_MAX>& AddressPolicy() {
 }
 
 template <std::size_t Size>
-bool ParseReply(nl_msg* message, int type, int headerLength, std::array<nlattr*, Size>& table,
-                const std::array<nla_policy, Size>& policy) {
-    nlmsghdr* header = nlmsg_hdr(message);
+bool ParseReply(const nlmsghdr* header, int type, int headerLength,
+                std::array<nlattr*, Size>& table, const std::array<nla_policy, Size>& policy) {
     return header->nlmsg_type == type &&
-           nlmsg_parse(header, headerLength, table.data(), static_cast<int>(Size - 1),
-                       const_cast<nla_policy*>(policy.data())) == 0;
+           nlmsg_parse(const_cast<nlmsghdr*>(header), headerLength, table.data(),
+                       static_cast<int>(Size - 1), const_cast<nla_policy*>(policy.data())) == 0;
+}
+
+// The attributes a link's facts are read from, found in one pass over the message: a full
+// parse checks and indexes the fifty-odd others as well, for every link of every dump. Those
+// read as text must be terminated, numbers long enough; a link whose are not is left out.
+bool PickLinkAttributes(const nlmsghdr* message, std::array<const nlattr*, IFLA_MAX + 1>& a) {
+    if (message->nlmsg_type != RTM_NEWLINK || !nlmsg_valid_hdr(message, sizeof(ifinfomsg))) {
+        return false;
+    }
+    nlattr* attribute = nullptr;
+    int left = 0;
+    nlmsg_for_each_attr(attribute, message, sizeof(ifinfomsg), left) {
+        const int type = nla_type(attribute);
+        const int length = nla_len(attribute);
+        switch (type) {
+        case IFLA_IFNAME:
+        case IFLA_IFALIAS:
+            if (length < 1 || static_cast<const char*>(nla_data(attribute))[length - 1] != 0) {
+                return false;
+            }
+            break;
+        case IFLA_OPERSTATE:
+        case IFLA_CARRIER:
+            if (length < 1) {
+                return false;
+            }
+            break;
+        case IFLA_MTU:
+            if (length < 4) {
+                return false;
+            }
+            break;
+        case IFLA_LINKINFO:
+        case IFLA_ADDRESS:
+        case IFLA_PERM_ADDRESS:
+        case IFLA_STATS64:
+        case IFLA_STATS:
+        case IFLA_GRO_MAX_SIZE:
+            break;
+        default:
+            continue;
+        }
+        a[type] = attribute;
+    }
+    return true;
 }
 
 // The kernel's counters block; a shorter one (from an older kernel) leaves the rest at zero.
@@ -132,12 +163,12 @@ void OnDefaultRoute(nl_object* object, void* target) {
 
 // Reads only the attributes a link's facts need: the library's link objects would parse (and
 // allocate for) every address family's settings the kernel sends along.
-void ReadLinkReply(nl_msg* message, void* target) {
-    std::array<nlattr*, IFLA_MAX + 1> a{};
-    if (!ParseReply(message, RTM_NEWLINK, sizeof(ifinfomsg), a, LinkPolicy())) {
+void ReadLinkReply(const nlmsghdr* message, void* target) {
+    std::array<const nlattr*, IFLA_MAX + 1> a{};
+    if (!PickLinkAttributes(message, a)) {
         return;
     }
-    const auto* info = static_cast<const ifinfomsg*>(nlmsg_data(nlmsg_hdr(message)));
+    const auto* info = static_cast<const ifinfomsg*>(nlmsg_data(message));
     TLinkFacts facts;
     facts.Index = static_cast<std::uint32_t>(info->ifi_index);
     facts.ArpType = info->ifi_type;
@@ -151,7 +182,8 @@ void ReadLinkReply(nl_msg* message, void* target) {
         }
         if (a[IFLA_LINKINFO] != nullptr) {
             std::array<nlattr*, IFLA_INFO_MAX + 1> linkInfo{};
-            if (nla_parse_nested(linkInfo.data(), IFLA_INFO_MAX, a[IFLA_LINKINFO],
+            if (nla_parse_nested(linkInfo.data(), IFLA_INFO_MAX,
+                                 const_cast<nlattr*>(a[IFLA_LINKINFO]),
                                  const_cast<nla_policy*>(LinkInfoPolicy().data())) == 0 &&
                 linkInfo[IFLA_INFO_KIND] != nullptr) {
                 facts.Kind = nla_get_string(linkInfo[IFLA_INFO_KIND]);
@@ -180,18 +212,18 @@ void ReadLinkReply(nl_msg* message, void* target) {
     Collect(target, std::move(facts));
 }
 
-void CountLinkReply(nl_msg* message, void* target) {
-    if (nlmsg_hdr(message)->nlmsg_type == RTM_NEWSTATS) {
+void CountLinkReply(const nlmsghdr* message, void* target) {
+    if (message->nlmsg_type == RTM_NEWSTATS) {
         ++*static_cast<std::size_t*>(target);
     }
 }
 
-void ReadAddressReply(nl_msg* message, void* target) {
+void ReadAddressReply(const nlmsghdr* message, void* target) {
     std::array<nlattr*, IFA_MAX + 1> a{};
     if (!ParseReply(message, RTM_NEWADDR, sizeof(ifaddrmsg), a, AddressPolicy())) {
         return;
     }
-    const auto* header = static_cast<const ifaddrmsg*>(nlmsg_data(nlmsg_hdr(message)));
+    const auto* header = static_cast<const ifaddrmsg*>(nlmsg_data(message));
     TAddressFacts facts;
     // The local address; a point-to-point address also names its peer in IFA_ADDRESS.
     if (header->ifa_family != AF_INET ||
@@ -212,36 +244,45 @@ void ReadAddressReply(nl_msg* message, void* target) {
     Collect(target, std::move(facts));
 }
 
-void CountAddressReply(nl_msg* message, void* target) {
-    nlmsghdr* header = nlmsg_hdr(message);
+void CountAddressReply(const nlmsghdr* header, void* target) {
     if (header->nlmsg_type != RTM_NEWADDR ||
         header->nlmsg_len < NLMSG_LENGTH(static_cast<unsigned>(sizeof(ifaddrmsg)))) {
         return;
     }
     const auto* address = static_cast<const ifaddrmsg*>(nlmsg_data(header));
-    const nlattr* local = nlmsg_find_attr(header, sizeof(ifaddrmsg), IFA_LOCAL);
-    const nlattr* own =
-        local != nullptr ? local : nlmsg_find_attr(header, sizeof(ifaddrmsg), IFA_ADDRESS);
+    const nlattr* local =
+        nlmsg_find_attr(const_cast<nlmsghdr*>(header), sizeof(ifaddrmsg), IFA_LOCAL);
+    const nlattr* own = local != nullptr ? local
+                                         : nlmsg_find_attr(const_cast<nlmsghdr*>(header),
+                                                           sizeof(ifaddrmsg), IFA_ADDRESS);
     TIpv4Address ignored{};
     if (address->ifa_family == AF_INET && own != nullptr && CopyIpv4(own, ignored)) {
         Collect(target, std::uint32_t{address->ifa_index});
     }
 }
 
-void ParseDefaultRoute(nl_msg* message, int family, void (*onRoute)(nl_object*, void*),
+void ParseDefaultRoute(const nlmsghdr* header, int family, void (*onRoute)(nl_object*, void*),
                        void* target) {
-    const nlmsghdr* header = nlmsg_hdr(message);
     if (header->nlmsg_type != RTM_NEWROUTE ||
         header->nlmsg_len < NLMSG_LENGTH(static_cast<unsigned>(sizeof(rtmsg)))) {
         return;
     }
     const auto* route = static_cast<const rtmsg*>(nlmsg_data(header));
-    if (route->rtm_family == family && route->rtm_dst_len == 0) {
-        nl_msg_parse(message, onRoute, target);
+    if (route->rtm_family != family || route->rtm_dst_len != 0) {
+        return;
     }
+    // The library's parser wants a message of its own; default routes are few.
+    nl_msg* message = nlmsg_convert(const_cast<nlmsghdr*>(header));
+    if (message == nullptr) {
+        throw std::bad_alloc();
+    }
+    // The parser is chosen by protocol and type, and a converted message has no protocol yet.
+    nlmsg_set_proto(message, NETLINK_ROUTE);
+    nl_msg_parse(message, onRoute, target);
+    nlmsg_free(message);
 }
 
-void ReadRouteReply(nl_msg* message, void* target) {
+void ReadRouteReply(const nlmsghdr* message, void* target) {
     ParseDefaultRoute(message, AF_INET, &OnDefaultRoute, target);
 }
 

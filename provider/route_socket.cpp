@@ -5,17 +5,18 @@
 
 #include <netlink/attr.h>
 #include <netlink/errno.h>
-#include <netlink/handlers.h>
 #include <netlink/msg.h>
 #include <netlink/netlink.h>
 #include <netlink/socket.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <exception>
 #include <linux/if_addr.h>
 #include <linux/if_link.h>
 #include <linux/rtnetlink.h>
+#include <memory>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -31,24 +32,10 @@ namespace {
 constexpr int kDumpAttempts = 5;
 constexpr std::size_t kReceiveBufferSize = 32 * 1024;
 
-struct TExchangeContext {
-    TRouteSocket::MessageHandler Handler;
-    void* Target;
-    // The kernel answered with an error message, which is the whole of its answer.
-    bool Refused = false;
+// Frees what the netlink library's receive allocated.
+struct TFreeBuffer {
+    void operator()(unsigned char* buffer) const { std::free(buffer); }
 };
-
-int OnValidMessage(nl_msg* message, void* arg) {
-    auto* context = static_cast<TExchangeContext*>(arg);
-    context->Handler(message, context->Target);
-    return NL_OK;
-}
-
-int OnKernelError(sockaddr_nl*, nlmsgerr*, void* arg) {
-    static_cast<TExchangeContext*>(arg)->Refused = true;
-    // As without this callback: the exchange ends with the kernel's error.
-    return NL_STOP;
-}
 
 nl_msg* NewRequest(int type, int flags, const void* header, std::size_t length) {
     nl_msg* request = nlmsg_alloc_simple(type, flags);
@@ -126,10 +113,7 @@ nl_msg* Ipv6RouteDumpRequest() {
 
 TRouteSocket::TRouteSocket() {
     m_Socket = nl_socket_alloc();
-    m_Callbacks = nl_cb_alloc(NL_CB_DEFAULT);
-    if (m_Socket == nullptr || m_Callbacks == nullptr) {
-        nl_cb_put(m_Callbacks);
-        nl_socket_free(m_Socket);
+    if (m_Socket == nullptr) {
         throw std::bad_alloc();
     }
     // A socket of our own, left unbound for the kernel to bind at the first send: half the
@@ -141,7 +125,6 @@ TRouteSocket::TRouteSocket() {
         if (descriptor >= 0) {
             ::close(descriptor);
         }
-        nl_cb_put(m_Callbacks);
         nl_socket_free(m_Socket);
         throw TKernelError(std::string("cannot open an rtnetlink socket: ") + nl_geterror(status));
     }
@@ -158,7 +141,6 @@ TRouteSocket::TRouteSocket() {
 }
 
 TRouteSocket::~TRouteSocket() {
-    nl_cb_put(m_Callbacks);
     nl_socket_free(m_Socket);
 }
 
@@ -170,18 +152,60 @@ int TRouteSocket::Exchange(nl_msg* request, MessageHandler handler, void* target
     // Until the answer has been read to its end, a later request could meet its remains.
     m_Clean = false;
     const int sent = nl_send_auto(m_Socket, request);
+    const std::uint32_t sequence = nlmsg_hdr(request)->nlmsg_seq;
     nlmsg_free(request);
     if (sent < 0) {
         return sent;
     }
-    TExchangeContext context{handler, target};
-    nl_cb_set(m_Callbacks, NL_CB_VALID, NL_CB_CUSTOM, &OnValidMessage, &context);
-    nl_cb_err(m_Callbacks, NL_CB_CUSTOM, &OnKernelError, &context);
-    const int status = nl_recvmsgs(m_Socket, m_Callbacks);
-    // An interrupted dump is still read to its NLMSG_DONE, and a refusal is a single message;
-    // any other failure may have left part of the answer unread.
-    m_Clean = status >= 0 || status == -NLE_DUMP_INTR || context.Refused;
-    return status;
+    // The replies are read where they lie in the received block: the library's own loop copies
+    // every message into an allocation of its own first, a thousand times per link dump.
+    bool interrupted = false;
+    for (;;) {
+        sockaddr_nl sender{};
+        unsigned char* received = nullptr;
+        const int length = nl_recv(m_Socket, &sender, &received, nullptr);
+        const std::unique_ptr<unsigned char, TFreeBuffer> block(received);
+        if (length <= 0) {
+            return length < 0 ? length : -NLE_MSG_TRUNC;
+        }
+        // Only the kernel answers; anything another process sent to this port is not read.
+        if (sender.nl_pid != 0) {
+            continue;
+        }
+        int left = length;
+        for (auto* message = reinterpret_cast<nlmsghdr*>(received); nlmsg_ok(message, left);
+             message = nlmsg_next(message, &left)) {
+            if (message->nlmsg_seq != sequence) {
+                continue;
+            }
+            interrupted = interrupted || (message->nlmsg_flags & NLM_F_DUMP_INTR) != 0;
+            if (message->nlmsg_type == NLMSG_DONE) {
+                m_Clean = true;
+                return interrupted ? -NLE_DUMP_INTR : 0;
+            }
+            if (message->nlmsg_type == NLMSG_ERROR) {
+                // A refusal is the whole answer; so is an acknowledgement.
+                if (message->nlmsg_len < static_cast<std::uint32_t>(nlmsg_size(sizeof(nlmsgerr)))) {
+                    return -NLE_MSG_TRUNC;
+                }
+                m_Clean = true;
+                const int error = static_cast<const nlmsgerr*>(nlmsg_data(message))->error;
+                return error == 0 ? 0 : -nl_syserr2nlerr(error);
+            }
+            if (message->nlmsg_type == NLMSG_OVERRUN) {
+                return -NLE_MSG_OVERFLOW;
+            }
+            if (message->nlmsg_type == NLMSG_NOOP) {
+                continue;
+            }
+            handler(message, target);
+            // A reply to a request for one object is a single message.
+            if ((message->nlmsg_flags & NLM_F_MULTI) == 0) {
+                m_Clean = true;
+                return 0;
+            }
+        }
+    }
 }
 
 template <typename T>

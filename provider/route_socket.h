@@ -8,9 +8,9 @@
 #include <optional>
 #include <stdexcept>
 
-struct nl_cb;
 struct nl_msg;
 struct nl_sock;
+struct nlmsghdr;
 
 namespace qmr {
 
@@ -55,7 +55,7 @@ public:
     std::vector<TIpv6DefaultRoute> DumpIpv6DefaultRoutes();
 
     // Hands one reply message to a reader; `target` is the reader's own.
-    using MessageHandler = void (*)(nl_msg*, void*);
+    using MessageHandler = void (*)(const nlmsghdr*, void*);
 
 private:
     // Sends the request (taking it over) and hands every reply message to `handler`; returns
@@ -69,7 +69,6 @@ private:
               const char* what);
 
     nl_sock* m_Socket = nullptr;
-    nl_cb* m_Callbacks = nullptr;
     bool m_Clean = true;
 };
 
