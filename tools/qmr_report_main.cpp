@@ -116,9 +116,14 @@ void PrintReport(const TDevices& devices, const TOptions& options) {
     if (devices.empty()) {
         build(&lines, nullptr);
     }
+    // One conversion and one write for the whole report: hundreds of adapters make thousands
+    // of lines.
+    std::u16string text;
     for (const std::u16string& line : lines) {
-        Print(stdout, line + u"\n");
+        text += line;
+        text += u'\n';
     }
+    Print(stdout, text);
 }
 
 int Run(const std::vector<std::u16string>& args) {
