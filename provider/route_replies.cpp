@@ -70,8 +70,9 @@ bool PickLinkAttributes(const nlmsghdr* message, std::array<const nlattr*, IFLA_
     nlattr* attribute = nullptr;
     int left = 0;
     nlmsg_for_each_attr(attribute, message, sizeof(ifinfomsg), left) {
-        const int type = nla_type(attribute);
-        const int length = nla_len(attribute);
+        // The header's own fields: the library's accessors are calls, fifty per link.
+        const int type = attribute->nla_type & NLA_TYPE_MASK;
+        const int length = attribute->nla_len - NLA_HDRLEN;
         switch (type) {
         case IFLA_IFNAME:
         case IFLA_IFALIAS:
