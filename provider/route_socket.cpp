@@ -166,7 +166,7 @@ int TRouteSocket::Exchange(nl_msg* request, MessageHandler handler, void* target
         const int length = nl_recv(m_Socket, &sender, &received, nullptr);
         const std::unique_ptr<unsigned char, TFreeBuffer> block(received);
         if (length <= 0) {
-            return length < 0 ? length : -NLE_MSG_TRUNC;
+            return length < 0 ? length : -NLE_FAILURE;
         }
         // Only the kernel answers; anything another process sent to this port is not read.
         if (sender.nl_pid != 0) {
