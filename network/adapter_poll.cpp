@@ -9,7 +9,7 @@ namespace qmr {
 
 std::uint32_t ReadNetworkDevices(TDeviceList& devices) {
     // One adapter record's worth to start with.
-    std::vector<std::uint64_t> buffer;
+    TCallBuffer buffer;
     const ULONG status =
         CallWithGrowingBuffer(buffer, 640, 0, [](std::uint64_t* data, ULONG* size) {
             return qmr::GetAdaptersInfo(reinterpret_cast<PIP_ADAPTER_INFO>(data), size);

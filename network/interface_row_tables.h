@@ -3,6 +3,7 @@
 // one GetIfTable2 call) and found by index, so that no device asks for its rows one by one.
 
 #include "network/iphlpapi_records.h"
+#include "network/sized_call.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -30,7 +31,7 @@ public:
     const MIB_IF_TABLE2* Table2() const { return m_Table2.get(); }
 
 private:
-    std::vector<std::uint64_t> m_Table;
+    TCallBuffer m_Table;
     std::unique_ptr<MIB_IF_TABLE2, TMibTableRelease> m_Table2;
     std::unordered_map<DWORD, const MIB_IFROW*> m_Rows;
     std::unordered_map<DWORD, const MIB_IF_ROW2*> m_Rows2;

@@ -121,7 +121,7 @@ TDnsServersByIndex CollectIpv4DnsServers(const IP_ADAPTER_ADDRESSES* first) {
 }
 
 TAddressesAnswer ReadAddressesAnswer(std::size_t adapterCount) {
-    std::vector<std::uint64_t> buffer;
+    TCallBuffer buffer;
     const ULONG size = static_cast<ULONG>(kBaseBytes + adapterCount * kBytesPerAdapter);
     const ULONG flags = GAA_FLAG_INCLUDE_GATEWAYS | GAA_FLAG_SKIP_ANYCAST |
                         GAA_FLAG_SKIP_MULTICAST | GAA_FLAG_SKIP_FRIENDLY_NAME;

@@ -234,7 +234,7 @@ void TModelNetworkDevice::FillFromPerAdapterInfo() {
     // 32-bit build and 64 in a 64-bit one, so the room comes from the layout: a fixed 52 would
     // make every 64-bit call a retry.
     std::array<std::uint64_t, (sizeof(IP_PER_ADAPTER_INFO) + 7) / 8> first{};
-    std::vector<std::uint64_t> larger;
+    TCallBuffer larger;
     ULONG size = sizeof(IP_PER_ADAPTER_INFO);
     auto* info = reinterpret_cast<PIP_PER_ADAPTER_INFO>(first.data());
     DWORD status = qmr::GetPerAdapterInfo(m_IfIndex, info, &size);

@@ -9,23 +9,42 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
+#include <new>
 #include <vector>
 
 namespace qmr {
 
 inline constexpr int kSizedCallAttempts = 8;
 
-// Calls `call(buffer, &size)` with `size` bytes (8-byte units keep the records aligned), and
+// Leaves new elements unwritten: the call writes its answer, and zeroing a megabyte first only
+// makes the process touch (and fault in) pages that the answer never reaches.
+template <typename T> struct TUnzeroedAllocator : std::allocator<T> {
+    using value_type = T;
+    template <typename U> struct rebind { using other = TUnzeroedAllocator<U>; };
+    TUnzeroedAllocator() = default;
+    template <typename U> TUnzeroedAllocator(const TUnzeroedAllocator<U>&) noexcept {}
+    template <typename U> void construct(U* place) noexcept { ::new (static_cast<void*>(place)) U; }
+    template <typename U, typename... A> void construct(U* place, A&&... a) {
+        ::new (static_cast<void*>(place)) U(std::forward<A>(a)...);
+    }
+};
+
+// 8-byte units keep the records aligned.
+using TCallBuffer = std::vector<std::uint64_t, TUnzeroedAllocator<std::uint64_t>>;
+
+// Calls `call(buffer, &size)` with `size` bytes, and
 // on `tooSmall` (111, or 122 for the interface table) again with the size asked for, never less
 // than `minimum`, up to kSizedCallAttempts calls in all. Returns the last status; `buffer` holds
 // the last answer.
 template <typename Call>
-ULONG CallWithGrowingBuffer(std::vector<std::uint64_t>& buffer, ULONG size, ULONG minimum,
-                            Call call, ULONG tooSmall = ERROR_BUFFER_OVERFLOW) {
+ULONG CallWithGrowingBuffer(TCallBuffer& buffer, ULONG size, ULONG minimum, Call call,
+                            ULONG tooSmall = ERROR_BUFFER_OVERFLOW) {
     ULONG status = tooSmall;
     for (int attempt = 0; attempt < kSizedCallAttempts && status == tooSmall; ++attempt) {
         size = std::max(size, minimum);
-        buffer.assign((size + 7) / 8, 0);
+        buffer.clear(); // nothing of the last answer is copied when the buffer grows
+        buffer.resize((size + 7) / 8);
         size = static_cast<ULONG>(buffer.size() * 8);
         status = call(buffer.data(), &size);
     }
