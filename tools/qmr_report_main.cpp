@@ -109,21 +109,27 @@ void PrintReport(const TDevices& devices, const TOptions& options) {
         return;
     }
     const auto build = options.Expert ? qmr::BuildExpertReportText : qmr::BuildReportText;
+    // Written adapter by adapter through the same few buffers: hundreds of adapters make a
+    // report of megabytes that need never be held whole, and every fresh page costs a fault.
     qmr::TLineList lines;
+    std::u16string text;
+    const auto write = [&] {
+        text.clear();
+        for (const std::u16string& line : lines) {
+            text += line;
+            text += u'\n';
+        }
+        Print(stdout, text);
+        lines.clear();
+    };
     for (const qmr::TModelNetworkDevice* device : devices) {
         build(&lines, device);
+        write();
     }
     if (devices.empty()) {
         build(&lines, nullptr);
+        write();
     }
-    // One conversion and one write for the whole report: hundreds of adapters make thousands
-    // of lines.
-    std::u16string text;
-    for (const std::u16string& line : lines) {
-        text += line;
-        text += u'\n';
-    }
-    Print(stdout, text);
 }
 
 int Run(const std::vector<std::u16string>& args) {
