@@ -185,6 +185,7 @@ int Run(const std::vector<std::u16string>& args) {
 } // namespace
 
 int main(int argc, char** argv) {
+    qmr::PrepareOneShotMemory();
     qmr::PrepareConsoleOutput();
     try {
         const int code = Run(qmr::CommandLineArguments(argc, argv));

@@ -8,4 +8,8 @@ void PrepareConsoleOutput() {
     ::SetConsoleOutputCP(CP_UTF8);
 }
 
+void PrepareOneShotMemory() {
+    // The process heap already keeps what is freed.
+}
+
 } // namespace qmr
