@@ -5,7 +5,6 @@
 #include <netlink/attr.h>
 #include <netlink/msg.h>
 #include <netlink/netlink.h>
-#include <netlink/route/route.h>
 
 #include <array>
 #include <cstring>
@@ -50,35 +49,6 @@ bool IsLinkLocal(const TIpAddress& address) {
            (address.Bytes[1] & 0xC0) == 0x80;
 }
 
-void OnIpv6DefaultRoute(nl_object* object, void* target) {
-    auto* route = reinterpret_cast<rtnl_route*>(object);
-    nl_addr* destination = rtnl_route_get_dst(route);
-    if (rtnl_route_get_family(route) != AF_INET6 || rtnl_route_get_table(route) != RT_TABLE_MAIN ||
-        rtnl_route_get_type(route) != RTN_UNICAST ||
-        (destination != nullptr && nl_addr_get_prefixlen(destination) != 0)) {
-        return;
-    }
-    const int hops = rtnl_route_get_nnexthops(route);
-    for (int i = 0; i < hops; ++i) {
-        rtnl_nexthop* hop = rtnl_route_nexthop_n(route, i);
-        nl_addr* gateway = hop != nullptr ? rtnl_route_nh_get_gateway(hop) : nullptr;
-        TIpv6DefaultRoute facts;
-        if (gateway == nullptr || nl_addr_get_family(gateway) != AF_INET6 ||
-            !CopyAddress(nl_addr_get_binary_addr(gateway), nl_addr_get_len(gateway), AF_INET6,
-                         facts.Gateway)) {
-            continue;
-        }
-        facts.LinkIndex = static_cast<std::uint32_t>(rtnl_route_nh_get_ifindex(hop));
-        // A router is usually named by its link-local address, which means nothing without
-        // the link it is reached through.
-        if (IsLinkLocal(facts.Gateway)) {
-            facts.Gateway.ScopeId = facts.LinkIndex;
-        }
-        facts.Metric = rtnl_route_get_priority(route);
-        Collect(target, std::move(facts));
-    }
-}
-
 } // namespace
 
 void ReadIpAddressReply(const nlmsghdr* header, void* target) {
@@ -113,7 +83,22 @@ void ReadIpAddressReply(const nlmsghdr* header, void* target) {
 }
 
 void ReadIpv6RouteReply(const nlmsghdr* message, void* target) {
-    ParseDefaultRoute(message, AF_INET6, &OnIpv6DefaultRoute, target);
+    for (const TDefaultRouteHop& hop : DefaultRouteHops(message, AF_INET6)) {
+        TIpv6DefaultRoute facts;
+        if (hop.Gateway == nullptr ||
+            !CopyAddress(nla_data(hop.Gateway), static_cast<std::size_t>(nla_len(hop.Gateway)),
+                         AF_INET6, facts.Gateway)) {
+            continue;
+        }
+        facts.LinkIndex = hop.LinkIndex;
+        // A router is usually named by its link-local address, which means nothing without
+        // the link it is reached through.
+        if (IsLinkLocal(facts.Gateway)) {
+            facts.Gateway.ScopeId = facts.LinkIndex;
+        }
+        facts.Metric = hop.Metric;
+        Collect(target, std::move(facts));
+    }
 }
 
 } // namespace qmr

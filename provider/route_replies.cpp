@@ -3,7 +3,6 @@
 #include <netlink/attr.h>
 #include <netlink/msg.h>
 #include <netlink/netlink.h>
-#include <netlink/route/route.h>
 
 #include <array>
 #include <cstring>
@@ -130,34 +129,17 @@ bool CopyIpv4(const nlattr* attribute, TIpv4Address& out) {
     return true;
 }
 
-bool CopyIpv4(nl_addr* address, TIpv4Address& out) {
-    if (address == nullptr || nl_addr_get_family(address) != AF_INET ||
-        nl_addr_get_len(address) != out.size()) {
-        return false;
-    }
-    std::memcpy(out.data(), nl_addr_get_binary_addr(address), out.size());
-    return true;
-}
-
-void OnDefaultRoute(nl_object* object, void* target) {
-    auto* route = reinterpret_cast<rtnl_route*>(object);
-    nl_addr* destination = rtnl_route_get_dst(route);
-    if (rtnl_route_get_family(route) != AF_INET || rtnl_route_get_table(route) != RT_TABLE_MAIN ||
-        rtnl_route_get_type(route) != RTN_UNICAST ||
-        (destination != nullptr && nl_addr_get_prefixlen(destination) != 0)) {
-        return;
-    }
-    const int hops = rtnl_route_get_nnexthops(route);
-    for (int i = 0; i < hops; ++i) {
-        rtnl_nexthop* hop = rtnl_route_nexthop_n(route, i);
-        TDefaultRoute facts;
-        if (hop == nullptr || !CopyIpv4(rtnl_route_nh_get_gateway(hop), facts.Gateway)) {
-            continue;
-        }
-        facts.LinkIndex = static_cast<std::uint32_t>(rtnl_route_nh_get_ifindex(hop));
-        facts.Metric = rtnl_route_get_priority(route);
-        Collect(target, std::move(facts));
-    }
+// The checks the attributes read here must pass; a route that fails them is left out whole.
+const std::array<nla_policy, RTA_MAX + 1>& RoutePolicy() {
+    static const std::array<nla_policy, RTA_MAX + 1> policy = [] {
+        std::array<nla_policy, RTA_MAX + 1> p{};
+        p[RTA_OIF].type = NLA_U32;
+        p[RTA_PRIORITY].type = NLA_U32;
+        p[RTA_TABLE].type = NLA_U32;
+        p[RTA_MULTIPATH].type = NLA_NESTED;
+        return p;
+    }();
+    return policy;
 }
 
 } // namespace
@@ -262,29 +244,60 @@ void CountAddressReply(const nlmsghdr* header, void* target) {
     }
 }
 
-void ParseDefaultRoute(const nlmsghdr* header, int family, void (*onRoute)(nl_object*, void*),
-                       void* target) {
+std::vector<TDefaultRouteHop> DefaultRouteHops(const nlmsghdr* header, int family) {
+    std::vector<TDefaultRouteHop> hops;
     if (header->nlmsg_type != RTM_NEWROUTE ||
         header->nlmsg_len < NLMSG_LENGTH(static_cast<unsigned>(sizeof(rtmsg)))) {
-        return;
+        return hops;
     }
     const auto* route = static_cast<const rtmsg*>(nlmsg_data(header));
-    if (route->rtm_family != family || route->rtm_dst_len != 0) {
-        return;
+    if (route->rtm_family != family || route->rtm_dst_len != 0 || route->rtm_type != RTN_UNICAST) {
+        return hops;
     }
-    // The library's parser wants a message of its own; default routes are few.
-    nl_msg* message = nlmsg_convert(const_cast<nlmsghdr*>(header));
-    if (message == nullptr) {
-        throw std::bad_alloc();
+    std::array<nlattr*, RTA_MAX + 1> a{};
+    auto* policy = const_cast<nla_policy*>(RoutePolicy().data());
+    if (nlmsg_parse(const_cast<nlmsghdr*>(header), sizeof(rtmsg), a.data(), RTA_MAX, policy) != 0) {
+        return hops;
     }
-    // The parser is chosen by protocol and type, and a converted message has no protocol yet.
-    nlmsg_set_proto(message, NETLINK_ROUTE);
-    nl_msg_parse(message, onRoute, target);
-    nlmsg_free(message);
+    // Tables past 255 are named in the attribute alone.
+    const std::uint32_t table =
+        a[RTA_TABLE] != nullptr ? nla_get_u32(a[RTA_TABLE]) : route->rtm_table;
+    if (table != RT_TABLE_MAIN) {
+        return hops;
+    }
+    const std::uint32_t metric = a[RTA_PRIORITY] != nullptr ? nla_get_u32(a[RTA_PRIORITY]) : 0;
+    if (const nlattr* multipath = a[RTA_MULTIPATH]; multipath != nullptr) {
+        // rtnexthop records, each followed by attributes of its own.
+        int left = nla_len(multipath);
+        for (auto* hop = static_cast<rtnexthop*>(nla_data(multipath)); RTNH_OK(hop, left);
+             left -= static_cast<int>(RTNH_ALIGN(hop->rtnh_len)), hop = RTNH_NEXT(hop)) {
+            std::array<nlattr*, RTA_MAX + 1> h{};
+            const int length = hop->rtnh_len - static_cast<int>(sizeof(rtnexthop));
+            if (length > 0 &&
+                nla_parse(h.data(), RTA_MAX, reinterpret_cast<nlattr*>(RTNH_DATA(hop)), length,
+                          policy) != 0) {
+                hops.clear();
+                return hops;
+            }
+            hops.push_back({static_cast<std::uint32_t>(hop->rtnh_ifindex), h[RTA_GATEWAY], metric});
+        }
+    }
+    if (hops.empty() && (a[RTA_GATEWAY] != nullptr || a[RTA_OIF] != nullptr)) {
+        const std::uint32_t link = a[RTA_OIF] != nullptr ? nla_get_u32(a[RTA_OIF]) : 0;
+        hops.push_back({link, a[RTA_GATEWAY], metric});
+    }
+    return hops;
 }
 
 void ReadRouteReply(const nlmsghdr* message, void* target) {
-    ParseDefaultRoute(message, AF_INET, &OnDefaultRoute, target);
+    for (const TDefaultRouteHop& hop : DefaultRouteHops(message, AF_INET)) {
+        TDefaultRoute facts;
+        if (CopyIpv4(hop.Gateway, facts.Gateway)) {
+            facts.LinkIndex = hop.LinkIndex;
+            facts.Metric = hop.Metric;
+            Collect(target, std::move(facts));
+        }
+    }
 }
 
 } // namespace qmr

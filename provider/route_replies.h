@@ -4,10 +4,11 @@
 
 #include "provider/kernel_facts.h"
 
+#include <cstdint>
 #include <exception>
 #include <vector>
 
-struct nl_object;
+struct nlattr;
 struct nlmsghdr;
 
 namespace qmr {
@@ -27,13 +28,19 @@ void ReadAddressReply(const nlmsghdr* message, void* target);
 // RTM_NEWADDR of IPv4 into a TReplyCollector<std::uint32_t>: the index of the address's link,
 // for every address ReadAddressReply would read, from the header without parsing the rest.
 void CountAddressReply(const nlmsghdr* message, void* target);
+// One next hop of a default route: the link it leaves through, its gateway attribute (nullptr
+// when it names none) and the route's metric.
+struct TDefaultRouteHop {
+    std::uint32_t LinkIndex = 0;
+    const nlattr* Gateway = nullptr;
+    std::uint32_t Metric = 0;
+};
+// A table holds a route for every prefix of every link; only a unicast default route of the
+// main table of `family` (no destination bits) gives hops: those its RTA_MULTIPATH lists, else
+// the one its own attributes name. A route whose attributes or hops are malformed gives none.
+std::vector<TDefaultRouteHop> DefaultRouteHops(const nlmsghdr* message, int family);
 // RTM_NEWROUTE into a TReplyCollector<TDefaultRoute>: the IPv4 default routes of the main table
 // that have a gateway, one per next hop.
-// A table holds a route for every prefix of every link; only the default ones of `family` (no
-// destination bits) are handed to `onRoute` through the library's route parser, which also
-// knows multipath next hops.
-void ParseDefaultRoute(const nlmsghdr* message, int family, void (*onRoute)(nl_object*, void*),
-                       void* target);
 void ReadRouteReply(const nlmsghdr* message, void* target);
 
 } // namespace qmr

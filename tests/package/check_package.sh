@@ -41,7 +41,7 @@ grep -qx "Section: net" "$work/control" || fail "section"
 grep -q '^Maintainer: .*<.*@.*>' "$work/control" || fail "maintainer"
 # dpkg-shlibdeps names the Qt and libnl libraries the programs and the provider link.
 grep -q '^Depends: .*libqt6widgets6' "$work/control" || fail "Depends lacks Qt Widgets"
-grep -q '^Depends: .*libnl-route-3-200' "$work/control" || fail "Depends lacks libnl-route"
+grep -q '^Depends: .*libnl-3-200' "$work/control" || fail "Depends lacks libnl"
 
 step "the files where a Debian system expects them"
 dpkg-deb -x "$deb" "$work/root"

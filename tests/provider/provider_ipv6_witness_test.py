@@ -121,11 +121,11 @@ class ProviderIpv6WitnessTest(WitnessCase):
                             self.assertAlmostEqual(u[key], a[ip_key], delta=3, msg=what)
                 gateways = []
                 for version in families:
-                    routes = [r for r in defaults[version] if r.get("dev") == link["ifname"] and "gateway" in r]
-                    routes.sort(key=lambda r: r.get("metric", 0))
-                    for r in routes:
-                        local = version == 6 and ipaddress.ip_address(r["gateway"]).is_link_local
-                        gateways.append({"family": version, "address": r["gateway"]}
+                    hops = sorted((h for h in witness.default_hops(defaults[version]) if h[1] == link["ifname"]),
+                                  key=lambda h: h[2])
+                    for gateway, _, _ in hops:
+                        local = version == 6 and ipaddress.ip_address(gateway).is_link_local
+                        gateways.append({"family": version, "address": gateway}
                                         | ({"scope_id": link["ifindex"] if local else 0} if version == 6 else {}))
                 self.assertEqual(adapter["gateways"], gateways)
                 dns = []
@@ -163,6 +163,8 @@ class ProviderIpv6WitnessTest(WitnessCase):
         time.sleep(2.5)
         for router, metric in (("fe80::1", "300"), ("fe80::2", "100")):
             run("ip", "-n", ns, "-6", "route", "add", "default", "via", router, "dev", "v0", "metric", metric)
+        run("ip", "-n", ns, "-6", "route", "add", "default", "metric", "400", "nexthop", "via", "fe80::3", "dev", "v0",
+            "nexthop", "via", "fe80::4", "dev", "v2")
         run("ip", "-n", ns, "route", "add", "default", "via", "10.5.0.1", "dev", "v0")
         answers = probe(ns)["addresses"]
         for family, key in ((0, "unspec"), (4, "inet"), (6, "inet6")):
@@ -185,6 +187,8 @@ class ProviderIpv6WitnessTest(WitnessCase):
         self.assertEqual([(u["prefix_origin"], u["suffix_origin"], u["dad"]) for u in link_local], [(2, 4, 4)])
         self.assertEqual([u["dad"] for u in by_name["v1"]["unicast"] if u["address"]["address"] == "2001:db8:7::7"], [1])
         self.assertEqual(by_name["v0"]["gateways"][0], {"family": 6, "address": "fe80::2", "scope_id": by_name["v0"]["index"]})
+        # One hop of a multipath route is all v2 has.
+        self.assertEqual(by_name["v2"]["gateways"], [{"family": 6, "address": "fe80::4", "scope_id": by_name["v2"]["index"]}])
         self.assertEqual(by_name["v0"]["friendly"], "Office v6")
         self.assertNotIn(4, [u["address"]["family"] for u in by_name["v2"]["unicast"]])
         self.assertEqual(by_name["v0"]["dns"][1], {"family": 6, "address": "fe80::53", "scope_id": by_name["v0"]["index"]})

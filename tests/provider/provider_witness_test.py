@@ -58,6 +58,18 @@ class Namespaces:
             shutil.rmtree("/etc/netns/" + name, ignore_errors=True)
 
 
+def default_hops(routes):
+    """(gateway, dev, metric) of every next hop of the default routes ip lists, a multipath
+    route's hops in its order."""
+    hops = []
+    for r in routes:
+        if r["dst"] == "default":
+            for hop in r.get("nexthops", [r]):
+                if "gateway" in hop and "dev" in hop:
+                    hops.append((hop["gateway"], hop["dev"], r.get("metric", 0)))
+    return hops
+
+
 def probe(ns):
     return json.loads(run("ip", "netns", "exec", ns, PROBE))
 
@@ -171,9 +183,8 @@ class ProviderWitnessTest(WitnessCase):
 
                 inet = [a for a in addresses.get(name, {}).get("addr_info", []) if a["family"] == "inet"]
                 self.assertEqual(adapter["addresses"], [[a["local"], mask_text(a["prefixlen"])] for a in inet] or [NO_ADDRESS])
-                defaults = [r for r in routes if r["dst"] == "default" and r.get("dev") == name and "gateway" in r]
-                defaults.sort(key=lambda r: r.get("metric", 0))
-                self.assertEqual(adapter["gateways"], [[r["gateway"], HOST_MASK] for r in defaults] or [NO_ADDRESS])
+                defaults = sorted((h for h in default_hops(routes) if h[1] == name), key=lambda h: h[2])
+                self.assertEqual(adapter["gateways"], [[h[0], HOST_MASK] for h in defaults] or [NO_ADDRESS])
                 dynamic = [a for a in inet if a.get("dynamic")]
                 self.assertEqual(adapter["dhcp"], 1 if dynamic else 0)
                 self.assertEqual(adapter["dhcp_server"], [NO_ADDRESS])
@@ -251,6 +262,8 @@ class ProviderWitnessTest(WitnessCase):
         for gateway, metric in (("10.1.0.1", "200"), ("10.1.0.9", "50")):
             run("ip", "-n", ns, "route", "add", "default", "via", gateway, "dev", "office", "metric", metric)
         run("ip", "-n", ns, "route", "add", "default", "via", "192.168.7.1", "dev", "lab", "metric", "100")
+        run("ip", "-n", ns, "route", "add", "default", "metric", "300", "nexthop", "via", "10.1.0.3", "dev", "office",
+            "nexthop", "via", "192.168.7.3", "dev", "lab")
         # Some traffic, so that the counters are not all zero: ARP broadcasts and datagrams.
         run("ip", "netns", "exec", ns, sys.executable, "-c",
             "import socket\ns=socket.socket(socket.AF_INET,socket.SOCK_DGRAM)\n"
@@ -261,7 +274,9 @@ class ProviderWitnessTest(WitnessCase):
         self.compare(ns, report, ["10.9.9.9", "10.8.8.8"])
         by_name = {a["name"]: a for a in report["adapters"]}
         # What the comparison takes from iproute2 is what the test set up.
-        self.assertEqual(by_name["office"]["gateways"], [["10.1.0.9", HOST_MASK], ["10.1.0.1", HOST_MASK]])
+        self.assertEqual(by_name["office"]["gateways"],
+                         [["10.1.0.9", HOST_MASK], ["10.1.0.1", HOST_MASK], ["10.1.0.3", HOST_MASK]])
+        self.assertEqual(by_name["lab"]["gateways"], [["192.168.7.1", HOST_MASK], ["192.168.7.3", HOST_MASK]])
         self.assertEqual(by_name["office"]["dhcp"], 1)
         self.assertEqual(by_name["office"]["row2"]["alias"], "Office LAN <1>")
         self.assertGreater(by_name["office"]["row2"]["out_octets"], 1500)
