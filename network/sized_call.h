@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace qmr {
@@ -33,10 +34,9 @@ template <typename T> struct TUnzeroedAllocator : std::allocator<T> {
 // 8-byte units keep the records aligned.
 using TCallBuffer = std::vector<std::uint64_t, TUnzeroedAllocator<std::uint64_t>>;
 
-// Calls `call(buffer, &size)` with `size` bytes, and
-// on `tooSmall` (111, or 122 for the interface table) again with the size asked for, never less
-// than `minimum`, up to kSizedCallAttempts calls in all. Returns the last status; `buffer` holds
-// the last answer.
+// Calls `call(buffer, &size)` with `size` bytes, and on `tooSmall` (111, or 122 for the
+// interface table) again with the size asked for, never less than `minimum`, up to
+// kSizedCallAttempts calls in all. Returns the last status; `buffer` holds the last answer.
 template <typename Call>
 ULONG CallWithGrowingBuffer(TCallBuffer& buffer, ULONG size, ULONG minimum, Call call,
                             ULONG tooSmall = ERROR_BUFFER_OVERFLOW) {
