@@ -79,12 +79,20 @@ class Display:
         self.env = dict(os.environ, DISPLAY=f":{self.number}")
         self.env.pop("WAYLAND_DISPLAY", None)
         self.procs = []
+        # -noreset: a server that resets when its last client leaves refuses whoever connects
+        # meanwhile, such as openbox after the readiness probe below.
         self._start("Xvfb", f":{self.number}", "-screen", "0", f"{screen}x24", "-dpi", "96",
-                    "-nolisten", "tcp")
-        if not wait_for(lambda: os.path.exists(f"/tmp/.X11-unix/X{self.number}"), 10):
+                    "-nolisten", "tcp", "-noreset")
+        # The socket appears before the server takes connections; a client started in between
+        # (openbox, under load) fails to open the display and exits.
+        if not wait_for(lambda: os.path.exists(f"/tmp/.X11-unix/X{self.number}") and
+                        self.x("xprop", "-root", "_NET_CLIENT_LIST").returncode == 0, 10):
             raise RuntimeError("Xvfb did not start")
         self._start("openbox", "--sm-disable")
-        wait_for(lambda: self.xprop_root("_NET_SUPPORTING_WM_CHECK"), 10)
+        # The client list is set once openbox manages windows; without a window manager every
+        # test of minimising, placing or activating would fail for a reason of its own.
+        if not wait_for(lambda: self.xprop_root("_NET_CLIENT_LIST"), 10):
+            raise RuntimeError("openbox did not start")
         if tray:
             self._start("trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
                         "--height", "24", "--SetDockType", "true", "--transparent", "false",
