@@ -9,7 +9,6 @@
 #include <linux/if_addr.h>
 #include <linux/if_link.h>
 #include <linux/rtnetlink.h>
-#include <new>
 #include <sys/socket.h>
 
 namespace qmr {

@@ -8,7 +8,6 @@
 #include <netlink/msg.h>
 
 #include <arpa/inet.h>
-#include <cstring>
 #include <functional>
 #include <linux/rtnetlink.h>
 #include <string>
