@@ -1,7 +1,7 @@
 #include "addresses_snapshot.h"
 
 #include "provider/hardware_names.h"
-#include "provider/interface_ioctls.h"
+#include "provider/link_speeds.h"
 
 #include <algorithm>
 #include <linux/if_addr.h>
@@ -46,6 +46,7 @@ std::vector<TAddressesRecord> ReadAddressesRecords(TRouteSocket& socket, ULONG f
     std::unordered_map<std::uint32_t, std::size_t> position;
     position.reserve(links.size());
     THardwareNames names;
+    TLinkSpeeds speeds(socket, true);
     const int descriptor = socket.Descriptor();
     for (std::size_t i = 0; i < links.size(); ++i) {
         const TLinkFacts& link = links[i];
@@ -62,8 +63,7 @@ std::vector<TAddressesRecord> ReadAddressesRecords(TRouteSocket& socket, ULONG f
         const TLinkIdentity identity = IdentifyLink(cache, descriptor, link, names);
         record.IfType = identity.Type;
         record.Description = identity.Description;
-        // As sysfs does: a link that is set down has negotiated nothing.
-        record.Speed = (link.Flags & IFF_UP) ? ReadLinkSpeed(descriptor, link.Name) : 0;
+        record.Speed = speeds.Of(link);
     }
 
     for (const TIpAddressFacts& address : socket.DumpIpAddresses(wanted)) {

@@ -12,8 +12,6 @@ namespace qmr {
 
 namespace {
 
-constexpr std::uint32_t kSpeedUnknown = 0xFFFFFFFFu;
-constexpr std::uint64_t kBitsPerMegabit = 1000000u;
 constexpr std::size_t kPermanentAddressRoom = 32;
 
 bool FillName(ifreq& request, const std::string& name) {
@@ -37,11 +35,12 @@ std::string FieldText(const char* field, std::size_t capacity) {
     return std::string(field, ::strnlen(field, capacity));
 }
 
-std::uint64_t ToBits(std::uint32_t megabits) {
-    return megabits == kSpeedUnknown ? 0 : megabits * kBitsPerMegabit;
-}
-
 } // namespace
+
+std::uint64_t SpeedInBits(std::uint32_t megabits) {
+    constexpr std::uint32_t kUnknown = 0xFFFFFFFFu;
+    return megabits == kUnknown ? 0 : megabits * std::uint64_t{1000000};
+}
 
 bool IndexNamesInterface(int descriptor, std::uint32_t index) {
     // What if_indextoname asks, on a socket of our own instead of one opened for the question.
@@ -74,7 +73,7 @@ std::uint64_t ReadLinkSpeed(int descriptor, const std::string& name) {
     // speed either way, and 32 bits of megabits leave room to spare.
     ethtool_cmd settings{};
     settings.cmd = ETHTOOL_GSET;
-    return Ethtool(descriptor, name, &settings) ? ToBits(ethtool_cmd_speed(&settings)) : 0;
+    return Ethtool(descriptor, name, &settings) ? SpeedInBits(ethtool_cmd_speed(&settings)) : 0;
 }
 
 std::vector<std::uint8_t> ReadPermanentAddress(int descriptor, const std::string& name) {

@@ -25,6 +25,9 @@ std::optional<TDriverInfo> ReadDriverInfo(int descriptor, const std::string& nam
 // Whether the driver names a bus device, so that the hardware database may know its model.
 bool NamesBusDevice(const TDriverInfo& info);
 
+// A speed as ethtool tells it, in megabits a second, in bits a second; 0 for unknown.
+std::uint64_t SpeedInBits(std::uint32_t megabits);
+
 // The negotiated speed in bits per second; 0 when the driver does not know it.
 std::uint64_t ReadLinkSpeed(int descriptor, const std::string& name);
 

@@ -3,6 +3,7 @@
 #include "base/utf16_text.h"
 #include "provider/interface_guid.h"
 #include "provider/interface_ioctls.h"
+#include "provider/link_speeds.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -81,14 +82,13 @@ int AccessOf(unsigned flags) {
 
 // What the driver adds to the kernel's facts of a link.
 TInterfaceFacts CompleteInterfaceFacts(int descriptor, TLinkFacts link, THardwareNames& names,
-                                       TNl80211Socket& radios, bool withPermanentAddress,
-                                       TLinkIdentityCache* cache) {
+                                       TNl80211Socket& radios, TLinkSpeeds& speeds,
+                                       bool withPermanentAddress, TLinkIdentityCache* cache) {
     TInterfaceFacts facts;
     facts.Link = std::move(link);
     facts.Identity = IdentifyLink(cache, descriptor, facts.Link, names);
-    // As sysfs does: a link that is set down has negotiated nothing.
     if (facts.Link.Flags & IFF_UP) {
-        facts.Speed = ReadLinkSpeed(descriptor, facts.Link.Name);
+        facts.Speed = speeds.Of(facts.Link);
         // Wireless drivers do not answer ethtool's question; only they are asked nl80211's.
         if (facts.Identity.Type == IF_TYPE_IEEE80211) {
             facts.Radio = radios.Ask(facts.Link.Index);
@@ -137,7 +137,8 @@ std::optional<TInterfaceFacts> ReadInterfaceFacts(TRouteSocket& socket, std::uin
     }
     THardwareNames names;
     TNl80211Socket radios;
-    return CompleteInterfaceFacts(socket.Descriptor(), std::move(*link), names, radios,
+    TLinkSpeeds speeds(socket, false);
+    return CompleteInterfaceFacts(socket.Descriptor(), std::move(*link), names, radios, speeds,
                                   withPermanentAddress, cache);
 }
 
@@ -153,9 +154,10 @@ std::vector<TInterfaceFacts> ReadEveryInterfaceFacts(TRouteSocket& socket,
     // One udev and hardware database for all the links.
     THardwareNames names;
     TNl80211Socket radios;
+    TLinkSpeeds speeds(socket, true);
     for (TLinkFacts& link : links) {
         every.push_back(CompleteInterfaceFacts(socket.Descriptor(), std::move(link), names, radios,
-                                               withPermanentAddress, cache));
+                                               speeds, withPermanentAddress, cache));
     }
     return every;
 }

@@ -89,4 +89,11 @@ struct TDefaultRoute {
     std::uint32_t Metric = 0;
 };
 
+// A link's negotiated speed as ethtool tells it.
+struct TLinkSpeed {
+    std::uint32_t LinkIndex = 0;
+    // Bits per second; 0 when unknown.
+    std::uint64_t Speed = 0;
+};
+
 } // namespace qmr

@@ -1,11 +1,15 @@
 #include "route_replies.h"
 
+#include "provider/interface_ioctls.h"
+
 #include <netlink/attr.h>
+#include <netlink/genl/genl.h>
 #include <netlink/msg.h>
 #include <netlink/netlink.h>
 
 #include <array>
 #include <cstring>
+#include <linux/ethtool_netlink.h>
 #include <linux/if_addr.h>
 #include <linux/if_link.h>
 #include <linux/rtnetlink.h>
@@ -297,6 +301,36 @@ void ReadRouteReply(const nlmsghdr* message, void* target) {
             Collect(target, std::move(facts));
         }
     }
+}
+
+void ReadLinkModesReply(const nlmsghdr* message, void* target) {
+    static const TPolicy<ETHTOOL_A_LINKMODES_MAX> policy = [] {
+        TPolicy<ETHTOOL_A_LINKMODES_MAX> p{};
+        p[ETHTOOL_A_LINKMODES_HEADER].type = NLA_NESTED;
+        p[ETHTOOL_A_LINKMODES_SPEED].type = NLA_U32;
+        return p;
+    }();
+    static const TPolicy<ETHTOOL_A_HEADER_MAX> headerPolicy = [] {
+        TPolicy<ETHTOOL_A_HEADER_MAX> p{};
+        p[ETHTOOL_A_HEADER_DEV_INDEX].type = NLA_U32;
+        return p;
+    }();
+    auto* header = const_cast<nlmsghdr*>(message);
+    std::array<nlattr*, ETHTOOL_A_LINKMODES_MAX + 1> a{};
+    std::array<nlattr*, ETHTOOL_A_HEADER_MAX + 1> h{};
+    if (!genlmsg_valid_hdr(header, 0) ||
+        static_cast<const genlmsghdr*>(nlmsg_data(message))->cmd !=
+            ETHTOOL_MSG_LINKMODES_GET_REPLY ||
+        genlmsg_parse(header, 0, a.data(), ETHTOOL_A_LINKMODES_MAX,
+                      const_cast<nla_policy*>(policy.data())) != 0 ||
+        a[ETHTOOL_A_LINKMODES_HEADER] == nullptr || a[ETHTOOL_A_LINKMODES_SPEED] == nullptr ||
+        nla_parse_nested(h.data(), ETHTOOL_A_HEADER_MAX, a[ETHTOOL_A_LINKMODES_HEADER],
+                         const_cast<nla_policy*>(headerPolicy.data())) != 0 ||
+        h[ETHTOOL_A_HEADER_DEV_INDEX] == nullptr) {
+        return;
+    }
+    Collect(target, TLinkSpeed{nla_get_u32(h[ETHTOOL_A_HEADER_DEV_INDEX]),
+                               SpeedInBits(nla_get_u32(a[ETHTOOL_A_LINKMODES_SPEED]))});
 }
 
 } // namespace qmr

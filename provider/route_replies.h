@@ -1,6 +1,7 @@
 #pragma once
-// The readers of the kernel's rtnetlink replies. Each takes one reply message, reads only the
-// attributes the provider uses, and adds what it says to the target its exchange hands it.
+// The readers of the kernel's rtnetlink replies (and of ethtool's generic netlink ones). Each takes
+// one reply message, reads only the attributes the provider uses, and adds what it says to the
+// target its exchange hands it.
 
 #include "provider/kernel_facts.h"
 
@@ -42,5 +43,7 @@ std::vector<TDefaultRouteHop> DefaultRouteHops(const nlmsghdr* message, int fami
 // RTM_NEWROUTE into a TReplyCollector<TDefaultRoute>: the IPv4 default routes of the main table
 // that have a gateway, one per next hop.
 void ReadRouteReply(const nlmsghdr* message, void* target);
+// ETHTOOL_MSG_LINKMODES_GET_REPLY into a TReplyCollector<TLinkSpeed>.
+void ReadLinkModesReply(const nlmsghdr* message, void* target);
 
 } // namespace qmr

@@ -5,6 +5,8 @@
 
 #include <netlink/attr.h>
 #include <netlink/errno.h>
+#include <netlink/genl/ctrl.h>
+#include <netlink/genl/genl.h>
 #include <netlink/msg.h>
 #include <netlink/netlink.h>
 #include <netlink/socket.h>
@@ -12,7 +14,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <exception>
+#include <linux/ethtool_netlink.h>
 #include <linux/if_addr.h>
 #include <linux/if_link.h>
 #include <linux/rtnetlink.h>
@@ -109,6 +113,24 @@ nl_msg* Ipv6RouteDumpRequest() {
     return NewRequest(RTM_GETROUTE, NLM_F_DUMP, &header, sizeof header);
 }
 
+// Every link's speed, duplex and link modes; the modes as bit masks rather than by name.
+nl_msg* LinkModesDumpRequest(int family) {
+    nl_msg* request = nlmsg_alloc();
+    if (request == nullptr) {
+        throw std::bad_alloc();
+    }
+    nlattr* header = nullptr;
+    if (genlmsg_put(request, NL_AUTO_PORT, NL_AUTO_SEQ, family, 0, NLM_F_DUMP,
+                    ETHTOOL_MSG_LINKMODES_GET, ETHTOOL_GENL_VERSION) == nullptr ||
+        (header = nla_nest_start(request, ETHTOOL_A_LINKMODES_HEADER | NLA_F_NESTED)) == nullptr ||
+        nla_put_u32(request, ETHTOOL_A_HEADER_FLAGS, ETHTOOL_FLAG_COMPACT_BITSETS) < 0) {
+        nlmsg_free(request);
+        throw std::bad_alloc();
+    }
+    nla_nest_end(request, header);
+    return request;
+}
+
 } // namespace
 
 TRouteSocket::TRouteSocket() {
@@ -142,16 +164,20 @@ TRouteSocket::TRouteSocket() {
 
 TRouteSocket::~TRouteSocket() {
     nl_socket_free(m_Socket);
+    if (m_Ethtool != nullptr) {
+        nl_socket_free(m_Ethtool);
+    }
 }
 
 int TRouteSocket::Descriptor() const {
     return nl_socket_get_fd(m_Socket);
 }
 
-int TRouteSocket::Exchange(nl_msg* request, MessageHandler handler, void* target) {
+int TRouteSocket::Exchange(nl_sock* socket, nl_msg* request, MessageHandler handler, void* target,
+                           int* doneError) {
     // Until the answer has been read to its end, a later request could meet its remains.
     m_Clean = false;
-    const int sent = nl_send_auto(m_Socket, request);
+    const int sent = nl_send_auto(socket, request);
     const std::uint32_t sequence = nlmsg_hdr(request)->nlmsg_seq;
     nlmsg_free(request);
     if (sent < 0) {
@@ -163,7 +189,7 @@ int TRouteSocket::Exchange(nl_msg* request, MessageHandler handler, void* target
     for (;;) {
         sockaddr_nl sender{};
         unsigned char* received = nullptr;
-        const int length = nl_recv(m_Socket, &sender, &received, nullptr);
+        const int length = nl_recv(socket, &sender, &received, nullptr);
         const std::unique_ptr<unsigned char, TFreeBuffer> block(received);
         if (length <= 0) {
             return length < 0 ? length : -NLE_FAILURE;
@@ -181,6 +207,10 @@ int TRouteSocket::Exchange(nl_msg* request, MessageHandler handler, void* target
             interrupted = interrupted || (message->nlmsg_flags & NLM_F_DUMP_INTR) != 0;
             if (message->nlmsg_type == NLMSG_DONE) {
                 m_Clean = true;
+                if (doneError != nullptr &&
+                    message->nlmsg_len >= static_cast<std::uint32_t>(nlmsg_size(sizeof(int)))) {
+                    std::memcpy(doneError, nlmsg_data(message), sizeof(int));
+                }
                 return interrupted ? -NLE_DUMP_INTR : 0;
             }
             if (message->nlmsg_type == NLMSG_ERROR) {
@@ -338,6 +368,43 @@ std::vector<TIpv6DefaultRoute> TRouteSocket::DumpIpv6DefaultRoutes() {
     std::vector<TIpv6DefaultRoute> routes;
     Dump(&Ipv6RouteDumpRequest, &ReadIpv6RouteReply, routes, "IPv6 routes");
     return routes;
+}
+
+bool TRouteSocket::OpenEthtool() {
+    if (!m_EthtoolTried) {
+        m_EthtoolTried = true;
+        m_Ethtool = nl_socket_alloc();
+        if (m_Ethtool != nullptr && genl_connect(m_Ethtool) == 0) {
+            m_EthtoolFamily = genl_ctrl_resolve(m_Ethtool, "ethtool");
+            nl_socket_disable_auto_ack(m_Ethtool);
+            nl_socket_disable_msg_peek(m_Ethtool);
+            nl_socket_set_msg_buf_size(m_Ethtool, kReceiveBufferSize);
+        }
+    }
+    return m_EthtoolFamily >= 0;
+}
+
+std::optional<std::vector<TLinkSpeed>> TRouteSocket::DumpLinkSpeeds() {
+    if (!OpenEthtool()) {
+        return std::nullopt;
+    }
+    std::vector<TLinkSpeed> speeds;
+    TReplyCollector<TLinkSpeed> collector{&speeds, nullptr};
+    // A driver that fails the question (rather than knowing no speed) breaks the dump off
+    // there, and its end carries the error: what came before is not every link's answer.
+    int doneError = 0;
+    const int status = Exchange(m_Ethtool, LinkModesDumpRequest(m_EthtoolFamily),
+                                &ReadLinkModesReply, &collector, &doneError);
+    if (collector.Error) {
+        std::rethrow_exception(collector.Error);
+    }
+    if (status < 0 || doneError < 0) {
+        return std::nullopt;
+    }
+    // Older kernels list the links in the order of their name hash.
+    std::sort(speeds.begin(), speeds.end(),
+              [](const TLinkSpeed& a, const TLinkSpeed& b) { return a.LinkIndex < b.LinkIndex; });
+    return speeds;
 }
 
 } // namespace qmr

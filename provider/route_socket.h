@@ -1,6 +1,7 @@
 #pragma once
-// One rtnetlink conversation with the kernel of the network namespace the socket was opened in.
-// Nothing read through it is kept: every request is answered afresh. Entry points borrow the
+// One rtnetlink conversation with the kernel of the network namespace the socket was opened in,
+// and one with ethtool's generic netlink family there for the links' speeds. Nothing read
+// through them is kept: every request is answered afresh. Entry points borrow the
 // calling thread's socket (caller_route_socket.h) rather than opening one per call.
 
 #include "provider/kernel_facts.h"
@@ -53,14 +54,25 @@ public:
     std::vector<TIpAddressFacts> DumpIpAddresses(int family);
     // The IPv6 default routes of the main table that have a gateway, one per next hop.
     std::vector<TIpv6DefaultRoute> DumpIpv6DefaultRoutes();
+    // The negotiated speed of every link whose driver tells one, in ifindex order, from one
+    // dump of ethtool's netlink family (kernels from 5.6). Nothing where that family cannot be
+    // asked or the dump fails: each link's ioctl then answers, as on older kernels.
+    std::optional<std::vector<TLinkSpeed>> DumpLinkSpeeds();
 
     // Hands one reply message to a reader; `target` is the reader's own.
     using MessageHandler = void (*)(const nlmsghdr*, void*);
 
 private:
     // Sends the request (taking it over) and hands every reply message to `handler`; returns
-    // the netlink library's status.
-    int Exchange(nl_msg* request, MessageHandler handler, void* target);
+    // the netlink library's status. A dump's end may carry an error, put in `doneError`:
+    // rtnetlink's mean little (an empty table's route dump ends with ENOENT).
+    int Exchange(nl_msg* request, MessageHandler handler, void* target) {
+        return Exchange(m_Socket, request, handler, target, nullptr);
+    }
+    int Exchange(nl_sock* socket, nl_msg* request, MessageHandler handler, void* target,
+                 int* doneError);
+    // Opens the ethtool socket at the first question; whether the family can be asked.
+    bool OpenEthtool();
     // Every link the request's dump lists, once each, in ifindex order.
     std::vector<TLinkFacts> DumpLinks(nl_msg* (*makeRequest)());
     // Exchange for a dump, asked again while the kernel reports it interrupted by a change.
@@ -69,6 +81,9 @@ private:
               const char* what);
 
     nl_sock* m_Socket = nullptr;
+    nl_sock* m_Ethtool = nullptr;
+    int m_EthtoolFamily = -1;
+    bool m_EthtoolTried = false;
     bool m_Clean = true;
 };
 
