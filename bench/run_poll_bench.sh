@@ -13,7 +13,8 @@ else
 fi
 # The poll and ip run on the same core: the cores of a virtual machine can differ in speed by
 # a third.
-if command -v taskset >/dev/null 2>&1; then
-    exec taskset -c "$(($(nproc) - 1))" "$build/bin/qmr-bench-poll" "$@"
+core=$(($(nproc) - 1))
+if command -v taskset >/dev/null 2>&1 && taskset -c "$core" true 2>/dev/null; then
+    exec taskset -c "$core" "$build/bin/qmr-bench-poll" "$@"
 fi
 exec "$build/bin/qmr-bench-poll" "$@"
