@@ -61,22 +61,25 @@ bool IsResolvedStub(const TIpv4Address& address) {
     return address == TIpv4Address{127, 0, 0, 53} || address == TIpv4Address{127, 0, 0, 54};
 }
 
-// What resolv.conf lists, stubs dropped, and whether it is resolved's.
+// What resolv.conf lists, stubs dropped, and whether it is resolved's; and its text, for a
+// reader that wants the servers of both families from the same reading.
 struct TResolvConf {
     std::vector<TIpv4Address> Servers;
     bool Resolveds = false;
+    std::optional<std::string> Text;
 };
 
 TResolvConf ReadResolvConf(const TDnsSources& sources) {
     TResolvConf read;
-    const auto conf = ReadStateFile(sources.ResolvConf);
-    if (!conf) {
+    read.Text = ReadStateFile(sources.ResolvConf);
+    if (!read.Text) {
         return read;
     }
-    read.Servers = ParseResolvConf(*conf);
+    const std::string& conf = *read.Text;
+    read.Servers = ParseResolvConf(conf);
     const auto resolveds = ReadStateFile(sources.ResolvedResolvConf);
     read.Resolveds = std::any_of(read.Servers.begin(), read.Servers.end(), IsResolvedStub) ||
-                     (resolveds && !resolveds->empty() && *resolveds == *conf);
+                     (resolveds && !resolveds->empty() && *resolveds == conf);
     std::erase_if(read.Servers, IsResolvedStub);
     return read;
 }
@@ -198,8 +201,7 @@ std::vector<TIpAddress> ParseResolvedLinkServers(std::string_view text) {
 std::vector<TIpAddress> TDnsBook::ServersOf(std::uint32_t linkIndex) {
     if (!m_ResolvConf) {
         const TResolvConf ipv4 = ReadResolvConf(m_Sources);
-        const auto conf = ReadStateFile(m_Sources.ResolvConf);
-        m_ResolvConf = conf ? ParseResolvConfServers(*conf) : std::vector<TIpAddress>{};
+        m_ResolvConf = ipv4.Text ? ParseResolvConfServers(*ipv4.Text) : std::vector<TIpAddress>{};
         std::erase_if(*m_ResolvConf, IsResolvedStubAddress);
         m_Resolveds = ipv4.Resolveds;
         m_ResolvedServes = m_Sources.ResolvedServesThisNamespace();
