@@ -87,30 +87,26 @@ TAdapterSnapshot GroupAdapterFacts(std::vector<TLinkFacts> links,
 
 TSizedSnapshot ReadAdapterSnapshot(TRouteSocket& socket, std::size_t room) {
     TSizedSnapshot result;
-    // A call that only learns the size (such as the window's first, with 640 bytes) needs the
-    // number of links, and of addresses and gateways per link, and nothing of their details.
-    result.LinksListed = socket.CountLinks();
     std::vector<TDefaultRoute> routes = socket.DumpIpv4DefaultRoutes();
-    if (result.LinksListed * sizeof(IP_ADAPTER_INFO) > room) {
+    if (room < sizeof(IP_ADAPTER_INFO)) {
+        // A call without room for one record (such as the window's first, with 640 bytes)
+        // only learns the size: it needs the number of links, and of addresses and gateways
+        // per link, and nothing of their details.
+        result.LinksListed = socket.CountLinks();
         result.Needed = result.LinksListed * sizeof(IP_ADAPTER_INFO) +
                         ExtraNodeBytes(socket.DumpIpv4AddressLinks(), routes);
         return result;
     }
+    // Any other call most likely has the room: the links are dumped, not counted first.
     const std::vector<TAddressFacts> addresses = socket.DumpIpv4Addresses();
     std::vector<std::uint32_t> owners;
     owners.reserve(addresses.size());
     for (const TAddressFacts& address : addresses) {
         owners.push_back(address.LinkIndex);
     }
-    const std::size_t nodeBytes = ExtraNodeBytes(owners, routes);
-    result.Needed = result.LinksListed * sizeof(IP_ADAPTER_INFO) + nodeBytes;
-    if (result.Needed > room) {
-        return result;
-    }
     std::vector<TLinkFacts> links = socket.DumpLinks();
-    // Links may have come or gone since they were counted.
     result.LinksListed = links.size();
-    result.Needed = links.size() * sizeof(IP_ADAPTER_INFO) + nodeBytes;
+    result.Needed = links.size() * sizeof(IP_ADAPTER_INFO) + ExtraNodeBytes(owners, routes);
     result.Fits = result.Needed <= room;
     if (result.Fits) {
         result.Snapshot = GroupAdapterFacts(std::move(links), addresses, std::move(routes));

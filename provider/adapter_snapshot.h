@@ -1,7 +1,7 @@
 #pragma once
 // One reading of every link with its IPv4 addresses and default gateways, turned into adapter
 // records. It is taken in two steps so that a call whose buffer is too small learns the size
-// from the three dumps alone, without asking every driver and lease file.
+// from the dumps alone, without asking every driver and lease file.
 
 #include "provider/adapter_records.h"
 #include "provider/dhcp_leases.h"
@@ -43,8 +43,8 @@ struct TSizedSnapshot {
     std::size_t LinksListed = 0;
 };
 
-// Addresses, routes and the number of links come first: a call whose room is too small learns
-// the size without the kernel filling in, and the provider reading, every link's details.
+// A call without room for one record learns the size from the number of links, addresses and
+// routes alone, without the kernel filling in, and the provider reading, every link's details.
 TSizedSnapshot ReadAdapterSnapshot(TRouteSocket& socket, std::size_t room);
 
 // DHCP from the addresses' permanence and the lease; lease times from the lease, else from
