@@ -1,7 +1,7 @@
 #include "ui/user_choices.h"
 
-#include <QMetaType>
-#include <QStringList>
+#include <QRegularExpression>
+#include <QStandardPaths>
 
 namespace qmr {
 
@@ -27,76 +27,55 @@ bool IsLanguageCode(const QString& code) {
 } // namespace
 
 TUserChoices::TUserChoices()
-    : TUserChoices(std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                               QStringLiteral("Quillmere"),
-                                               QStringLiteral("Quillmere"))) {}
+    : TUserChoices((QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                    QStringLiteral("/Quillmere/Quillmere.conf"))
+                       .toStdU16String()) {}
 
-TUserChoices::TUserChoices(std::unique_ptr<QSettings> settings) : m_Settings(std::move(settings)) {
-    // A store that could not be read whole is not trusted in part either.
-    if (m_Settings->status() != QSettings::NoError) {
-        return;
-    }
-    const QStringList keys = m_Settings->allKeys();
-    for (const QString& key : keys) {
-        m_Values[key] = m_Settings->value(key);
-    }
+TUserChoices::TUserChoices(const std::u16string& path) : m_Settings(path) {
+    m_Settings.Load();
 }
 
 TUserChoices::~TUserChoices() = default;
 
-QVariant TUserChoices::Stored(const char* key) const {
-    const auto found = m_Values.find(QString::fromLatin1(key));
-    return found != m_Values.end() ? found->second : QVariant();
-}
-
-void TUserChoices::Save(const char* key, const QVariant& value) {
-    m_Values[QString::fromLatin1(key)] = value;
-    // At once: the program may be ended by a signal, with no chance to write later. A store
-    // that refuses the write leaves its status set, and nothing else to do.
-    m_Settings->setValue(QString::fromLatin1(key), value);
-    m_Settings->sync();
-}
-
 bool TUserChoices::Get(const TSwitchChoice& choice) const {
-    const QVariant value = Stored(choice.Key);
-    if (value.typeId() == QMetaType::Bool) {
-        return value.toBool();
+    const QString text = QString::fromStdString(m_Settings.Get(choice.Key).value_or("")).trimmed();
+    if (text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) {
+        return true;
     }
-    // Text files hand every plain value back as text.
-    if (value.typeId() == QMetaType::QString) {
-        const QString text = value.toString().trimmed();
-        if (text.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) {
-            return true;
-        }
-        if (text.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0) {
-            return false;
-        }
+    if (text.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0) {
+        return false;
     }
     return choice.Default;
 }
 
 void TUserChoices::Set(const TSwitchChoice& choice, bool on) {
-    Save(choice.Key, on);
+    // At once: the program may be ended by a signal, with no chance to write later. A file
+    // that refuses the write keeps the choice for the run, and there is nothing else to do.
+    m_Settings.Set(choice.Key, on ? "true" : "false");
 }
 
 QString TUserChoices::Language() const {
-    const QVariant value = Stored(kLanguageKey);
-    if (value.typeId() != QMetaType::QString || !IsLanguageCode(value.toString())) {
-        return QString();
-    }
-    return value.toString();
+    // A string that starts with '@' reads "@@...", never a code.
+    const QString code = QString::fromStdString(m_Settings.Get(kLanguageKey).value_or(""));
+    return IsLanguageCode(code) ? code : QString();
 }
 
 void TUserChoices::SetLanguage(const QString& code) {
-    Save(kLanguageKey, code);
+    const std::string text = code.toStdString();
+    m_Settings.Set(kLanguageKey, !text.empty() && text.front() == '@' ? "@" + text : text);
 }
 
 QRect TUserChoices::Geometry() const {
-    const QVariant value = Stored(kGeometryKey);
-    if (value.typeId() != QMetaType::QRect) {
+    // "@Rect(x y w h)", as QSettings writes a rectangle.
+    static const QRegularExpression rect(
+        QStringLiteral("^@Rect\\((-?\\d{1,9}) (-?\\d{1,9}) (-?\\d{1,9}) (-?\\d{1,9})\\)$"));
+    const QRegularExpressionMatch match =
+        rect.match(QString::fromStdString(m_Settings.Get(kGeometryKey).value_or("")));
+    if (!match.hasMatch()) {
         return QRect();
     }
-    const QRect r = value.toRect();
+    const QRect r(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt(),
+                  match.captured(4).toInt());
     const auto inRange = [](int v) { return v > -kGeometryLimit && v < kGeometryLimit; };
     if (r.width() <= 0 || r.height() <= 0 || !inRange(r.x()) || !inRange(r.y()) ||
         !inRange(r.width()) || !inRange(r.height())) {
@@ -106,7 +85,12 @@ QRect TUserChoices::Geometry() const {
 }
 
 void TUserChoices::SetGeometry(const QRect& geometry) {
-    Save(kGeometryKey, geometry);
+    m_Settings.Set(kGeometryKey, QStringLiteral("@Rect(%1 %2 %3 %4)")
+                                     .arg(geometry.x())
+                                     .arg(geometry.y())
+                                     .arg(geometry.width())
+                                     .arg(geometry.height())
+                                     .toStdString());
 }
 
 } // namespace qmr

@@ -1,16 +1,14 @@
 #pragma once
-// What the window remembers per user between runs, through QSettings (the registry on Windows,
-// ~/.config/Quillmere/Quillmere.conf elsewhere). Read once at construction; each choice is
-// written the moment it changes. A store that cannot be read, or holds values of the wrong kind,
-// reads as the defaults; one that cannot be written keeps the choice for this run only.
+// What the window remembers per user between runs, in the settings file
+// (~/.config/Quillmere/Quillmere.conf, in the form QSettings wrote it before,
+// base/settings_file.h). Read once at construction; each choice is written the moment it changes. A
+// store that cannot be read, or holds values of the wrong kind, reads as the defaults; one that
+// cannot be written keeps the choice for this run only.
+
+#include "base/settings_file.h"
 
 #include <QRect>
-#include <QSettings>
 #include <QString>
-#include <QVariant>
-
-#include <map>
-#include <memory>
 
 namespace qmr {
 
@@ -26,10 +24,10 @@ inline constexpr TSwitchChoice kNotifyOnLinkChanges{"NotifyOnLinkChanges", true}
 
 class TUserChoices {
 public:
-    // The user's store, organisation and application both "Quillmere".
+    // The user's store: Quillmere/Quillmere.conf in the configuration folder.
     TUserChoices();
     // Another store, for tests.
-    explicit TUserChoices(std::unique_ptr<QSettings> settings);
+    explicit TUserChoices(const std::u16string& path);
     ~TUserChoices();
     TUserChoices(const TUserChoices&) = delete;
     TUserChoices& operator=(const TUserChoices&) = delete;
@@ -48,13 +46,9 @@ public:
     void SetGeometry(const QRect& geometry);
 
 private:
-    std::unique_ptr<QSettings> m_Settings;
-    // What was read at construction and written since, so a write that fails loses nothing
+    // Keeps what was read at construction and set since, so a write that fails loses nothing
     // of this run.
-    std::map<QString, QVariant> m_Values;
-
-    QVariant Stored(const char* key) const;
-    void Save(const char* key, const QVariant& value);
+    TSettingsFile m_Settings;
 };
 
 } // namespace qmr
