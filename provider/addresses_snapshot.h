@@ -1,11 +1,10 @@
 #pragma once
-// One reading of every link with its addresses of both families, default gateways and DNS
-// servers, as the records of GetAdaptersAddresses.
+// Every link with its addresses of both families and default gateways, as the mirror holds
+// them, and its DNS servers, as the records of GetAdaptersAddresses.
 
 #include "provider/adapter_addresses.h"
 #include "provider/dns_servers.h"
-#include "provider/link_identity_cache.h"
-#include "provider/route_socket.h"
+#include "provider/kernel_mirror.h"
 
 #include <vector>
 
@@ -14,9 +13,8 @@ namespace qmr {
 // Every link in ifindex order, with what `family` (Windows' numbers: WS_AF_UNSPEC, WS_AF_INET,
 // WS_AF_INET6) and the GAA_FLAG_* `flags` ask for: the unicast addresses of the family unless
 // skipped, the default gateways only when included, the DNS servers of the family unless
-// skipped. Type and description come from `cache` where it knows them.
-std::vector<TAddressesRecord> ReadAddressesRecords(TRouteSocket& socket, ULONG family, ULONG flags,
-                                                   TDnsBook& dns,
-                                                   TLinkIdentityCache* cache = nullptr);
+// skipped. Type and description come from the view's cache where it knows them.
+std::vector<TAddressesRecord> ReadAddressesRecords(const TKernelView& kernel, ULONG family,
+                                                   ULONG flags, TDnsBook& dns);
 
 } // namespace qmr
