@@ -187,8 +187,7 @@ std::string OneLine(std::string lines) {
 std::string StateFileProblems() {
     LoadIpHelper();
     // Only our provider has the call; iphlpapi.dll reads no such files.
-    const auto fn =
-        State().Get<QmrGetStateFileProblemsFn>(kQmrGetStateFileProblems);
+    const auto fn = State().Get<QmrGetStateFileProblemsFn>(kQmrGetStateFileProblems);
     std::string text = fn != nullptr ? AskStateFileProblems(fn) : std::string();
     ReleaseIpHelper();
     return OneLine(std::move(text));

@@ -68,7 +68,8 @@ private slots:
         std::memset(wide.Description, 'W', sizeof wide.Description - 1);
         Serve({wide});
         Poll();
-        QCOMPARE(Access::List(*form).Item(1)->Caption, QString(wide.Description)); // the list follows
+        QCOMPARE(Access::List(*form).Item(1)->Caption,
+                 QString(wide.Description)); // the list follows
         Idle();
         const int expected =
             Access::MeasureMarkupLine(*form, Access::ReportView(*form).Line(0).chopped(4)).width();
