@@ -36,7 +36,8 @@ template <typename Route> void SortByMetric(std::vector<Route>& routes) {
 } // namespace
 
 std::vector<TAddressesRecord> ReadAddressesRecords(TRouteSocket& socket, ULONG family, ULONG flags,
-                                                   TDnsBook& dns, TLinkIdentityCache* cache) {
+                                                   TDnsBook& dns, TLinkIdentityCache* cache,
+                                                   const TLeaseSources* leases) {
     const int wanted = LinuxFamily(family);
     const std::vector<TLinkFacts> links = socket.DumpLinks();
     if (cache != nullptr) {
@@ -66,6 +67,8 @@ std::vector<TAddressesRecord> ReadAddressesRecords(TRouteSocket& socket, ULONG f
         record.Speed = speeds.Of(link);
     }
 
+    // Per link, the IPv4 addresses a lease may be for.
+    std::vector<std::vector<TIpv4Address>> dynamic(links.size());
     for (const TIpAddressFacts& address : socket.DumpIpAddresses(wanted)) {
         const auto found = position.find(address.LinkIndex);
         if (found == position.end()) {
@@ -76,6 +79,9 @@ std::vector<TAddressesRecord> ReadAddressesRecords(TRouteSocket& socket, ULONG f
         record.Flags |= v4 ? IP_ADAPTER_IPV4_ENABLED : IP_ADAPTER_IPV6_ENABLED;
         if (v4 && !(address.Flags & IFA_F_PERMANENT)) {
             record.Flags |= IP_ADAPTER_DHCP_ENABLED;
+            TIpv4Address held;
+            std::copy_n(address.Address.Bytes.begin(), held.size(), held.begin());
+            dynamic[found->second].push_back(held);
         }
         if (!(flags & GAA_FLAG_SKIP_UNICAST)) {
             record.Unicast.push_back(
@@ -104,13 +110,31 @@ std::vector<TAddressesRecord> ReadAddressesRecords(TRouteSocket& socket, ULONG f
         }
     }
 
-    if (!(flags & GAA_FLAG_SKIP_DNS_SERVER)) {
-        for (TAddressesRecord& record : records) {
+    if (leases != nullptr &&
+        std::any_of(dynamic.begin(), dynamic.end(), [](const auto& held) { return !held.empty(); })) {
+        const TLeaseBook book(*leases);
+        for (std::size_t i = 0; i < records.size(); ++i) {
+            if (!dynamic[i].empty()) {
+                if (const auto lease = book.Find(links[i].Index, links[i].Name, dynamic[i])) {
+                    records[i].Dhcpv4Server = lease->Server;
+                }
+            }
+        }
+    }
+
+    // A link's servers and domains in turn, so that its resolved state is read once.
+    for (TAddressesRecord& record : records) {
+        if (!(flags & GAA_FLAG_SKIP_DNS_SERVER)) {
             for (const TIpAddress& server : dns.ServersOf(record.Index)) {
                 if (Wanted(server.Family, wanted)) {
                     record.DnsServers.push_back(server);
                 }
             }
+        }
+        if (!(flags & GAA_FLAG_SKIP_DNS_INFO)) {
+            TDnsDomains domains = dns.DomainsOf(record.Index);
+            record.DnsSuffix = std::move(domains.Suffix);
+            record.SearchDomains = std::move(domains.Search);
         }
     }
     return records;

@@ -3,6 +3,7 @@
 // servers, as the records of GetAdaptersAddresses.
 
 #include "provider/adapter_addresses.h"
+#include "provider/dhcp_leases.h"
 #include "provider/dns_servers.h"
 #include "provider/link_identity_cache.h"
 #include "provider/route_socket.h"
@@ -14,9 +15,12 @@ namespace qmr {
 // Every link in ifindex order, with what `family` (Windows' numbers: WS_AF_UNSPEC, WS_AF_INET,
 // WS_AF_INET6) and the GAA_FLAG_* `flags` ask for: the unicast addresses of the family unless
 // skipped, the default gateways only when included, the DNS servers of the family unless
-// skipped. Type and description come from `cache` where it knows them.
+// skipped, with the DNS suffix and search list unless GAA_FLAG_SKIP_DNS_INFO. Type and
+// description come from `cache` where it knows them. With `leases`, a link that holds a dynamic
+// IPv4 address names the server of its lease (the lease files are read only then).
 std::vector<TAddressesRecord> ReadAddressesRecords(TRouteSocket& socket, ULONG family, ULONG flags,
                                                    TDnsBook& dns,
-                                                   TLinkIdentityCache* cache = nullptr);
+                                                   TLinkIdentityCache* cache = nullptr,
+                                                   const TLeaseSources* leases = nullptr);
 
 } // namespace qmr

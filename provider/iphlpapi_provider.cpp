@@ -198,8 +198,9 @@ QMR_PROVIDER_EXPORT ULONG GetAdaptersAddresses(ULONG Family, ULONG Flags, PVOID 
     return Guarded([&]() -> DWORD {
         qmr::TDnsBook dns(qmr::TDnsSources{});
         qmr::TRouteSocket& socket = qmr::CallerRouteSocket();
-        const std::vector<qmr::TAddressesRecord> records =
-            qmr::ReadAddressesRecords(socket, Family, Flags, dns, &qmr::CallerLinkIdentities());
+        const qmr::TLeaseSources leases;
+        const std::vector<qmr::TAddressesRecord> records = qmr::ReadAddressesRecords(
+            socket, Family, Flags, dns, &qmr::CallerLinkIdentities(), &leases);
         if (records.empty()) {
             return ERROR_NO_DATA;
         }
