@@ -68,7 +68,7 @@ std::vector<TAddressesRecord> ReadAddressesRecords(TRouteSocket& socket, ULONG f
     }
 
     // Per link, the IPv4 addresses a lease may be for.
-    std::vector<std::vector<TIpv4Address>> dynamic(links.size());
+    std::vector<std::vector<TIpv4Address>> held(links.size());
     for (const TIpAddressFacts& address : socket.DumpIpAddresses(wanted)) {
         const auto found = position.find(address.LinkIndex);
         if (found == position.end()) {
@@ -79,9 +79,11 @@ std::vector<TAddressesRecord> ReadAddressesRecords(TRouteSocket& socket, ULONG f
         record.Flags |= v4 ? IP_ADAPTER_IPV4_ENABLED : IP_ADAPTER_IPV6_ENABLED;
         if (v4 && !(address.Flags & IFA_F_PERMANENT)) {
             record.Flags |= IP_ADAPTER_DHCP_ENABLED;
-            TIpv4Address held;
-            std::copy_n(address.Address.Bytes.begin(), held.size(), held.begin());
-            dynamic[found->second].push_back(held);
+        }
+        if (v4) {
+            TIpv4Address bytes;
+            std::copy_n(address.Address.Bytes.begin(), bytes.size(), bytes.begin());
+            held[found->second].push_back(bytes);
         }
         if (!(flags & GAA_FLAG_SKIP_UNICAST)) {
             record.Unicast.push_back(
@@ -110,14 +112,17 @@ std::vector<TAddressesRecord> ReadAddressesRecords(TRouteSocket& socket, ULONG f
         }
     }
 
+    // As GetAdaptersInfo decides: a lease for an address the link holds makes it DHCP.
     if (leases != nullptr &&
-        std::any_of(dynamic.begin(), dynamic.end(), [](const auto& held) { return !held.empty(); })) {
+        std::any_of(held.begin(), held.end(), [](const auto& own) { return !own.empty(); })) {
         const TLeaseBook book(*leases);
         for (std::size_t i = 0; i < records.size(); ++i) {
-            if (!dynamic[i].empty()) {
-                if (const auto lease = book.Find(links[i].Index, links[i].Name, dynamic[i])) {
-                    records[i].Dhcpv4Server = lease->Server;
-                }
+            if (held[i].empty()) {
+                continue;
+            }
+            if (const auto lease = book.Find(links[i].Index, links[i].Name, held[i])) {
+                records[i].Flags |= IP_ADAPTER_DHCP_ENABLED;
+                records[i].Dhcpv4Server = lease->Server;
             }
         }
     }

@@ -16,8 +16,9 @@ namespace qmr {
 // WS_AF_INET6) and the GAA_FLAG_* `flags` ask for: the unicast addresses of the family unless
 // skipped, the default gateways only when included, the DNS servers of the family unless
 // skipped, with the DNS suffix and search list unless GAA_FLAG_SKIP_DNS_INFO. Type and
-// description come from `cache` where it knows them. With `leases`, a link that holds a dynamic
-// IPv4 address names the server of its lease (the lease files are read only then).
+// description come from `cache` where it knows them. With `leases`, a link that holds the
+// address of a lease is DHCP and names the lease's server (the files are read only where some
+// link holds an IPv4 address).
 std::vector<TAddressesRecord> ReadAddressesRecords(TRouteSocket& socket, ULONG family, ULONG flags,
                                                    TDnsBook& dns,
                                                    TLinkIdentityCache* cache = nullptr,
