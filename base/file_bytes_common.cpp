@@ -31,7 +31,7 @@ const char* DescribeReadOutcome(TReadOutcome outcome) {
     case TReadOutcome::NotRegularFile:
         return "is not a regular file";
     case TReadOutcome::TooLarge:
-        return "is larger than a language file can be";
+        return "is larger than such a file can be";
     case TReadOutcome::Unreadable:
         break;
     }

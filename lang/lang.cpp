@@ -43,8 +43,9 @@ TLang::TLang(const std::u16string& code) : m_Code(code) {
 TLang::~TLang() = default;
 
 void TLang::LoadFromFile(const std::u16string& path) {
-    if (const std::optional<TIniFile> file = TIniFile::Read(path, LanguageFileMaxBytes)) {
-        LoadFromIniFile(*file);
+    if (const qmr::TStateFile read = qmr::ReadStateFile(path, qmr::TStateFileKind::LanguageFile);
+        read.WasRead()) {
+        LoadFromIniFile(TIniFile(read.Bytes));
     }
 }
 

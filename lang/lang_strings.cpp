@@ -1,6 +1,5 @@
 #include "lang/lang_strings.h"
 
-#include "base/file_bytes.h"
 #include "lang/builtin_texts.h"
 #include "lang/ini_file.h"
 #include "lang/text_case.h"
@@ -25,13 +24,12 @@ TLangStrings::TLangStrings() {
 TLangStrings::~TLangStrings() = default;
 
 std::string TLangStrings::LoadFromFile(const std::u16string& path) {
-    std::string whyNot;
-    if (const std::optional<TIniFile> file = TIniFile::Read(path, LanguageFileMaxBytes, &whyNot)) {
-        LoadFromIniFile(*file);
-        return {};
+    const qmr::TStateFile read = qmr::ReadStateFile(path, qmr::TStateFileKind::LanguageFile);
+    if (read.WasRead()) {
+        LoadFromIniFile(TIniFile(read.Bytes));
     }
-    // A missing file is the ordinary case of a program without translations.
-    return whyNot == qmr::DescribeReadOutcome(qmr::TReadOutcome::Missing) ? std::string() : whyNot;
+    // A missing file is the ordinary case of a program without translations: no reason.
+    return read.Why();
 }
 
 void TLangStrings::LoadFromIniFile(const TIniFile& file) {

@@ -2,6 +2,8 @@
 // The language catalogue: the languages that language.ini offers, the current one, the text of
 // every identifier in it, and the notice to attached windows when the current language changes.
 
+#include "base/state_file.h"
+
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -30,7 +32,8 @@ public:
 };
 
 // A real translation is a few kilobytes; anything beyond this is no language file.
-constexpr std::size_t LanguageFileMaxBytes = 4 * 1024 * 1024;
+constexpr std::size_t LanguageFileMaxBytes =
+    qmr::StateFileMaxBytes(qmr::TStateFileKind::LanguageFile);
 
 // One language: its section of the language file.
 class TLang {

@@ -1,6 +1,7 @@
 #include "iphlpapi_binding.h"
 
 #include "base/last_error.h"
+#include "base/state_file.h"
 #include "network/ip_helper_library.h"
 
 #include <array>
@@ -13,12 +14,12 @@ namespace {
 // The slots in the order the library's users have always resolved them; only GetIfTable,
 // GetIfEntry, GetAdaptersInfo and GetPerAdapterInfo (and the appended GetIfEntry2, GetIfTable2,
 // FreeMibTable and GetAdaptersAddresses) are called.
-constexpr std::array<const char*, 19> kSlotNames = {
-    "GetIfTable",       "GetIfEntry",       "GetAdaptersInfo",   "GetPerAdapterInfo",
-    "GetNetworkParams", "GetInterfaceInfo", "GetIpForwardTable", "IcmpCreateFile",
-    "Icmp6CreateFile",  "IcmpCloseHandle",  "IcmpSendEcho",      "IcmpSendEcho2",
-    "Icmp6SendEcho2",   "IcmpParseReplies", "Icmp6ParseReplies", "GetIfEntry2",
-    "GetIfTable2",      "FreeMibTable",     "GetAdaptersAddresses",
+constexpr std::array<const char*, 20> kSlotNames = {
+    "GetIfTable",       "GetIfEntry",       "GetAdaptersInfo",      "GetPerAdapterInfo",
+    "GetNetworkParams", "GetInterfaceInfo", "GetIpForwardTable",    "IcmpCreateFile",
+    "Icmp6CreateFile",  "IcmpCloseHandle",  "IcmpSendEcho",         "IcmpSendEcho2",
+    "Icmp6SendEcho2",   "IcmpParseReplies", "Icmp6ParseReplies",    "GetIfEntry2",
+    "GetIfTable2",      "FreeMibTable",     "GetAdaptersAddresses", "QmrGetStateFileProblems",
 };
 
 enum Slot : std::size_t {
@@ -30,6 +31,7 @@ enum Slot : std::size_t {
     kGetIfTable2 = 16,
     kFreeMibTable = 17,
     kGetAdaptersAddresses = 18,
+    kQmrGetStateFileProblems = 19,
 };
 
 using GetAdaptersInfoFn = decltype(&::GetAdaptersInfo);
@@ -40,6 +42,7 @@ using GetIfEntry2Fn = decltype(&::GetIfEntry2);
 using GetIfTable2Fn = decltype(&::GetIfTable2);
 using FreeMibTableFn = decltype(&::FreeMibTable);
 using GetAdaptersAddressesFn = decltype(&::GetAdaptersAddresses);
+using QmrGetStateFileProblemsFn = decltype(&::QmrGetStateFileProblems);
 
 struct Binding {
     std::int32_t references = 0;
@@ -163,6 +166,52 @@ std::string IpHelperLoadFailureReason() {
     return IpHelperLoaded() ? std::string() : IpHelperLoadFailure();
 }
 
+namespace {
+
+std::string AskStateFileProblems(QmrGetStateFileProblemsFn fn) {
+    std::string text(256, '\0');
+    bool answered = false;
+    for (int attempt = 0; attempt < 4 && !answered; ++attempt) {
+        ULONG size = static_cast<ULONG>(text.size());
+        const ULONG status = fn(text.data(), &size);
+        if (status == ERROR_SUCCESS) {
+            answered = true;
+        } else if (status != ERROR_BUFFER_OVERFLOW || size <= text.size() || size > (1u << 20)) {
+            return {};
+        } else {
+            text.assign(size, '\0');
+        }
+    }
+    if (!answered) {
+        return {};
+    }
+    text.resize(std::strlen(text.c_str())); // whatever the size said, the text ends at its NUL
+    return text;
+}
+
+// Lines side by side, for the window's one problem line.
+std::string OneLine(std::string lines) {
+    if (!lines.empty() && lines.back() == '\n') {
+        lines.pop_back();
+    }
+    for (std::size_t at = lines.find('\n'); at != std::string::npos; at = lines.find('\n', at)) {
+        lines.replace(at, 1, "; ");
+    }
+    return lines;
+}
+
+} // namespace
+
+std::string StateFileProblems() {
+    LoadIpHelper();
+    // Only our provider has the call; iphlpapi.dll reads no such files.
+    const auto fn =
+        reinterpret_cast<QmrGetStateFileProblemsFn>(State().slots[kQmrGetStateFileProblems]);
+    std::string text = fn != nullptr ? AskStateFileProblems(fn) : std::string();
+    ReleaseIpHelper();
+    return OneLine(std::move(text));
+}
+
 std::string IpHelperProblem() {
     const bool loaded = LoadIpHelper();
     std::string problem;
@@ -178,6 +227,12 @@ std::string IpHelperProblem() {
         }
         if (!missing.empty()) {
             problem = "the IP helper library lacks the entry point " + missing;
+        }
+    }
+    // The provider's refusals, then this program's own (its language and settings files).
+    for (const std::string& refused : {StateFileProblems(), OneLine(StateFileRefusals())}) {
+        if (!refused.empty()) {
+            problem += (problem.empty() ? "" : "; ") + refused;
         }
     }
     ReleaseIpHelper();

@@ -53,9 +53,13 @@ bool IpHelperLoaded();
 bool IpHelperEntryPointBound(const char* name);
 // Why the library is not loaded (the loader's reason, UTF-8); empty while it is.
 std::string IpHelperLoadFailureReason();
-// Why a poll cannot read the adapters, for a person (UTF-8): the loader's reason, or the entry
-// points a poll needs that the loaded library lacks; empty when nothing stands in the way.
-// Loads the library for the question and releases it again.
+// What the window's problem line says, UTF-8: why a poll cannot read the adapters (the
+// loader's reason, or the entry points a poll needs that the loaded library lacks), and the
+// files refused by the provider and by this program (language, settings); empty when nothing
+// stands in the way. Loads the library for the question and releases it again.
 std::string IpHelperProblem();
+// The state files the provider refused at its last reading of each ("/etc/resolv.conf is not a
+// regular file; ..."), UTF-8; empty when there is none or the library does not say (Windows').
+std::string StateFileProblems();
 
 } // namespace qmr

@@ -255,6 +255,11 @@ ULONG GetAdaptersAddresses(ULONG Family, ULONG Flags, PVOID Reserved,
 
 #endif
 
+// Our Linux provider's own entry point, which Windows' library lacks: why it refused the state
+// files it reads from (resolv.conf, leases, ...), UTF-8 lines ended by '\n' and a NUL. 0 and
+// the size written; 111 and the size needed when the buffer is too small or null.
+extern "C" ULONG QmrGetStateFileProblems(char* Buffer, PULONG SizePointer);
+
 // Windows' address family numbers, on both platforms: the Family argument of
 // GetAdaptersAddresses and the family of every socket address it returns.
 #define WS_AF_UNSPEC 0

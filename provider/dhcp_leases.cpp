@@ -227,7 +227,8 @@ TLeaseBook::TLeaseBook(TLeaseSources sources) : m_Sources(std::move(sources)) {
         if (StartsWith(name, "dhclient-") && EndsWith(name, ".lease")) {
             dhclientFiles.push_back(m_Sources.NetworkManager + "/" + name);
         } else if (const std::string link = NetworkManagerLeaseLink(name); !link.empty()) {
-            const auto text = ReadStateFile(m_Sources.NetworkManager + "/" + name);
+            const auto text =
+                ReadStateFile(m_Sources.NetworkManager + "/" + name, TStateFileKind::DhcpLeases);
             if (const auto lease = text ? ParseNetworkdLease(*text) : std::nullopt) {
                 m_NetworkManagerLeases.emplace_back(link, *lease);
             }
@@ -236,7 +237,7 @@ TLeaseBook::TLeaseBook(TLeaseSources sources) : m_Sources(std::move(sources)) {
     // A fixed order gives the same answer at every call.
     std::sort(dhclientFiles.begin(), dhclientFiles.end());
     for (const std::string& path : dhclientFiles) {
-        if (const auto text = ReadStateFile(path)) {
+        if (const auto text = ReadStateFile(path, TStateFileKind::DhcpLeases)) {
             std::vector<TNamedLease> leases = ParseDhclientLeases(*text);
             m_DhclientLeases.insert(m_DhclientLeases.end(), leases.begin(), leases.end());
         }
@@ -251,7 +252,8 @@ std::optional<TDhcpLease> TLeaseBook::Find(std::uint32_t linkIndex, const std::s
     const bool networkdFile =
         std::binary_search(m_NetworkdLinks.begin(), m_NetworkdLinks.end(), linkIndex);
     if (const auto networkd =
-            networkdFile ? ReadStateFile(m_Sources.NetworkdLeases + "/" + std::to_string(linkIndex))
+            networkdFile ? ReadStateFile(m_Sources.NetworkdLeases + "/" + std::to_string(linkIndex),
+                                         TStateFileKind::NetworkState)
                          : std::nullopt) {
         if (auto lease = ParseNetworkdLease(*networkd);
             lease && Holds(heldAddresses, lease->Address)) {
@@ -290,11 +292,12 @@ bool TLeaseBook::ConfiguredByDhcp(std::uint32_t linkIndex, const std::string& li
         return true;
     }
     // networkd names the configuration it applied to the link, connected or not.
-    const auto state = ReadStateFile(m_Sources.NetworkdLinks + "/" + std::to_string(linkIndex));
+    const auto state = ReadStateFile(m_Sources.NetworkdLinks + "/" + std::to_string(linkIndex),
+                                     TStateFileKind::NetworkState);
     bool asks = false;
     for (const std::string& path :
          state ? NetworkdLinkNetworkFiles(*state) : std::vector<std::string>{}) {
-        if (const auto text = ReadStateFile(path)) {
+        if (const auto text = ReadStateFile(path, TStateFileKind::NetworkState)) {
             asks = NetworkFileAsksDhcp4(*text).value_or(asks);
         }
     }

@@ -71,13 +71,14 @@ struct TResolvConf {
 
 TResolvConf ReadResolvConf(const TDnsSources& sources) {
     TResolvConf read;
-    read.Text = ReadStateFile(sources.ResolvConf);
+    read.Text = ReadStateFile(sources.ResolvConf, TStateFileKind::ResolverConfiguration);
     if (!read.Text) {
         return read;
     }
     const std::string& conf = *read.Text;
     read.Servers = ParseResolvConf(conf);
-    const auto resolveds = ReadStateFile(sources.ResolvedResolvConf);
+    const auto resolveds =
+        ReadStateFile(sources.ResolvedResolvConf, TStateFileKind::ResolverConfiguration);
     read.Resolveds = std::any_of(read.Servers.begin(), read.Servers.end(), IsResolvedStub) ||
                      (resolveds && !resolveds->empty() && *resolveds == conf);
     std::erase_if(read.Servers, IsResolvedStub);
@@ -87,7 +88,8 @@ TResolvConf ReadResolvConf(const TDnsSources& sources) {
 // The link's state file where resolved speaks for the link in this namespace.
 std::optional<std::string> ResolvedLinkState(std::uint32_t linkIndex, const TDnsSources& sources,
                                              bool resolveds) {
-    auto state = ReadStateFile(sources.ResolvedLinks + "/" + std::to_string(linkIndex));
+    auto state = ReadStateFile(sources.ResolvedLinks + "/" + std::to_string(linkIndex),
+                               TStateFileKind::ResolverLinkState);
     if ((!state && !resolveds) || !sources.ResolvedServesThisNamespace()) {
         return std::nullopt;
     }
@@ -221,8 +223,10 @@ const std::optional<std::string>& TDnsBook::LinkState(std::uint32_t linkIndex) {
         m_LinkFiles.emplace(names.begin(), names.end());
     }
     const std::string name = std::to_string(linkIndex);
-    m_LinkState = m_LinkFiles->contains(name) ? ReadStateFile(m_Sources.ResolvedLinks + "/" + name)
-                                              : std::nullopt;
+    m_LinkState = m_LinkFiles->contains(name)
+                      ? ReadStateFile(m_Sources.ResolvedLinks + "/" + name,
+                                      TStateFileKind::ResolverLinkState)
+                      : std::nullopt;
     m_LinkStateIndex = linkIndex;
     return m_LinkState;
 }

@@ -13,6 +13,7 @@
 #include "provider/interface_ioctls.h"
 #include "provider/interface_rows.h"
 #include "provider/link_identity_cache.h"
+#include "provider/state_files.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -213,6 +214,26 @@ QMR_PROVIDER_EXPORT ULONG GetAdaptersAddresses(ULONG Family, ULONG Flags, PVOID 
             return ERROR_BUFFER_OVERFLOW;
         }
         qmr::PackAdaptersAddresses(records, AdapterAddresses);
+        return ERROR_SUCCESS;
+    });
+}
+
+QMR_PROVIDER_EXPORT ULONG QmrGetStateFileProblems(char* Buffer, PULONG SizePointer) {
+    if (SizePointer == nullptr) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    return Guarded([&]() -> DWORD {
+        const std::string text = qmr::StateFileRefusals();
+        if (!FitsSizeArgument(text.size() + 1)) {
+            return ERROR_NOT_ENOUGH_MEMORY;
+        }
+        const ULONG needed = static_cast<ULONG>(text.size() + 1);
+        if (Buffer == nullptr || *SizePointer < needed) {
+            *SizePointer = needed;
+            return ERROR_BUFFER_OVERFLOW;
+        }
+        std::memcpy(Buffer, text.c_str(), needed);
+        *SizePointer = needed;
         return ERROR_SUCCESS;
     });
 }

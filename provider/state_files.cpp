@@ -1,36 +1,18 @@
 #include "state_files.h"
 
+#include "base/utf16_text.h"
+
 #include <arpa/inet.h>
-#include <cerrno>
 #include <dirent.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace qmr {
 
-std::optional<std::string> ReadStateFile(const std::string& path) {
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) {
+std::optional<std::string> ReadStateFile(const std::string& path, TStateFileKind kind) {
+    TStateFile read = qmr::ReadStateFile(Utf8ToUtf16(path), kind);
+    if (!read.WasRead()) {
         return std::nullopt;
     }
-    std::string bytes;
-    char buffer[4096];
-    for (;;) {
-        const ssize_t count = ::read(descriptor, buffer, sizeof buffer);
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count < 0) {
-            ::close(descriptor);
-            return std::nullopt;
-        }
-        bytes.append(buffer, static_cast<std::size_t>(count));
-        // These are regular files: a short read is the end, no need to ask again.
-        if (static_cast<std::size_t>(count) < sizeof buffer) {
-            ::close(descriptor);
-            return bytes;
-        }
-    }
+    return std::move(read.Bytes);
 }
 
 std::vector<std::string> ListStateFolder(const std::string& path) {

@@ -1,6 +1,7 @@
 #pragma once
 // Reading the small state files that resolvers and DHCP clients leave behind.
 
+#include "base/state_file.h"
 #include "provider/kernel_facts.h"
 
 #include <optional>
@@ -10,8 +11,9 @@
 
 namespace qmr {
 
-// The whole file; nothing when it cannot be opened or read.
-std::optional<std::string> ReadStateFile(const std::string& path);
+// The whole file, read as every state file is read (base/state_file.h); nothing when it is
+// missing or refused. StateFileRefusals() then holds the refusal until the file is next read.
+std::optional<std::string> ReadStateFile(const std::string& path, TStateFileKind kind);
 
 // The names of the entries of a folder, "." and ".." left out; empty when it cannot be read.
 std::vector<std::string> ListStateFolder(const std::string& path);

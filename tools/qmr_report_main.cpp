@@ -160,6 +160,8 @@ int Run(const std::vector<std::u16string>& args) {
     }
     qmr::TDeviceList devices;
     const std::uint32_t status = qmr::ReadNetworkDevices(devices);
+    // Asked while the library that refused them is still loaded.
+    const std::string refused = qmr::StateFileProblems();
     qmr::ReleaseIpHelper();
 
     const TDevices chosen = SelectDevices(devices, *options);
@@ -170,6 +172,9 @@ int Run(const std::vector<std::u16string>& args) {
     }
     PrintReport(chosen, *options);
     std::fflush(stdout);
+    if (!refused.empty()) {
+        PrintError(programName, refused);
+    }
     if (status != ERROR_SUCCESS && status != ERROR_NO_DATA) {
         // A library without the entry points a poll needs answers 50: say which are missing.
         const std::string problem = qmr::IpHelperProblem();

@@ -1,4 +1,5 @@
 #include "base/last_error.h"
+#include "base/state_file.h"
 #include "network/adapter_poll.h"
 #include "network/iphlpapi_binding.h"
 #include "tests/support/binding_fixture.h"
@@ -7,6 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
 
 namespace qmr {
 namespace {
@@ -65,6 +69,22 @@ TEST_F(BindingTest, AbsentLibraryAnswersFiftyEverywhereAndAPollFindsNothing) {
     TDeviceList devices;
     EXPECT_EQ(ReadNetworkDevices(devices), 50u);
     EXPECT_TRUE(devices.empty());
+}
+
+// The window's problem line names a file this program refused (here the settings file) beside
+// what the library says, and forgets it once the file reads again.
+TEST_F(BindingTest, ProblemNamesARefusedFileUntilItReadsAgain) {
+    BindScripted();
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / ("qmr-refused-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(path);
+    EXPECT_FALSE(ReadStateFile(path.u16string(), TStateFileKind::SettingsFile).WasRead());
+    EXPECT_EQ(IpHelperProblem(), path.string() + " is not a regular file");
+    std::filesystem::remove(path);
+    std::ofstream(path) << "[General]\n";
+    EXPECT_TRUE(ReadStateFile(path.u16string(), TStateFileKind::SettingsFile).WasRead());
+    EXPECT_EQ(IpHelperProblem(), "");
+    std::filesystem::remove(path);
 }
 
 TEST_F(BindingTest, EmptySlotWhileReferencedRaisesTheCountWithoutANewLoad) {

@@ -1,6 +1,7 @@
 #include "provider/adapter_snapshot.h"
 #include "provider/dhcp_leases.h"
 #include "provider/dns_servers.h"
+#include "provider/state_files.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace qmr {
@@ -30,7 +32,48 @@ protected:
         std::ofstream(path) << text;
         return path.string();
     }
+
+    // What may lie where a state file should be: each makes a plain reader hang, balloon or
+    // fail, and each must be refused at once with its reason. `regular` holds `text`.
+    struct THostileFile {
+        const char* what;
+        std::string why; // empty: read
+    };
+    static std::vector<THostileFile> HostileFiles() {
+        return {{"fifo", "is not a regular file"},
+                {"zero", "is not a regular file"},
+                {"folder", "is not a regular file"},
+                {"oversize", "is larger than"},
+                {"regular", ""}};
+    }
+    void PutHostile(const std::string& relative, const char* what, std::size_t cap,
+                    const std::string& text) {
+        const fs::path path = root / relative;
+        fs::remove_all(path);
+        fs::create_directories(path.parent_path());
+        const std::string kind = what;
+        if (kind == "fifo") {
+            ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+        } else if (kind == "zero") {
+            fs::create_symlink("/dev/zero", path);
+        } else if (kind == "folder") {
+            fs::create_directories(path);
+        } else if (kind == "oversize") {
+            Write(relative, text + std::string(cap, '#'));
+        } else {
+            Write(relative, text);
+        }
+    }
 };
+
+// The refusal the provider holds for `path`, if any.
+std::string RefusalOf(const std::string& path) {
+    const std::string all = StateFileRefusals();
+    const std::size_t at = all.find(path + " ");
+    return at == std::string::npos
+               ? std::string()
+               : all.substr(at + path.size() + 1, all.find('\n', at) - at - path.size() - 1);
+}
 
 TEST(DnsServers, ResolvConfGivesIpv4NameserversInOrder) {
     const auto servers = ParseResolvConf("# comment nameserver 1.1.1.1\n"
@@ -73,6 +116,50 @@ TEST_F(StateFolder, ResolvedStateWinsOnlyInItsNamespaceAndWithServers) {
 
     sources.ResolvConf = (root / "missing").string();
     EXPECT_TRUE(ReadDnsServers(4, sources).empty());
+}
+
+// Whatever stands at resolv.conf, the DNS reader returns at once, keeps the refusal for the
+// window and qmr-report, and still gives resolved's servers of the link.
+TEST_F(StateFolder, DnsReaderRefusesWhatIsNoResolverFileAndKeepsTheOthers) {
+    constexpr std::size_t kCap = StateFileMaxBytes(TStateFileKind::ResolverConfiguration);
+    TDnsSources sources;
+    sources.ResolvConf = (root / "etc/resolv.conf").string();
+    sources.ResolvedLinks = (root / "netif").string();
+    sources.ResolvedResolvConf = (root / "absent.conf").string();
+    sources.ResolvedServesThisNamespace = [] { return true; };
+    Write("netif/2", "SERVERS=10.2.2.2\n");
+    for (const THostileFile& file : HostileFiles()) {
+        SCOPED_TRACE(file.what);
+        PutHostile("etc/resolv.conf", file.what, kCap, "nameserver 10.9.9.9\n");
+        const bool read = file.why.empty();
+        EXPECT_EQ(ReadDnsServers(2, sources), (std::vector<TIpv4Address>{{10, 2, 2, 2}}));
+        const std::vector<TIpv4Address> plain =
+            read ? std::vector<TIpv4Address>{{10, 9, 9, 9}} : std::vector<TIpv4Address>{};
+        EXPECT_EQ(ReadDnsServers(3, sources), plain);
+        EXPECT_EQ(TDnsBook(sources).ServersOf(2).size(), 1u);
+        EXPECT_EQ(RefusalOf(sources.ResolvConf).substr(0, file.why.size()), file.why);
+        EXPECT_EQ(RefusalOf(sources.ResolvConf).empty(), read);
+    }
+}
+
+// The same for the lease reader: a hostile networkd lease leaves dhclient's lease of the link.
+TEST_F(StateFolder, LeaseReaderRefusesWhatIsNoLeaseFileAndKeepsTheOthers) {
+    constexpr std::size_t kCap = StateFileMaxBytes(TStateFileKind::NetworkState);
+    TLeaseSources sources{(root / "leases").string(), (root / "dhcp").string(),
+                          (root / "nm").string(), (root / "links").string()};
+    Write("dhcp/dhclient.leases",
+          "lease {\n interface \"eth4\";\n fixed-address 10.4.0.9;\n expire epoch 300;\n}\n");
+    for (const THostileFile& file : HostileFiles()) {
+        SCOPED_TRACE(file.what);
+        PutHostile("leases/4", file.what, kCap, "ADDRESS=10.4.0.9\nLIFETIME=86400\n");
+        const bool read = file.why.empty();
+        const auto lease = TLeaseBook(sources).Find(4, "eth4", {{10, 4, 0, 9}});
+        ASSERT_TRUE(lease.has_value());
+        EXPECT_EQ(lease->Expires, read ? 0 : 300); // networkd's lease, else dhclient's
+        const std::string path = (root / "leases/4").string();
+        EXPECT_EQ(RefusalOf(path).substr(0, file.why.size()), file.why);
+        EXPECT_EQ(RefusalOf(path).empty(), read);
+    }
 }
 
 // The IPv6 servers among what the book gives a link, as bytes (zones aside).

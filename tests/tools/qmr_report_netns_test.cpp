@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -200,6 +201,20 @@ TEST_F(QmrReportNamespace, ExpertReportOfTheOneLink) {
             << lines[expected.size() + i];
     }
     EXPECT_EQ(lines.back(), "");
+}
+
+// A FIFO nobody writes at /etc/resolv.conf: the report comes at once, without DNS servers, and
+// says on standard error which file it refused.
+TEST_F(QmrReportNamespace, ResolverFifoIsRefusedAndSaid) {
+    fs::remove(m_ResolverFolder / "resolv.conf");
+    ASSERT_EQ(::mkfifo((m_ResolverFolder / "resolv.conf").c_str(), 0600), 0);
+    const TProgramResult run =
+        RunProgram({"timeout", "20", "ip", "netns", "exec", m_Namespace, kProgram, "--expert"},
+                   {{"LANG", "C"}, {"QMR_IPHELPER_LIBRARY", kProvider}});
+    ASSERT_EQ(run.ExitCode, 0) << run.Err;
+    EXPECT_NE(run.Out.find("IP Address1:   10.77.0.2"), std::string::npos) << run.Out;
+    EXPECT_EQ(run.Out.find("DNS 1:"), std::string::npos) << run.Out;
+    EXPECT_EQ(run.Err, "qmr-report: /etc/resolv.conf is not a regular file\n");
 }
 
 } // namespace
