@@ -309,31 +309,21 @@ void BuildLines(TLineList* list, const TModelNetworkDevice* device, const TTraff
 
 } // namespace
 
-void BuildReportMarkup(TLineList* list, const TModelNetworkDevice* device) {
-    BuildReportMarkupWithRates(list, device, nullptr);
+void BuildReportMarkup(TLineList* list, const TModelNetworkDevice* device,
+                       const TReportExtras& extras) {
+    BuildLines<TMarkupWriter>(list, device, extras.Rates, nullptr, WriteMarkupHead,
+                              WriteNormalBody);
 }
 
-void BuildReportMarkupWithRates(TLineList* list, const TModelNetworkDevice* device,
-                                const TTrafficRate* rates) {
-    BuildLines<TMarkupWriter>(list, device, rates, nullptr, WriteMarkupHead, WriteNormalBody);
+void BuildExpertReportMarkup(TLineList* list, const TModelNetworkDevice* device,
+                             const TReportExtras& extras) {
+    BuildLines<TMarkupWriter>(list, device, extras.Rates, extras.Events, WriteMarkupHead,
+                              WriteExpertBody);
 }
 
-void BuildExpertReportMarkup(TLineList* list, const TModelNetworkDevice* device) {
-    BuildExpertReportMarkupWithRates(list, device, nullptr);
-}
-
-void BuildExpertReportMarkupWithRates(TLineList* list, const TModelNetworkDevice* device,
-                                      const TTrafficRate* rates) {
-    BuildExpertReportMarkupWithEvents(list, device, rates, nullptr);
-}
-
-void BuildExpertReportMarkupWithEvents(TLineList* list, const TModelNetworkDevice* device,
-                                       const TTrafficRate* rates, const TReportEvents* events) {
-    BuildLines<TMarkupWriter>(list, device, rates, events, WriteMarkupHead, WriteExpertBody);
-}
-
-void BuildReportText(TLineList* list, const TModelNetworkDevice* device) {
-    // The plain normal form ends with an empty line; the display one does not.
+void BuildReportText(TLineList* list, const TModelNetworkDevice* device, const TReportExtras&) {
+    // The plain normal form has no rate lines, and ends with an empty line; the display one
+    // does not.
     BuildLines<TTextWriter>(list, device, nullptr, nullptr, WriteTextHead,
                             [](TLineWriter& w, const TModelNetworkDevice& d, const TTrafficRate*,
                                const TReportEvents*) {
@@ -342,18 +332,10 @@ void BuildReportText(TLineList* list, const TModelNetworkDevice* device) {
                             });
 }
 
-void BuildExpertReportText(TLineList* list, const TModelNetworkDevice* device) {
-    BuildExpertReportTextWithRates(list, device, nullptr);
-}
-
-void BuildExpertReportTextWithRates(TLineList* list, const TModelNetworkDevice* device,
-                                    const TTrafficRate* rates) {
-    BuildExpertReportTextWithEvents(list, device, rates, nullptr);
-}
-
-void BuildExpertReportTextWithEvents(TLineList* list, const TModelNetworkDevice* device,
-                                     const TTrafficRate* rates, const TReportEvents* events) {
-    BuildLines<TTextWriter>(list, device, rates, events, WriteTextHead, WriteExpertBody);
+void BuildExpertReportText(TLineList* list, const TModelNetworkDevice* device,
+                           const TReportExtras& extras) {
+    BuildLines<TTextWriter>(list, device, extras.Rates, extras.Events, WriteTextHead,
+                            WriteExpertBody);
 }
 
 void BuildProblemMarkup(TLineList* list, std::u16string_view problem) {

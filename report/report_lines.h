@@ -16,32 +16,29 @@ namespace qmr {
 // One text per line; an empty text is an empty line.
 using TLineList = std::vector<std::u16string>;
 
+// What a live report adds to one poll's facts: the receive and send rates (in the expert forms
+// with the share of the link speed; the plain normal form has none), and the adapter's link
+// events, of which the expert forms end with the latest kReportedLinkEvents, newest first, under
+// their heading. Null parts add nothing, so a default one reads as from a single poll.
+struct TReportExtras {
+    const TTrafficRate* Rates = nullptr;
+    const TReportEvents* Events = nullptr;
+};
+
 // Each builder appends to `list` (nothing when it is null); a null device gives the
-// no-device report. These read as from a single poll, without rates.
-void BuildReportMarkup(TLineList* list, const TModelNetworkDevice* device);
-void BuildExpertReportMarkup(TLineList* list, const TModelNetworkDevice* device);
-void BuildReportText(TLineList* list, const TModelNetworkDevice* device);
-void BuildExpertReportText(TLineList* list, const TModelNetworkDevice* device);
+// no-device report.
+void BuildReportMarkup(TLineList* list, const TModelNetworkDevice* device,
+                       const TReportExtras& extras = {});
+void BuildExpertReportMarkup(TLineList* list, const TModelNetworkDevice* device,
+                             const TReportExtras& extras = {});
+void BuildReportText(TLineList* list, const TModelNetworkDevice* device,
+                     const TReportExtras& extras = {});
+void BuildExpertReportText(TLineList* list, const TModelNetworkDevice* device,
+                           const TReportExtras& extras = {});
 
 // Appends one small grey line saying why the adapters cannot be read (an IP helper library
 // that could not be loaded or lacks an entry point), escaped.
 void BuildProblemMarkup(TLineList* list, std::u16string_view problem);
-
-// The same forms with the receive and send rate lines of `rates` (none when null), in the
-// expert forms with the share of the link speed. The plain normal form has no rate lines.
-void BuildReportMarkupWithRates(TLineList* list, const TModelNetworkDevice* device,
-                                const TTrafficRate* rates);
-void BuildExpertReportMarkupWithRates(TLineList* list, const TModelNetworkDevice* device,
-                                      const TTrafficRate* rates);
-void BuildExpertReportTextWithRates(TLineList* list, const TModelNetworkDevice* device,
-                                    const TTrafficRate* rates);
-
-// The expert forms with rates that end with the latest kReportedLinkEvents of `events`, newest
-// first, under their heading; with no events (or null) they read as the forms above.
-void BuildExpertReportMarkupWithEvents(TLineList* list, const TModelNetworkDevice* device,
-                                       const TTrafficRate* rates, const TReportEvents* events);
-void BuildExpertReportTextWithEvents(TLineList* list, const TModelNetworkDevice* device,
-                                     const TTrafficRate* rates, const TReportEvents* events);
 
 // Every line followed by CR LF, the last one included.
 std::u16string JoinClipboardText(const TLineList& lines);

@@ -5,6 +5,7 @@
 
 #include "base/executable_path.h"
 #include "base/utf16_text.h"
+#include "network/adapter_filter.h"
 #include "network/adapter_poll.h"
 #include "network/iphlpapi_binding.h"
 #include "report/json_report.h"
@@ -88,7 +89,7 @@ std::optional<TOptions> ParseOptions(const std::vector<std::u16string>& args,
 TDevices SelectDevices(const qmr::TDeviceList& all, const TOptions& options) {
     TDevices chosen;
     for (const auto& device : all) {
-        if (options.Physical && !device->m_HardwareInterface) {
+        if (!qmr::IsAdapterShown(*device, !options.Physical)) {
             continue;
         }
         if (options.Adapter && *options.Adapter != device->m_FriendlyName &&
@@ -123,11 +124,11 @@ void PrintReport(const TDevices& devices, const TOptions& options) {
         lines.clear();
     };
     for (const qmr::TModelNetworkDevice* device : devices) {
-        build(&lines, device);
+        build(&lines, device, {});
         write();
     }
     if (devices.empty()) {
-        build(&lines, nullptr);
+        build(&lines, nullptr, {});
         write();
     }
 }

@@ -1,13 +1,13 @@
 #pragma once
 // The program's one window: the adapter list on the left, the live report of the selected
-// adapter on the right, polled once a second and rebuilt at idle moments. The window keeps the
-// list and the poll; the report pane, the tray minimiser and the language menu do the rest, and
-// the window's handlers pass their work on to them.
+// adapter on the right, polled once a second and rebuilt at idle moments. What it shows and
+// when is the presenter's decision; the window draws it, with the report pane, the tray
+// minimiser and the language menu, and passes the user's doing on to the presenter.
 
 #include "lang/lang_strings.h"
-#include "network/adapter_poll.h"
-#include "network/link_events.h"
-#include "network/link_notice.h"
+#include "presenter/user_choices.h"
+#include "presenter/window_presenter.h"
+#include "presenter/window_view.h"
 #include "ui/clipboard_sink.h"
 #include "ui/language_menu.h"
 #include "ui/markup/markup_view.h"
@@ -15,8 +15,8 @@
 #include "ui/poly_list.h"
 #include "ui/report_pane.h"
 #include "ui/stylers.h"
+#include "ui/settings_choice_store.h"
 #include "ui/tray_minimizer.h"
-#include "ui/user_choices.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -38,7 +38,7 @@ namespace qmr {
 inline constexpr QEvent::Type WM_LANGCHANGED_EVENT =
     static_cast<QEvent::Type>(LANGUAGE::WM_LANGCHANGED);
 
-class TFormMain : public QWidget, public LANGUAGE::TLangControl {
+class TFormMain : public QWidget, public LANGUAGE::TLangControl, private TWindowView {
     Q_OBJECT
 public:
     // `arguments` is the command line, position 0 the program itself; `aboutText` makes the
@@ -50,7 +50,7 @@ public:
     void HandleLangChanged(int newIndex, LANGUAGE::TLangStrings* strings) override;
 
     // "Notify on Link Changes": remembered, and shown in the menu.
-    bool NotifyOnLinkChanges() const { return m_LinkNotices.Enabled(); }
+    bool NotifyOnLinkChanges() const { return m_Presenter->NotifyOnLinkChanges(); }
     void SetNotifyOnLinkChanges(bool notify);
 
 protected:
@@ -95,20 +95,11 @@ private:
 
     // What the user chose in earlier runs, and the timer that writes the geometry once a move
     // or resize has settled.
+    std::unique_ptr<TChoiceStore> m_ChoiceStore;
     std::unique_ptr<TUserChoices> m_Choices;
     QTimer* m_Timer_SaveGeometry;
 
-    // The window's state.
-    std::unique_ptr<TDeviceList> m_Devices;
-    bool m_ReportPending = false;
-    std::uint32_t m_SelectedIfIndex = 0;
-    // What the window has shown of every adapter's rates (history, not a cache: each poll
-    // still reads the machine afresh).
-    TTrafficHistory m_TrafficHistory;
-    // What changed on every adapter while the window was open, and which of it became a
-    // desktop notice; the gate holds the "Notify on Link Changes" choice.
-    TLinkEventHistory m_LinkEvents;
-    TLinkNoticeGate m_LinkNotices;
+    std::unique_ptr<TWindowPresenter> m_Presenter;
 
     // Where Copy puts the report; tests put in one that refuses.
     std::unique_ptr<TClipboardSink> m_Clipboard = std::make_unique<TQtClipboardSink>();
@@ -120,21 +111,12 @@ private:
     void m_Timer_PollTimer(QObject* sender);
     // A poll outside the timer's own rhythm (the timer and F5); an error is shown.
     void PollShowingErrors();
-    void PollDevices();
-    void SyncDeviceItems();
-    // Whether the list shows this adapter: a hardware one always, a virtual one when asked.
-    bool IsShown(const TModelNetworkDevice& device) const;
-    // The shown device of the last poll with this interface index, or null.
-    // Desktop notices for the status changes of one poll that the gate lets through.
-    void NotifyLinkChanges(const std::vector<TRecordedLinkEvent>& events, std::uint64_t nowMs);
-    // The selected device's events for a report made now.
-    TReportEvents ReportEventsOf(const TModelNetworkDevice* device) const;
-    TModelNetworkDevice* FindDeviceByIfIndex(std::uint32_t index) const;
     void m_PopupMenuItem_ShowVirtualClick(QObject* sender);
-    // Puts the remembered switches, language and geometry in place; at construction.
+    // Puts the remembered geometry in place; at construction.
     void ApplyRememberedChoices();
     void CreateChoiceControls();
     void GeometryChanged();
+    void SaveGeometry();
     void m_AdvPolyListItemSelect(QObject* sender, TPolyListItem* item, bool& allow);
     void m_AdvOfficeCheckBox_ExpertModeClick(QObject* sender);
     void m_AdvFormStylerChange(QObject* sender);
@@ -142,11 +124,25 @@ private:
     void m_PopupMenuItem_AboutClick(QObject* sender);
     // Shows an error as the framework's exception display would.
     void ShowException(const QString& message);
-
-    // The report: the pane's display report, the tray picture and the Copy button's state.
-    void ShowReport(const TModelNetworkDevice* device);
     void m_AeroButton_CopyReportClick(QObject* sender);
-    bool CopyReport(const TModelNetworkDevice* device);
+
+    // The view's half of the window, as the presenter asks for it.
+    void BeginListUpdate() override;
+    void EndListUpdate() override;
+    void InsertItem(int position, const TAdapterItem& item) override;
+    void RemoveItem(int position) override;
+    void SetItemCaption(int position, const std::u16string& caption) override;
+    void SelectItem(int position) override;
+    void ShowReport(const TLineList& markup, const TTrafficTrack* track, bool hasDevice) override;
+    void EnableCopy(bool enabled) override;
+    bool PutOnClipboard(const std::u16string& text, std::u16string& error) override;
+    void SetTrayPicture(int index) override;
+    void SetTrayHint(const std::u16string& hint) override;
+    void ShowNotice(const std::u16string& title, const std::u16string& text) override;
+    void ShowError(const std::u16string& text) override;
+    void SetPollTimer(bool running) override;
+    bool IsInFront() const override;
+    void ShowSwitches(bool expert, bool showVirtual, bool notify) override;
 
     // Minimising to the notification area and back, done by the tray minimiser.
     void OnAppMinimize();

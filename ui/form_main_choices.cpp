@@ -2,8 +2,6 @@
 
 #include "form_main.h"
 
-#include "lang/lang_strings.h"
-
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -26,26 +24,17 @@ bool OnSomeScreen(const QRect& geometry) {
 } // namespace
 
 void TFormMain::ApplyRememberedChoices() {
-    m_AdvOfficeCheckBox_ExpertMode->setChecked(m_Choices->Get(kExpertMode));
-    m_PopupMenuItem_ShowVirtual->setChecked(m_Choices->Get(kShowVirtualAdapters));
-
-    const QRect geometry = m_Choices->Geometry();
-    if (!geometry.isNull() && OnSomeScreen(geometry)) {
+    const TWindowRect g = m_Choices->Geometry();
+    const QRect geometry(g.Left, g.Top, g.Width, g.Height);
+    if (!g.Empty() && OnSomeScreen(geometry)) {
         setGeometry(geometry);
     }
+    m_Presenter->ApplyRememberedLanguage();
+}
 
-    // Start-up has chosen by the user-interface language; a choice from the menu wins over it,
-    // as long as the language file still offers that language.
-    const QString code = m_Choices->Language();
-    if (!code.isEmpty() && LANGUAGE::LangStrings) {
-        const int index = LANGUAGE::LangStrings->IndexOfLanguage(code.toStdU16String());
-        if (index >= 0) {
-            LANGUAGE::LangStrings->SelectLanguage(index);
-        }
-    }
-    m_LanguageMenu->SetOnLanguageChosen([this](const std::u16string& chosen) {
-        m_Choices->SetLanguage(QString::fromStdU16String(chosen));
-    });
+void TFormMain::SaveGeometry() {
+    const QRect g = geometry();
+    m_Choices->SetGeometry({g.x(), g.y(), g.width(), g.height()});
 }
 
 void TFormMain::GeometryChanged() {
@@ -73,7 +62,7 @@ void TFormMain::CreateChoiceControls() {
     m_Timer_SaveGeometry->setSingleShot(true);
     m_Timer_SaveGeometry->setInterval(kGeometrySaveDelayMs);
     connect(m_Timer_SaveGeometry, &QTimer::timeout, this,
-            [this] { m_Choices->SetGeometry(geometry()); });
+            [this] { SaveGeometry(); });
 }
 
 } // namespace qmr

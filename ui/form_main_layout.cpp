@@ -98,7 +98,7 @@ void TFormMain::CreateControls(std::function<std::u16string()> aboutText) {
 
     m_AdvPopupMenu = new QMenu(this);
     m_LanguageMenu = new TLanguageMenu(
-        this, m_AdvPopupMenu, std::move(aboutText),
+        this, m_AdvPopupMenu, *m_Presenter, std::move(aboutText),
         [this](const QString& text, const QString& caption) { ShowMessage(text, caption); });
     m_PopupMenuItem_SelectLanguage = m_LanguageMenu->SelectLanguageItem();
     m_PopupMenuItem_About = m_LanguageMenu->AboutItem();
@@ -106,7 +106,7 @@ void TFormMain::CreateControls(std::function<std::u16string()> aboutText) {
             [this] { m_PopupMenuItem_AboutClick(m_PopupMenuItem_About); });
     m_PopupMenuItem_NotifyLinkChanges = m_AdvPopupMenu->addAction(QString());
     m_PopupMenuItem_NotifyLinkChanges->setCheckable(true);
-    m_PopupMenuItem_NotifyLinkChanges->setChecked(m_LinkNotices.Enabled());
+    m_PopupMenuItem_NotifyLinkChanges->setChecked(m_Presenter->NotifyOnLinkChanges());
     connect(m_PopupMenuItem_NotifyLinkChanges, &QAction::toggled, this,
             [this](bool checked) { SetNotifyOnLinkChanges(checked); });
     m_PopupMenuItem_Exit = m_AdvPopupMenu->addAction(QString());

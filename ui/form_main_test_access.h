@@ -47,18 +47,8 @@ public:
     static int TrayPictureIndex(const TFormMain& form) {
         return form.m_TrayMinimizer->m_TrayIconImageIndex;
     }
-    // Whether a rebuild of the report waits for the next idle moment.
-    static bool ReportPending(const TFormMain& form) { return form.m_ReportPending; }
-    static void SetReportPending(TFormMain& form, bool pending) { form.m_ReportPending = pending; }
-    // The interface index of the adapter whose report is shown.
-    static std::uint32_t SelectedIfIndex(const TFormMain& form) { return form.m_SelectedIfIndex; }
-    // The device of the last poll with this interface index, or null.
-    static const TModelNetworkDevice* Device(const TFormMain& form, std::uint32_t ifIndex) {
-        return form.FindDeviceByIfIndex(ifIndex);
-    }
-    // How many times the report pane has built the report. The pane counts them for this
-    // accessor alone, so that a test can tell one rebuild per idle moment from one per event.
-    static int ReportBuilds(const TFormMain& form) { return form.m_ReportPane->m_ReportBuilds; }
+    // The window's behaviour, which decides what the controls show.
+    static TWindowPresenter& Presenter(const TFormMain& form) { return *form.m_Presenter; }
     // How many repaints the rate graph has asked for.
     static int GraphRepaintRequests(const TFormMain& form) {
         return form.m_ReportPane->m_RateGraph->m_RepaintRequests;
@@ -70,7 +60,6 @@ public:
     // Moments and handlers, called as the window's own events would call them.
     static void Poll(TFormMain& form) { form.m_Timer_PollTimer(form.m_Timer_Poll); }
     static void Idle(TFormMain& form) { form.OnAppIdle(); }
-    static void StylerChange(TFormMain& form) { form.m_AdvFormStylerChange(nullptr); }
     static void ClickCopy(TFormMain& form) { form.m_AeroButton_CopyReportClick(nullptr); }
     static void ClickAbout(TFormMain& form) { form.m_PopupMenuItem_AboutClick(nullptr); }
     static void ClickTrayIcon(TFormMain& form) { form.m_TrayIconClick(nullptr); }

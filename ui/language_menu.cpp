@@ -1,14 +1,10 @@
 #include "ui/language_menu.h"
 
-#include "lang/lang_strings.h"
-
-#include <algorithm>
-
 namespace qmr {
 
-TLanguageMenu::TLanguageMenu(QWidget* window, QMenu* popup,
+TLanguageMenu::TLanguageMenu(QWidget* window, QMenu* popup, TWindowPresenter& presenter,
                              std::function<std::u16string()> aboutText, TShowMessage showMessage)
-    : QObject(window), m_Window(window), m_AboutText(std::move(aboutText)),
+    : QObject(window), m_Window(window), m_Presenter(presenter), m_AboutText(std::move(aboutText)),
       m_ShowMessage(std::move(showMessage)) {
     m_PopupMenuItem_SelectLanguage = popup->addMenu(QString());
     m_PopupMenuItem_SelectLanguage->menuAction()->setVisible(false);
@@ -16,29 +12,20 @@ TLanguageMenu::TLanguageMenu(QWidget* window, QMenu* popup,
 }
 
 void TLanguageMenu::BuildLanguageMenu() {
-    LANGUAGE::TLangStrings* strings = LANGUAGE::LangStrings.get();
-    // A file of thousands of sections must not bury the screen: its first ones by code.
-    const int count =
-        std::min(strings != nullptr ? strings->GetLanguageCount() : 0, kLanguageMenuMaxItems);
-    m_PopupMenuItem_SelectLanguage->menuAction()->setVisible(count > 1);
+    const std::vector<std::u16string> names = m_Presenter.LanguageMenuEntries();
+    m_PopupMenuItem_SelectLanguage->menuAction()->setVisible(names.size() > 1);
     m_PopupMenuItem_SelectLanguage->clear();
-    for (int i = 0; i < count; ++i) {
-        QAction* item = m_PopupMenuItem_SelectLanguage->addAction(
-            QString::fromStdU16String(strings->GetLanguage(i)->m_Name));
-        item->setData(i);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        QAction* item =
+            m_PopupMenuItem_SelectLanguage->addAction(QString::fromStdU16String(names[i]));
+        item->setData(static_cast<int>(i));
         connect(item, &QAction::triggered, this, [this, item] { OnLanguageItemClick(item); });
     }
 }
 
 void TLanguageMenu::OnLanguageItemClick(QObject* sender) {
-    auto* item = qobject_cast<QAction*>(sender);
-    if (item == nullptr || !LANGUAGE::LangStrings) {
-        return;
-    }
-    LANGUAGE::LangStrings->SelectLanguage(item->data().toInt());
-    const LANGUAGE::TLang* chosen = LANGUAGE::LangStrings->GetLanguage(item->data().toInt());
-    if (chosen != nullptr && m_OnLanguageChosen) {
-        m_OnLanguageChosen(chosen->m_Code);
+    if (auto* item = qobject_cast<QAction*>(sender)) {
+        m_Presenter.ChooseLanguage(item->data().toInt());
     }
 }
 

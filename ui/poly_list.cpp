@@ -81,6 +81,18 @@ TPolyListItem* TAdvPolyList::Append(std::unique_ptr<TPolyListItem> item) {
     return m_Items.back().get();
 }
 
+TPolyListItem* TAdvPolyList::Insert(int position, std::unique_ptr<TPolyListItem> item) {
+    const auto at = m_Items.insert(m_Items.begin() + position, std::move(item));
+    m_Hovered = m_Pressed = -1;
+    Changed();
+    return at->get();
+}
+
+void TAdvPolyList::SetCaption(int position, const QString& caption) {
+    Item(position)->Caption = caption;
+    Changed();
+}
+
 void TAdvPolyList::RemoveAt(int position) {
     m_Items.erase(m_Items.begin() + position);
     m_Hovered = m_Pressed = -1;

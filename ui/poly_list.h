@@ -48,7 +48,9 @@ public:
 
     // The list owns its items.
     TPolyListItem* Append(std::unique_ptr<TPolyListItem> item);
+    TPolyListItem* Insert(int position, std::unique_ptr<TPolyListItem> item);
     void RemoveAt(int position);
+    void SetCaption(int position, const QString& caption);
     int Count() const { return static_cast<int>(m_Items.size()); }
     TPolyListItem* Item(int position) const {
         return m_Items.at(static_cast<std::size_t>(position)).get();

@@ -1,8 +1,5 @@
 #include "ui/report_pane.h"
 
-#include "base/utf16_text.h"
-#include "network/iphlpapi_binding.h"
-#include "report/report_lines.h"
 #include "ui/margin_box.h"
 #include "ui/screen_scale.h"
 
@@ -10,8 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
-#include <new>
 
 namespace qmr {
 
@@ -44,36 +39,20 @@ void TReportPane::Place(const QRect& area) {
                                          client.height() - 12 - 12);
 }
 
-bool TReportPane::ShowReport(const TModelNetworkDevice* device, bool expert,
-                             const TTrafficTrack* track, const TReportEvents* events) {
-    std::unique_ptr<TLineList> list(new (std::nothrow) TLineList);
-    if (!list) {
-        return false;
-    }
-    ++m_ReportBuilds;
-    const TTrafficRate latest = track != nullptr ? track->Latest() : TTrafficRate{};
-    const TTrafficRate* rates = track != nullptr ? &latest : nullptr;
-    if (expert) {
-        BuildExpertReportMarkupWithEvents(list.get(), device, rates, events);
-    } else {
-        BuildReportMarkupWithRates(list.get(), device, rates);
-    }
-    // Without this, a broken or missing provider reads like a machine without adapters.
-    if (const std::string problem = IpHelperProblem(); !problem.empty()) {
-        BuildProblemMarkup(list.get(), Utf8ToUtf16(problem));
-    }
-    m_RateGraph->setVisible(device != nullptr); // no graph beside "No Network Interfaces"
+void TReportPane::ShowReport(const TLineList& lines, const TTrafficTrack* track,
+                             bool hasDevice) {
+    m_RateGraph->setVisible(hasDevice); // no graph beside "No Network Interfaces"
     m_RateGraph->ShowTrack(track);
 
     THTMLStaticText* view = m_HTMLStaticText_Report;
     view->BeginUpdate();
-    const int n = static_cast<int>(list->size());
+    const int n = static_cast<int>(lines.size());
     const QSize client = m_ScrollBox_Report->viewport()->size();
     int width = client.width() - 24;
     int height = 24;
     int widest = 0;
     for (int i = 0; i < n; ++i) {
-        QString line = QString::fromStdU16String((*list)[static_cast<std::size_t>(i)]);
+        QString line = QString::fromStdU16String(lines[static_cast<std::size_t>(i)]);
         const QSize size = MeasureMarkupLine(line);
         height += size.height();
         widest = std::max(widest, size.width());
@@ -93,7 +72,6 @@ bool TReportPane::ShowReport(const TModelNetworkDevice* device, bool expert,
     height += PlaceRateGraph(widest, height - 24, client.width() - 24);
     view->resize(width, std::max(height, client.height() - 24));
     view->EndUpdate();
-    return true;
 }
 
 int TReportPane::PlaceRateGraph(int textWidth, int textHeight, int viewWidth) {
@@ -115,23 +93,6 @@ int TReportPane::PlaceRateGraph(int textWidth, int textHeight, int viewWidth) {
 
 QSize TReportPane::MeasureMarkupLine(const QString& line) const {
     return m_HTMLStaticText_Report->MeasureMarkup(line);
-}
-
-bool TReportPane::CopyReport(const TModelNetworkDevice* device, bool expert,
-                             const TTrafficTrack* track, TClipboardSink& clipboard,
-                             const TReportEvents* events) const {
-    std::unique_ptr<TLineList> list(new (std::nothrow) TLineList);
-    if (!list) {
-        return false;
-    }
-    if (expert) {
-        const TTrafficRate latest = track != nullptr ? track->Latest() : TTrafficRate{};
-        BuildExpertReportTextWithEvents(list.get(), device, track != nullptr ? &latest : nullptr,
-                                        events);
-    } else {
-        BuildReportText(list.get(), device);
-    }
-    return clipboard.SetText(QString::fromStdU16String(JoinClipboardText(*list)));
 }
 
 void TReportPane::ScrollByWheel(Qt::KeyboardModifiers shift, int wheelDelta) {

@@ -1,11 +1,10 @@
 #pragma once
 // The report of the selected adapter: the white scroll box with the markup view in it, the
-// rebuild that writes only the lines that changed, the plain-text copy on the clipboard, and
-// the wheel scrolling of the report, and the graph of the adapter's rates at its foot.
+// rebuild that writes only the lines that changed, the wheel scrolling of the report, and the
+// graph of the adapter's rates at its foot.
 
-#include "network/model_network_device.h"
-#include "report/link_event_text.h"
-#include "ui/clipboard_sink.h"
+#include "network/traffic_rates.h"
+#include "report/report_lines.h"
 #include "ui/markup/markup_view.h"
 #include "ui/picture_store.h"
 #include "ui/rate_graph.h"
@@ -31,18 +30,10 @@ public:
     // Puts the scroll box at `area` and the view 12 pixels inside its client area.
     void Place(const QRect& area);
 
-    // Rebuilds the display report (expert or normal form) of `device`, null for none, with the
-    // rates of `track` where there is one, and shows the track in the graph. False when there
-    // was no memory for the lines, and nothing changed.
-    // The expert form ends with `events`, where there are any.
-    bool ShowReport(const TModelNetworkDevice* device, bool expert,
-                    const TTrafficTrack* track = nullptr, const TReportEvents* events = nullptr);
+    // Shows the display report's markup lines, writing only the lines that changed, and
+    // `track` (null for none) in the graph, which shows only beside an adapter's report.
+    void ShowReport(const TLineList& lines, const TTrafficTrack* track, bool hasDevice);
     QSize MeasureMarkupLine(const QString& line) const;
-
-    // The plain-text report of `device` on the clipboard, the expert form with `track`'s rates;
-    // false when it could not be put there.
-    bool CopyReport(const TModelNetworkDevice* device, bool expert, const TTrafficTrack* track,
-                    TClipboardSink& clipboard, const TReportEvents* events = nullptr) const;
 
     // One wheel turn of `wheelDelta` (120 a notch, negative towards the user); Shift scrolls
     // sideways. Stops at both ends of the bar.
@@ -66,8 +57,6 @@ private:
     TRateGraph* m_RateGraph;
     // A notch scrolls this many pixels at 120 pixels per inch, 20 at 96.
     double m_WheelFactor = 16.0;
-    // Read by tests only, through TFormMainTestAccess::ReportBuilds.
-    int m_ReportBuilds = 0;
 };
 
 } // namespace qmr

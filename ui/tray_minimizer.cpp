@@ -1,9 +1,5 @@
 #include "ui/tray_minimizer.h"
 
-#include "lang/lang_strings.h"
-#include "lang/text_ids.h"
-#include "report/device_status.h"
-
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QTimer>
@@ -139,16 +135,7 @@ void TTrayMinimizer::ShowNotice(const QString& title, const QString& text) {
     m_TrayIcon->showMessage(title, text, QSystemTrayIcon::Information, kNoticeMs);
 }
 
-void TTrayMinimizer::ShowTraffic(const TModelNetworkDevice* device, const TTrafficTrack* track,
-                                 const QString& title) {
-    QString hint = title;
-    if (device != nullptr && track != nullptr) {
-        const TTrafficRate rate = track->Latest();
-        hint = QString::fromStdU16String(
-            device->m_FriendlyName + u"\n" + LANGUAGE::GetLangText(LANGUAGE::TextReceiveRate) +
-            u": " + GetRateText(rate.InBps) + u"\n" +
-            LANGUAGE::GetLangText(LANGUAGE::TextSendRate) + u": " + GetRateText(rate.OutBps));
-    }
+void TTrayMinimizer::SetHint(const QString& hint) {
     if (m_TrayIcon->toolTip() != hint) {
         m_TrayIcon->setToolTip(hint);
     }

@@ -3,7 +3,6 @@
 // (event 1025, posted once per -u on the command line), the minimise button, the tray icon
 // with the selected adapter's status picture, and the restore by a click on it.
 
-#include "network/traffic_rates.h"
 #include "ui/picture_store.h"
 
 #include <QElapsedTimer>
@@ -45,10 +44,8 @@ public:
 
     // Shows picture `index` of the status pictures in the icon, set only when it changes.
     void SetPictureIndex(int index);
-    // The icon's hint: the adapter's name and its latest receive and send rates, or `title`
-    // without an adapter or its rates. Set only when it changes.
-    void ShowTraffic(const TModelNetworkDevice* device, const TTrafficTrack* track,
-                     const QString& title);
+    // The icon's hint, set only when it changes.
+    void SetHint(const QString& hint);
 
     // A desktop notification from the tray icon.
     void ShowNotice(const QString& title, const QString& text);

@@ -93,18 +93,18 @@ TEST_F(LinkEventLinesTest, ExpertReportsEndWithTheLatestEventsNewestFirst) {
         Event(TLinkEventKind::Ipv4Added, Local(2026, 3, 5, 10, 43, 1), {}, {u"<10.20.30.6/24>"})};
 
     TLineList plain;
-    BuildExpertReportTextWithRates(&plain, device.get(), &rates);
+    BuildExpertReportText(&plain, device.get(), {&rates, nullptr});
     const std::deque<TLinkEvent> none;
     const TReportEvents noEvents{&none, now};
     for (const TReportEvents* empty : {&noEvents, static_cast<const TReportEvents*>(nullptr)}) {
         TLineList lines;
-        BuildExpertReportTextWithEvents(&lines, device.get(), &rates, empty);
+        BuildExpertReportText(&lines, device.get(), {&rates, empty});
         EXPECT_EQ(lines, plain) << "without events the report reads as before";
     }
 
     const TReportEvents events{&history, now};
     TLineList text;
-    BuildExpertReportTextWithEvents(&text, device.get(), &rates, &events);
+    BuildExpertReportText(&text, device.get(), {&rates, &events});
     ASSERT_EQ(text.size(), plain.size() + 4);
     EXPECT_TRUE(std::equal(plain.begin(), plain.end() - 1, text.begin()));
     const TLineList tail(text.end() - 5, text.end());
@@ -113,7 +113,7 @@ TEST_F(LinkEventLinesTest, ExpertReportsEndWithTheLatestEventsNewestFirst) {
                                u"10:42:13  Online -> Disconnected", u""}));
 
     TLineList markup;
-    BuildExpertReportMarkupWithEvents(&markup, device.get(), &rates, &events);
+    BuildExpertReportMarkup(&markup, device.get(), {&rates, &events});
     EXPECT_EQ(TLineList(markup.end() - 5, markup.end()),
               (TLineList{u"<b>Link Events</b>:", u"10:43:01  IP &lt;10.20.30.6/24&gt; added",
                          u"10:42:20  Disconnected -&gt; Online",
@@ -126,7 +126,7 @@ TEST_F(LinkEventLinesTest, ExpertReportsEndWithTheLatestEventsNewestFirst) {
     }
     const TReportEvents longStory{&many, now};
     TLineList cut;
-    BuildExpertReportTextWithEvents(&cut, device.get(), &rates, &longStory);
+    BuildExpertReportText(&cut, device.get(), {&rates, &longStory});
     EXPECT_EQ(cut.size(), plain.size() + 1 + kReportedLinkEvents);
 }
 

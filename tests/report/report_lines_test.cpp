@@ -101,8 +101,8 @@ TEST_F(ReportLinesTest, NoDeviceGivesTheNoDeviceLineInEveryForm) {
     const auto device = MakeDevice(ExampleFacts());
     for (Builder builder :
          {BuildReportMarkup, BuildExpertReportMarkup, BuildReportText, BuildExpertReportText}) {
-        builder(nullptr, device.get());
-        builder(nullptr, nullptr);
+        builder(nullptr, device.get(), {});
+        builder(nullptr, nullptr, {});
     }
 }
 
@@ -164,31 +164,28 @@ TEST_F(ReportLinesTest, DisplayExpertFormNumbersEveryList) {
 TEST_F(ReportLinesTest, RateLinesFollowTheCountersWithTheLinkShareInTheExpertForms) {
     const auto device = RichDevice(); // a 10 Gbit/s link
     const TTrafficRate rates{1.25e9, 1500};
-    using RateBuilder = void (*)(TLineList*, const TModelNetworkDevice*, const TTrafficRate*);
-    const auto withRates = [&](RateBuilder builder) {
-        TLineList lines;
-        builder(&lines, device.get(), &rates);
-        return lines;
+    const auto withRates = [&](Builder builder) {
+        return Build(builder, device.get(), {&rates, nullptr});
     };
 
     TLineList normal = Build(BuildReportMarkup, device.get());
     normal.insert(normal.end(),
                   {u"<b>Receive Rate</b>:   1.3 Gbps", u"<b>Send Rate</b>:   1.5 Kbps"});
-    EXPECT_EQ(withRates(BuildReportMarkupWithRates), normal);
+    EXPECT_EQ(withRates(BuildReportMarkup), normal);
 
     // The expert forms: after the counters block, before the closing empty line.
     TLineList expert = Build(BuildExpertReportMarkup, device.get());
     expert.insert(expert.end() - 1, {u"", u"<b>Receive Rate</b>:   1.3 Gbps (12.5 %)",
                                      u"<b>Send Rate</b>:   1.5 Kbps (0.0 %)"});
-    EXPECT_EQ(withRates(BuildExpertReportMarkupWithRates), expert);
+    EXPECT_EQ(withRates(BuildExpertReportMarkup), expert);
     TLineList text = Build(BuildExpertReportText, device.get());
     text.insert(text.end() - 1,
                 {u"Receive Rate:   1.3 Gbps (12.5 %)", u"Send Rate:   1.5 Kbps (0.0 %)"});
-    EXPECT_EQ(withRates(BuildExpertReportTextWithRates), text);
+    EXPECT_EQ(withRates(BuildExpertReportText), text);
 
     // A link of unknown speed has no share to show.
     device->m_Speed = 0;
-    EXPECT_EQ(withRates(BuildExpertReportTextWithRates).end()[-3], u"Receive Rate:   1.3 Gbps");
+    EXPECT_EQ(withRates(BuildExpertReportText).end()[-3], u"Receive Rate:   1.3 Gbps");
 }
 
 TEST_F(ReportLinesTest, PlainExpertFormNumbersEveryListWithoutEmptyLines) {

@@ -56,10 +56,11 @@ private:
 std::unique_ptr<TModelNetworkDevice> MakeDevice(const TDeviceFacts& facts);
 
 // What one report builder appends to an empty list.
-using Builder = void (*)(TLineList*, const TModelNetworkDevice*);
-inline TLineList Build(Builder builder, const TModelNetworkDevice* device) {
+using Builder = void (*)(TLineList*, const TModelNetworkDevice*, const TReportExtras&);
+inline TLineList Build(Builder builder, const TModelNetworkDevice* device,
+                       const TReportExtras& extras = {}) {
     TLineList lines;
-    builder(&lines, device);
+    builder(&lines, device, extras);
     return lines;
 }
 

@@ -113,7 +113,7 @@ private slots:
         QVERIFY(!Access::CopyButton(*form).isEnabled());
         Idle();
         QVERIFY(ReportName(*form).contains("No Network Interfaces"));
-        QVERIFY(Access::Device(*form, B.Index) == nullptr);
+        QVERIFY(Access::Presenter(*form).FindShownDevice(B.Index) == nullptr);
     }
 
     void choicesSurviveReopeningAndTheMenuLanguageWinsOverStartUps() {

@@ -55,8 +55,8 @@ private slots:
         std::strcpy(a.Ip[0], "10.0.0.9");
         Serve({a});
         Poll();
-        Access::ExpertBox(*form).setChecked(true);
-        Access::SetReportPending(*form, true);
+        Access::ExpertBox(*form).click();
+        Access::Presenter(*form).InvalidateReport();
         Idle();
         QStringList copied;
         Access::SetClipboard(*form, std::make_unique<KeepingClipboard>(copied));
@@ -134,7 +134,7 @@ private slots:
         if (!QTest::qWaitForWindowActive(form.get())) {
             QSKIP("this platform does not activate windows");
         }
-        QCOMPARE(Access::SelectedIfIndex(*form), hw.Index);
+        QCOMPARE(Access::Presenter(*form).SelectedIfIndex(), hw.Index);
         hw.OperStatus = other.OperStatus = MIB_IF_OPER_STATUS_DISCONNECTED;
         Serve({hw, other});
         Poll();

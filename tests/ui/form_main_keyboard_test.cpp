@@ -94,12 +94,12 @@ private slots:
             {Qt::Key_PageUp, "alpha", true},
         };
         for (const auto& step : steps) {
-            Access::SetReportPending(*form, false);
+            Idle();
             const int before = selects.count();
             QTest::keyClick(&list, step.key);
             QCOMPARE(Selected(*form), QString(step.selected));
             QCOMPARE(selects.count(), before + (step.moves ? 1 : 0));
-            QCOMPARE(Access::ReportPending(*form), step.moves);
+            QCOMPARE(Access::Presenter(*form).ReportPending(), step.moves);
             Idle();
             QVERIFY2(ReportName(*form).contains(step.selected), qPrintable(ReportName(*form)));
         }
@@ -154,7 +154,7 @@ private slots:
         Poll();
         QCOMPARE(shown.size(), 1);
         QVERIFY(!Access::CopyButton(*form).isEnabled());
-        Access::SetReportPending(*form, true);
+        Access::Presenter(*form).InvalidateReport();
         Idle();
         QVERIFY(Access::CopyButton(*form).isEnabled());
     }
@@ -170,7 +170,7 @@ private slots:
             many.data(), static_cast<int>(many.size()));
         Open();
         form->show();
-        Access::ExpertBox(*form).setChecked(true);
+        Access::ExpertBox(*form).click();
         form->resize(form->minimumSize());
         QCoreApplication::processEvents();
         Idle();
@@ -273,7 +273,7 @@ private slots:
         form->resize(form->size() + QSize(120, 60));
         QCoreApplication::processEvents();
         QCOMPARE(view.mapTo(&box, QPoint(0, 0)), QPoint(12, 12));
-        Access::SetReportPending(*form, true);
+        Access::Presenter(*form).InvalidateReport();
         Idle();
         QCoreApplication::processEvents();
         QCOMPARE(view.mapTo(&box, QPoint(0, 0)), QPoint(12, 12));

@@ -69,7 +69,7 @@ private slots:
         std::memset(wide.Description, 'W', sizeof wide.Description - 1);
         Serve({wide});
         Poll();
-        QCOMPARE(Access::List(*form).Item(1)->Caption, QString("alpha")); // item keeps its caption
+        QCOMPARE(Access::List(*form).Item(1)->Caption, QString(wide.Description)); // the list follows
         Idle();
         const int expected =
             Access::MeasureMarkupLine(*form, Access::ReportView(*form).Line(0).chopped(4)).width();
@@ -130,8 +130,8 @@ private slots:
         Serve({a});
         Open();
         form->show();
-        Access::ExpertBox(*form).setChecked(true);
-        Access::SetReportPending(*form, true);
+        Access::ExpertBox(*form).click();
+        Access::Presenter(*form).InvalidateReport();
         form->resize(form->minimumSize());
         QCoreApplication::processEvents();
         Idle();
@@ -231,7 +231,7 @@ private slots:
         LANGUAGE::LangStrings->LoadFromFile(ini.toStdU16String());
         Open();
         const QList<QAction*> items = Access::LanguageMenu(*form).actions();
-        QCOMPARE(items.size(), qmr::kLanguageMenuMaxItems);
+        QCOMPARE(items.size(), qmr::TWindowPresenter::kLanguageMenuMaxItems);
         // English, which the catalogue adds, sorts first; then the file's sections by code.
         QCOMPARE(items.first()->text(), QString("English"));
         QCOMPARE(items[1]->text(), QString("L0"));
@@ -274,7 +274,7 @@ private slots:
                                  "Output Octets:   21 byte\r\n"
                                  "\r\n"));
         // Ticked and copied at once: the expert form, before any rebuild of the screen.
-        Access::ExpertBox(*form).setChecked(true);
+        Access::ExpertBox(*form).click();
         Access::ClickCopy(*form);
         QVERIFY(QGuiApplication::clipboard()->text().contains("Input Unicast Packets:   "));
 
@@ -381,11 +381,11 @@ private slots:
 
         const int requests = Access::GraphRepaintRequests(*form);
         form->hide();
-        Access::SetReportPending(*form, true);
+        Access::Presenter(*form).InvalidateReport();
         Idle();
         QCOMPARE(Access::GraphRepaintRequests(*form), requests);
         form->show();
-        Access::SetReportPending(*form, true);
+        Access::Presenter(*form).InvalidateReport();
         Idle();
         QCOMPARE(Access::GraphRepaintRequests(*form), requests + 1);
     }

@@ -1,0 +1,313 @@
+#include "presenter/window_presenter.h"
+
+#include "lang/lang_strings.h"
+#include "tests/support/binding_fixture.h"
+#include "tests/support/scripted_provider.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace qmr {
+namespace {
+
+// Keeps what the presenter told it, as a window would show it.
+class TRecordingView : public TWindowView {
+public:
+    std::vector<std::u16string> Items;
+    int Selected = -1;
+    TLineList Report;
+    int Reports = 0;
+    bool CopyOn = false;
+    bool ClipboardRefuses = false;
+    std::u16string Clipboard;
+    std::vector<std::u16string> Errors, Notices;
+    std::u16string TrayHint;
+    int TrayPicture = -1;
+    bool TimerRunning = false;
+    bool InFront = false;
+    bool Expert = false, Virtual = false, Notify = false;
+
+    void BeginListUpdate() override {}
+    void EndListUpdate() override {}
+    void InsertItem(int position, const TAdapterItem& item) override {
+        Items.insert(Items.begin() + position, item.Caption);
+    }
+    void RemoveItem(int position) override {
+        Items.erase(Items.begin() + position);
+        Selected = Selected == position ? -1 : Selected - (Selected > position);
+    }
+    void SetItemCaption(int position, const std::u16string& caption) override {
+        Items.at(static_cast<std::size_t>(position)) = caption;
+    }
+    void SelectItem(int position) override { Selected = position; }
+    void ShowReport(const TLineList& markup, const TTrafficTrack*, bool) override {
+        Report = markup;
+        ++Reports;
+    }
+    void EnableCopy(bool enabled) override { CopyOn = enabled; }
+    bool PutOnClipboard(const std::u16string& text, std::u16string& error) override {
+        if (ClipboardRefuses) {
+            error = u"refused";
+            return false;
+        }
+        Clipboard = text;
+        return true;
+    }
+    void SetTrayPicture(int index) override { TrayPicture = index; }
+    void SetTrayHint(const std::u16string& hint) override { TrayHint = hint; }
+    void ShowNotice(const std::u16string& title, const std::u16string& text) override {
+        Notices.push_back(title + u": " + text);
+    }
+    void ShowError(const std::u16string& text) override { Errors.push_back(text); }
+    void SetPollTimer(bool running) override { TimerRunning = running; }
+    bool IsInFront() const override { return InFront; }
+    void ShowSwitches(bool expert, bool showVirtual, bool notify) override {
+        Expert = expert;
+        Virtual = showVirtual;
+        Notify = notify;
+    }
+    std::u16string ReportName() const { return Report.empty() ? u"" : Report[0]; }
+};
+
+class TMapStore : public TChoiceStore {
+public:
+    std::map<std::string, std::u16string> Values;
+    std::optional<std::u16string> Read(const std::string& key) const override {
+        const auto found = Values.find(key);
+        return found != Values.end() ? std::optional(found->second) : std::nullopt;
+    }
+    bool Write(const std::string& key, const std::u16string& value) override {
+        Values[key] = value;
+        return true;
+    }
+};
+
+template <typename Fn> Fn Control(const char* name) {
+    return test::ScriptedProviderFunction<Fn>(name);
+}
+
+void Serve(const std::vector<QmrTestAdapter>& adapters) {
+    Control<decltype(&QmrTestProvider_SetAdapters)>("QmrTestProvider_SetAdapters")(
+        adapters.data(), static_cast<int>(adapters.size()));
+}
+
+QmrTestAdapter Adapter(const char* name, DWORD index, DWORD status = 5, bool hardware = true) {
+    QmrTestAdapter a = MakeTestAdapter(name, index, "10.0.0.9", status);
+    a.Hardware = hardware ? 1 : 0;
+    return a;
+}
+
+const QmrTestAdapter A = Adapter("alpha", 2), B = Adapter("bravo", 3), C = Adapter("charlie", 4);
+
+class WindowPresenterTest : public ::testing::Test {
+protected:
+    TRecordingView view;
+    TMapStore store;
+    std::unique_ptr<TUserChoices> choices;
+    std::unique_ptr<TWindowPresenter> presenter;
+
+    void SetUp() override {
+        test::RebindIpHelper(test::TestBinaryFolder() + "libqmr-test-provider.so");
+        Control<decltype(&QmrTestProvider_Reset)>("QmrTestProvider_Reset")();
+        LANGUAGE::LangStrings.reset(new LANGUAGE::TLangStrings);
+    }
+    void TearDown() override {
+        presenter.reset();
+        test::UnbindIpHelper();
+    }
+    void Open(TWindowPresenter::TReadDevices read = ReadNetworkDevices) {
+        presenter.reset();
+        view = TRecordingView();
+        choices = std::make_unique<TUserChoices>(store);
+        presenter = std::make_unique<TWindowPresenter>(view, *choices, std::move(read));
+        presenter->Start();
+    }
+    std::u16string SelectedCaption() const {
+        return view.Selected >= 0 ? view.Items.at(static_cast<std::size_t>(view.Selected)) : u"";
+    }
+};
+
+TEST_F(WindowPresenterTest, ListFollowsThePollsAndTheSelectionKeepsItsPosition) {
+    QmrTestAdapter renamedB = B;
+    std::strcpy(renamedB.Name, "bravo2");
+    std::strcpy(renamedB.Description, "bravo2");
+    struct Step {
+        const char* what;
+        std::vector<QmrTestAdapter> served;
+        int select; // -1: none before the poll
+        std::vector<std::u16string> items;
+        std::u16string selected;
+    };
+    const std::vector<Step> steps = {
+        {"an earlier item vanishes: the position stays", {B, C}, 1, {u"bravo", u"charlie"},
+         u"charlie"},
+        {"the selected last item vanishes: the one before it", {B}, 1, {u"bravo"}, u"bravo"},
+        {"a newcomer goes to the end", {C, B, A}, -1, {u"bravo", u"charlie", u"alpha"}, u"bravo"},
+        {"a renamed link keeps its place under its new name", {C, renamedB, A}, 0,
+         {u"bravo2", u"charlie", u"alpha"}, u"bravo2"},
+        {"beyond the end the selection goes back to the top", {A}, 2, {u"alpha"}, u"alpha"},
+        {"nothing left: the last report stays, Copy goes off", {}, -1, {}, u""},
+        {"back again", {B}, -1, {u"bravo"}, u"bravo"},
+    };
+    Serve({A, B, C});
+    Open();
+    for (const Step& step : steps) {
+        if (step.select >= 0) {
+            presenter->ItemSelected(step.select);
+        }
+        Serve(step.served);
+        presenter->PollTimer();
+        EXPECT_EQ(view.Items, step.items) << step.what;
+        EXPECT_EQ(SelectedCaption(), step.selected) << step.what;
+        presenter->Idle();
+        EXPECT_NE(view.ReportName().find(step.selected.empty() ? u"alpha" : step.selected),
+                  std::u16string::npos)
+            << step.what;
+        EXPECT_EQ(view.CopyOn, !step.selected.empty()) << step.what;
+    }
+}
+
+TEST_F(WindowPresenterTest, FirstSelectionPrefersTheRememberedThenTheDefaultRouteThenOnline) {
+    QmrTestAdapter routed = Adapter("routed", 7, 5, false);
+    routed.GatewayCount = 1;
+    std::strcpy(routed.Gateway[0], "10.0.0.1");
+    const QmrTestAdapter down = Adapter("down", 5, 2), online = Adapter("online", 6),
+                         virtualUp = Adapter("veth", 8, 5, false);
+    struct Case {
+        std::vector<QmrTestAdapter> served;
+        std::u16string remembered;
+        std::u16string selected;
+    } cases[] = {
+        {{down, online, routed}, u"down", u"down"},
+        {{down, online, routed}, u"gone", u"routed"},
+        {{down, virtualUp, online}, u"", u"online"},
+        {{down, virtualUp}, u"", u"down"},
+    };
+    for (const Case& c : cases) {
+        store.Values.clear();
+        if (!c.remembered.empty()) {
+            store.Values["SelectedAdapter"] = c.remembered;
+        }
+        Serve(c.served);
+        Open();
+        EXPECT_EQ(SelectedCaption(), c.selected) << std::string(c.selected.begin(), c.selected.end());
+    }
+    // Only the user's own choice is remembered, not the rule's.
+    EXPECT_EQ(store.Values.count("SelectedAdapter"), 0u);
+    presenter->ItemSelected(1);
+    EXPECT_EQ(store.Values["SelectedAdapter"], u"veth");
+}
+
+TEST_F(WindowPresenterTest, TheReportIsRebuiltOnceAtTheIdleMomentAfterAnyNumberOfChanges) {
+    Serve({A, B});
+    Open();
+    presenter->Idle();
+    const int before = view.Reports;
+    presenter->ItemSelected(1);
+    presenter->SetExpertMode(true);
+    presenter->InvalidateReport();
+    presenter->ItemSelected(0);
+    EXPECT_EQ(view.Reports, before);
+    presenter->Idle();
+    presenter->Idle();
+    EXPECT_EQ(view.Reports, before + 1);
+    // The expert form, of the adapter selected last.
+    EXPECT_NE(view.ReportName().find(u"alpha"), std::u16string::npos);
+    EXPECT_GT(view.Report.size(), 20u);
+    presenter->PollTimer();
+    EXPECT_TRUE(presenter->ReportPending()) << "every poll brings new counters";
+}
+
+TEST_F(WindowPresenterTest, SwitchesAreRememberedAndTheVirtualOneChangesTheListAtOnce) {
+    const QmrTestAdapter tap = Adapter("tap0", 9, 5, false);
+    Serve({A, tap});
+    Open();
+    EXPECT_TRUE(view.Virtual);
+    presenter->ItemSelected(1);
+    presenter->SetShowVirtual(false);
+    EXPECT_EQ(view.Items, std::vector<std::u16string>{u"alpha"});
+    EXPECT_EQ(SelectedCaption(), u"alpha");
+    presenter->SetExpertMode(true);
+    presenter->SetNotifyOnLinkChanges(false);
+    EXPECT_EQ(store.Values["ShowVirtualAdapters"], u"false");
+    EXPECT_EQ(store.Values["ExpertMode"], u"true");
+    EXPECT_EQ(store.Values["NotifyOnLinkChanges"], u"false");
+
+    // The next window starts as the last one was left.
+    Open();
+    EXPECT_TRUE(view.Expert);
+    EXPECT_FALSE(view.Virtual);
+    EXPECT_FALSE(view.Notify);
+    EXPECT_EQ(view.Items, std::vector<std::u16string>{u"alpha"});
+}
+
+TEST_F(WindowPresenterTest, CopyPutsTheCrLfReportAndARefusalKeepsCopyOffUntilTheNextRebuild) {
+    Serve({A});
+    Open();
+    presenter->Idle();
+    presenter->Copy();
+    TLineList lines;
+    BuildReportText(&lines, presenter->FindShownDevice(A.Index));
+    EXPECT_EQ(view.Clipboard, JoinClipboardText(lines));
+    EXPECT_NE(view.Clipboard.find(u"alpha\r\n"), std::u16string::npos);
+
+    view.ClipboardRefuses = true;
+    presenter->Copy();
+    EXPECT_EQ(view.Errors, std::vector<std::u16string>{u"refused"});
+    EXPECT_FALSE(presenter->CopyEnabled());
+    presenter->PollTimer();
+    presenter->Idle();
+    EXPECT_TRUE(view.CopyOn);
+}
+
+TEST_F(WindowPresenterTest, StatusChangesOfHardwareAdaptersBecomeNoticesUnlessSeen) {
+    Serve({A, B});
+    Open();
+    view.InFront = true; // looking at alpha, the selected one
+    Serve({Adapter("alpha", 2, 2), Adapter("bravo", 3, 2)});
+    presenter->PollTimer();
+    EXPECT_EQ(view.Notices, std::vector<std::u16string>{u"bravo: Disconnected"});
+    presenter->SetNotifyOnLinkChanges(false);
+    Serve({C});
+    presenter->PollTimer();
+    EXPECT_EQ(view.Notices.size(), 1u);
+}
+
+TEST_F(WindowPresenterTest, APollThatThrowsStopsTheTimerAndF5SaysWhy) {
+    bool fail = false;
+    Serve({A});
+    Open([&](TDeviceList& devices) {
+        if (fail) {
+            throw std::runtime_error("no memory");
+        }
+        return ReadNetworkDevices(devices);
+    });
+    EXPECT_TRUE(view.TimerRunning);
+    fail = true;
+    EXPECT_THROW(presenter->PollTimer(), std::runtime_error);
+    EXPECT_FALSE(view.TimerRunning);
+    presenter->PollNow();
+    EXPECT_EQ(view.Errors, std::vector<std::u16string>{u"no memory"});
+    EXPECT_FALSE(view.TimerRunning);
+}
+
+TEST_F(WindowPresenterTest, TrayHintAndPictureFollowTheSelectedAdapter) {
+    Serve({A});
+    Open();
+    EXPECT_EQ(view.TrayHint, u"Quillmere") << "before the first poll there is no adapter";
+    presenter->Idle();
+    EXPECT_EQ(view.TrayHint, u"alpha\nReceive Rate: 0.0 bps\nSend Rate: 0.0 bps");
+    const int online = view.TrayPicture;
+    Serve({Adapter("alpha", 2, 2)});
+    presenter->PollTimer();
+    presenter->Idle();
+    EXPECT_NE(view.TrayPicture, online);
+}
+
+} // namespace
+} // namespace qmr
