@@ -119,6 +119,10 @@ std::u16string CipherText(DOT11_CIPHER_ALGORITHM algorithm) {
 
 } // namespace
 
+bool WlanSecurityTold(const TWlanConnection& connection) {
+    return connection.AuthAlgorithm != 0;
+}
+
 std::u16string WlanSecurityText(const TWlanConnection& connection) {
     if (!connection.SecurityEnabled) {
         return {};

@@ -22,14 +22,17 @@ struct TWlanConnection {
     std::u16string Bssid;
     // Nothing where the API does not tell the channel.
     std::optional<std::uint32_t> Channel;
+    // An authentication algorithm of 0 is none the API knows: the security is not told.
     bool SecurityEnabled = false;
-    DOT11_AUTH_ALGORITHM AuthAlgorithm = DOT11_AUTH_ALGO_80211_OPEN;
+    DOT11_AUTH_ALGORITHM AuthAlgorithm = static_cast<DOT11_AUTH_ALGORITHM>(0);
     DOT11_CIPHER_ALGORITHM CipherAlgorithm = DOT11_CIPHER_ALGO_NONE;
     // Bits per second; 0 where the API does not tell.
     std::uint64_t RxRate = 0;
     std::uint64_t TxRate = 0;
 };
 
+// Whether the API told the security at all.
+bool WlanSecurityTold(const TWlanConnection& connection);
 // The security as Windows names it, "WPA2-Personal (CCMP)"; empty for an open network (and
 // for an algorithm this program does not know, the number in its place).
 std::u16string WlanSecurityText(const TWlanConnection& connection);

@@ -147,7 +147,9 @@ json Wifi(const TModelNetworkDevice& d) {
         {"signal_dbm", orNull(w.SignalDbm.has_value(), w.SignalDbm.value_or(0))},
         {"band", orNull(band != nullptr, band != nullptr ? band : "")},
         {"channel", orNull(w.Channel.has_value(), w.Channel.value_or(0))},
-        {"security", w.SecurityEnabled ? json(Utf8(WlanSecurityText(w))) : json("open")},
+        {"security", !WlanSecurityTold(w) ? json(nullptr)
+                     : w.SecurityEnabled  ? json(Utf8(WlanSecurityText(w)))
+                                          : json("open")},
         {"rx_rate_bps", orNull(w.RxRate != 0, w.RxRate)},
         {"tx_rate_bps", orNull(w.TxRate != 0, w.TxRate)},
     };

@@ -117,7 +117,7 @@ TEST_F(WlanPollTest, ConnectionNamesAccessPointChannelSecurityAndRates) {
     EXPECT_EQ(a.TxRate, 866700000u);
     const TWlanConnection& b = *devices[1]->m_Wlan;
     EXPECT_FALSE(b.Channel);
-    EXPECT_FALSE(b.SecurityEnabled);
+    EXPECT_FALSE(WlanSecurityTold(b));
     EXPECT_EQ(WlanSecurityText(b), u"");
     EXPECT_EQ(b.RxRate, 0u);
     EXPECT_EQ(Count("QmrTestProvider_WlanOutstanding"), 0);

@@ -79,8 +79,8 @@ TEST_F(ReportLinesIpv6Test, ExpertFormsListEveryIpv6AddressRouterAndServerBefore
         u"IPv6 DNS:   2001:db8::53",
         u"Input Octets:   1 234 567 bytes",
     };
-    ASSERT_GE(text.size(), 15u);
-    EXPECT_EQ(TLineList(text.begin() + 7, text.begin() + 15), expected);
+    ASSERT_GE(text.size(), 16u);
+    EXPECT_EQ(TLineList(text.begin() + 8, text.begin() + 16), expected);
 
     const TLineList markup = Build(BuildExpertReportMarkup, device.get());
     const TLineList expectedMarkup = {
@@ -99,8 +99,8 @@ TEST_F(ReportLinesIpv6Test, ExpertFormsListEveryIpv6AddressRouterAndServerBefore
         u"",
         u"<b>Input Octets</b>:   1 234 567 bytes",
     };
-    ASSERT_GE(markup.size(), 24u);
-    EXPECT_EQ(TLineList(markup.begin() + 13, markup.begin() + 24), expectedMarkup);
+    ASSERT_GE(markup.size(), 25u);
+    EXPECT_EQ(TLineList(markup.begin() + 14, markup.begin() + 25), expectedMarkup);
 }
 
 TWlanConnection Connection(std::u16string ssid, std::optional<int> signal, TWlanBand band) {
