@@ -206,7 +206,7 @@ void TModelNetworkDevice::FillFromRow(const MIB_IFROW& row) {
     m_Speed = row.dwSpeed;
     m_PhysAddress = FormatHardwareAddress(
         row.bPhysAddr, std::min<std::size_t>(row.dwPhysAddrLen, MAXLEN_PHYSADDR));
-    m_AdminStatus = row.dwAdminStatus != 0;
+    m_AdminStatus = row.dwAdminStatus == MIB_IF_ADMIN_STATUS_UP; // down is 2, testing 3
     m_OperStatus = row.dwOperStatus;
     m_LastChange = row.dwLastChange != 0 ? row.dwLastChange : SystemTickCount();
     m_InOctets = row.dwInOctets;

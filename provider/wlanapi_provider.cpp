@@ -42,7 +42,7 @@ std::optional<qmr::TInterfaceFacts> WirelessLink(const GUID* guid) {
     if (!index) {
         return std::nullopt;
     }
-    auto facts = qmr::ReadInterfaceFacts(qmr::CallerRouteSocket(), *index, false);
+    auto facts = qmr::ReadInterfaceFacts(qmr::CallerKernel(), *index, false);
     if (!facts || facts->Identity.Type != IF_TYPE_IEEE80211) {
         return std::nullopt;
     }
@@ -89,7 +89,7 @@ QMR_PROVIDER_EXPORT DWORD WlanEnumInterfaces(HANDLE hClientHandle, PVOID pReserv
     }
     return Guarded([&]() -> DWORD {
         *ppInterfaceList =
-            qmr::MakeWlanInterfaceList(qmr::ReadEveryInterfaceFacts(qmr::CallerRouteSocket()));
+            qmr::MakeWlanInterfaceList(qmr::ReadEveryInterfaceFacts(qmr::CallerKernel()));
         return ERROR_SUCCESS;
     });
 }

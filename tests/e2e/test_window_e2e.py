@@ -267,10 +267,11 @@ class KeyboardAndCommandLine(WindowTest):
 class WithoutDisplay(unittest.TestCase):
     """No X, no Wayland: start-up answers on the console instead of Qt's abort."""
 
-    def run_qmr(self, *args):
+    def run_qmr(self, *args, **named):
         env = {k: v for k, v in os.environ.items()
                if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
         env["ASAN_OPTIONS"] = "detect_leaks=0"
+        env.update(named)
         return subprocess.run([os.path.join(BIN, "qmr"), *args], env=env, capture_output=True,
                               text=True, timeout=60)
 
@@ -286,6 +287,22 @@ class WithoutDisplay(unittest.TestCase):
         self.assertEqual(refused.stderr.count("\n"), 1, refused.stderr)
         self.assertIn("display", refused.stderr)
         self.assertIn("qmr-report", refused.stderr)
+
+    def test_a_display_named_but_not_there_is_no_display(self):
+        """An X display without server, a Wayland one without compositor: where Qt would abort,
+        --help prints the usage and the window says why it cannot open."""
+        runtime = tempfile.mkdtemp(prefix="qmr-rt-")
+        self.addCleanup(shutil.rmtree, runtime, True)
+        for named, why in (({"DISPLAY": ":199"}, "no X server answers on DISPLAY :199"),
+                           ({"WAYLAND_DISPLAY": "wayland-qmr", "XDG_RUNTIME_DIR": runtime},
+                            "no Wayland compositor answers on WAYLAND_DISPLAY wayland-qmr")):
+            helped = self.run_qmr("--help", **named)
+            self.assertEqual((helped.returncode, helped.stderr), (0, ""), named)
+            self.assertIn("Usage:", helped.stdout)
+            refused = self.run_qmr(**named)
+            self.assertEqual(refused.returncode, 1, named)
+            self.assertEqual(refused.stderr.count("\n"), 1, refused.stderr)
+            self.assertIn(why, refused.stderr)
 
 
 class HostScreenshots(WindowTest):

@@ -1,3 +1,4 @@
+#include "presenter/minimize_state.h"
 #include "presenter/window_presenter.h"
 
 #include "lang/lang_strings.h"
@@ -307,6 +308,36 @@ TEST_F(WindowPresenterTest, TrayHintAndPictureFollowTheSelectedAdapter) {
     presenter->PollTimer();
     presenter->Idle();
     EXPECT_NE(view.TrayPicture, online);
+}
+
+TEST(MinimizeStateTest, RequestsClicksAndTheWindowsOwnChangesMoveItOnce) {
+    using TStep = TMinimizeState::TStep;
+    TMinimizeState state;
+    struct Event {
+        const char* what;
+        TStep (*apply)(TMinimizeState&);
+        TStep step;
+        bool minimized;
+    } const events[] = {
+        {"a click while up", [](TMinimizeState& s) { return s.IconClicked(); }, TStep::Nothing,
+         false},
+        {"-u", [](TMinimizeState& s) { return s.Request(); }, TStep::Minimize, true},
+        {"a second -u", [](TMinimizeState& s) { return s.Request(); }, TStep::Nothing, true},
+        {"hidden in the tray",
+         [](TMinimizeState& s) { return s.WindowStateChanged(false, false); }, TStep::Nothing,
+         true},
+        {"the icon's click", [](TMinimizeState& s) { return s.IconClicked(); }, TStep::Restore,
+         false},
+        {"the minimise button", [](TMinimizeState& s) { return s.WindowStateChanged(true, true); },
+         TStep::Minimize, true},
+        {"restored from the taskbar",
+         [](TMinimizeState& s) { return s.WindowStateChanged(false, true); }, TStep::Restore,
+         false},
+    };
+    for (const Event& e : events) {
+        EXPECT_EQ(e.apply(state), e.step) << e.what;
+        EXPECT_EQ(state.Minimized(), e.minimized) << e.what;
+    }
 }
 
 } // namespace

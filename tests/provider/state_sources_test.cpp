@@ -10,6 +10,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <ctime>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -411,6 +413,60 @@ TEST_F(StateFolder, LinkWithoutAddressIsDhcpWhereItsManagerSaysSo) {
     EXPECT_FALSE(elsewhere.ConfiguredByDhcp(2, "eth0"));
     EXPECT_FALSE(elsewhere.ConfiguredByDhcp(3, "wl-an"));
     EXPECT_FALSE(elsewhere.ConfiguredByDhcp(5, "eth5"));
+}
+
+} // namespace
+} // namespace qmr
+
+namespace qmr {
+namespace {
+
+// A state file is read again when its inode, size or modification time changed, and only
+// then; a folder's listing likewise. One changed in the last moments is read every time.
+TEST_F(StateFolder, StateFilesAreReadAgainOnlyWhenTheirIdentityChanged) {
+    const std::string path = Write("resolv.conf", "nameserver 10.0.0.1\n");
+    const auto read = [&] { return ReadStateFile(path, TStateFileKind::ResolverConfiguration); };
+    const auto stamp = [](const fs::path& where, std::time_t seconds) {
+        const timespec times[2] = {{seconds, 0}, {seconds, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, where.c_str(), times, 0), 0);
+    };
+    const auto rewrite = [&](const std::string& text, std::time_t seconds) {
+        std::ofstream(path) << text;
+        stamp(path, seconds);
+    };
+    const std::time_t now = std::time(nullptr);
+    // Just written: read again even where nothing tells it changed.
+    EXPECT_EQ(read(), "nameserver 10.0.0.1\n");
+    rewrite("nameserver 10.0.0.2\n", now);
+    EXPECT_EQ(read(), "nameserver 10.0.0.2\n");
+    rewrite("nameserver 10.0.0.2\n", now);
+    EXPECT_EQ(read(), "nameserver 10.0.0.2\n");
+
+    const std::time_t past = now - 100;
+    rewrite("nameserver 10.0.0.3\n", past);
+    EXPECT_EQ(read(), "nameserver 10.0.0.3\n");
+    // Same inode, size and time: taken as the same file, so not read again.
+    rewrite("nameserver 10.0.0.4\n", past);
+    EXPECT_EQ(read(), "nameserver 10.0.0.3\n");
+    rewrite("nameserver 10.0.0.4\n", past + 1);
+    EXPECT_EQ(read(), "nameserver 10.0.0.4\n");
+    rewrite("nameserver 10.0.0.55\n", past + 1);
+    EXPECT_EQ(read(), "nameserver 10.0.0.55\n");
+    // Another file renamed over it, as resolvers write theirs: another inode.
+    const std::string next = Write("resolv.conf.new", "nameserver 10.0.0.66\n");
+    stamp(next, past + 1);
+    fs::rename(next, path);
+    EXPECT_EQ(read(), "nameserver 10.0.0.66\n");
+    fs::remove(path);
+    EXPECT_EQ(read(), std::nullopt);
+
+    const fs::path leases = root / "leases";
+    Write("leases/2", "ADDRESS=10.0.0.2\n");
+    stamp(leases, past);
+    EXPECT_EQ(ListStateFolder(leases.string()), std::vector<std::string>{"2"});
+    Write("leases/3", "ADDRESS=10.0.0.3\n");
+    fs::remove(leases / "2");
+    EXPECT_EQ(ListStateFolder(leases.string()), std::vector<std::string>{"3"});
 }
 
 } // namespace

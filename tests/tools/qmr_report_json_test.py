@@ -103,6 +103,8 @@ class JsonReport(unittest.TestCase):
             self.assertFalse(adapter["hardware"], name)
             self.assertEqual((adapter["status"]["code"], adapter["status"]["word"]),
                              expected_status(link), name)
+            # tap0 and br0 were never set up, lan0 was.
+            self.assertEqual(adapter["admin_up"], "UP" in link["flags"], name)
             self.assertEqual(adapter["ipv4"], [{"address": a["local"], "prefix_length": a["prefixlen"]}
                                                for a in addresses[name] if a["family"] == "inet"])
             self.assertEqual([(a["address"].split("%")[0], a["prefix_length"]) for a in adapter["ipv6"]],
