@@ -68,8 +68,9 @@ int main(int argc, char** argv) {
     // Our arguments are read before Qt sees them: QApplication takes its own options (-style,
     // -reverse, -platform, ...) out of argv and would eat or misread ours.
     const std::vector<std::u16string> args = qmr::CommandLineArguments(argc, argv);
-    if (!qmr::WindowDisplayAvailable()) {
-        return qmr::RunWithoutDisplay(args, std::cout, std::cerr);
+    // Qt aborts where the display it is told of has no server; it is asked first.
+    if (const std::string why = qmr::WhyNoWindowDisplay(); !why.empty()) {
+        return qmr::RunWithoutDisplay(args, std::cout, std::cerr, why);
     }
     // Qt gets the program's name alone, so no argument can change the window's behaviour.
     char programName[] = "qmr";

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <ctime>
 #include <linux/if_addr.h>
+#include <sys/socket.h>
 #include <unordered_map>
 
 namespace qmr {
@@ -13,23 +14,8 @@ namespace {
 
 constexpr std::uint32_t kForever = 0xFFFFFFFFu;
 
-// The bytes of the address nodes beyond each record's first address and first gateway.
-std::size_t ExtraNodeBytes(const std::vector<std::uint32_t>& addressLinks,
-                           const std::vector<TDefaultRoute>& routes) {
-    // Per link: addresses, gateways.
-    std::unordered_map<std::uint32_t, std::pair<std::size_t, std::size_t>> counts;
-    for (const std::uint32_t link : addressLinks) {
-        ++counts[link].first;
-    }
-    for (const TDefaultRoute& route : routes) {
-        ++counts[route.LinkIndex].second;
-    }
-    std::size_t nodes = 0;
-    for (const auto& [index, count] : counts) {
-        nodes +=
-            (count.first > 1 ? count.first - 1 : 0) + (count.second > 1 ? count.second - 1 : 0);
-    }
-    return nodes * sizeof(IP_ADDR_STRING);
+TIpv4Address Ipv4Of(const TIpAddress& address) {
+    return {address.Bytes[0], address.Bytes[1], address.Bytes[2], address.Bytes[3]};
 }
 
 } // namespace
@@ -48,7 +34,7 @@ TClockReading ReadClocks() {
 }
 
 TAdapterSnapshot GroupAdapterFacts(std::vector<TLinkFacts> links,
-                                   const std::vector<TAddressFacts>& addresses,
+                                   const std::vector<TIpAddressFacts>& addresses,
                                    std::vector<TDefaultRoute> routes) {
     TAdapterSnapshot snapshot;
     std::sort(links.begin(), links.end(),
@@ -67,58 +53,49 @@ TAdapterSnapshot GroupAdapterFacts(std::vector<TLinkFacts> links,
         record.Index = link.Index;
         record.HardwareAddress = link.HardwareAddress;
     }
-    for (const TAddressFacts& address : addresses) {
-        if (const auto found = position.find(address.LinkIndex); found != position.end()) {
+    for (const TIpAddressFacts& address : addresses) {
+        const auto found = position.find(address.LinkIndex);
+        if (address.Address.Family == AF_INET && found != position.end()) {
             snapshot.Addresses[found->second].push_back(address);
             snapshot.Records[found->second].Addresses.push_back(
-                {address.Address, address.PrefixLength});
+                {Ipv4Of(address.Address), address.PrefixLength});
         }
     }
     std::stable_sort(
         routes.begin(), routes.end(),
         [](const TDefaultRoute& a, const TDefaultRoute& b) { return a.Metric < b.Metric; });
     for (const TDefaultRoute& route : routes) {
-        if (const auto found = position.find(route.LinkIndex); found != position.end()) {
-            snapshot.Records[found->second].Gateways.push_back(route.Gateway);
+        const auto found = position.find(route.LinkIndex);
+        if (route.Gateway.Family == AF_INET && found != position.end()) {
+            snapshot.Records[found->second].Gateways.push_back(Ipv4Of(route.Gateway));
         }
     }
     return snapshot;
 }
 
-TSizedSnapshot ReadAdapterSnapshot(TRouteSocket& socket, std::size_t room) {
+TSizedSnapshot ReadAdapterSnapshot(const TKernelMirror& mirror, std::size_t room) {
+    std::vector<TLinkFacts> links;
+    std::vector<TIpAddressFacts> addresses;
+    links.reserve(mirror.Links().size());
+    for (const auto& [index, link] : mirror.Links()) {
+        links.push_back(link.Facts);
+        for (const TKeptAddress& address : link.Ipv4) {
+            addresses.push_back(address.Facts);
+        }
+    }
     TSizedSnapshot result;
-    std::vector<TDefaultRoute> routes = socket.DumpIpv4DefaultRoutes();
-    if (room < sizeof(IP_ADAPTER_INFO)) {
-        // A call without room for one record (such as the window's first, with 640 bytes)
-        // only learns the size: it needs the number of links, and of addresses and gateways
-        // per link, and nothing of their details.
-        result.LinksListed = socket.CountLinks();
-        result.Needed = result.LinksListed * sizeof(IP_ADAPTER_INFO) +
-                        ExtraNodeBytes(socket.DumpIpv4AddressLinks(), routes);
-        return result;
-    }
-    // Any other call most likely has the room: the links are dumped, not counted first.
-    const std::vector<TAddressFacts> addresses = socket.DumpIpv4Addresses();
-    std::vector<std::uint32_t> owners;
-    owners.reserve(addresses.size());
-    for (const TAddressFacts& address : addresses) {
-        owners.push_back(address.LinkIndex);
-    }
-    std::vector<TLinkFacts> links = socket.DumpLinks();
-    result.LinksListed = links.size();
-    result.Needed = links.size() * sizeof(IP_ADAPTER_INFO) + ExtraNodeBytes(owners, routes);
+    result.Snapshot =
+        GroupAdapterFacts(std::move(links), addresses, mirror.DefaultRoutes(AF_INET));
+    result.Needed = AdaptersInfoSize(result.Snapshot.Records);
     result.Fits = result.Needed <= room;
-    if (result.Fits) {
-        result.Snapshot = GroupAdapterFacts(std::move(links), addresses, std::move(routes));
-    }
     return result;
 }
 
-void ApplyDhcp(TAdapterRecord& record, const std::vector<TAddressFacts>& addresses,
+void ApplyDhcp(TAdapterRecord& record, const std::vector<TIpAddressFacts>& addresses,
                const std::optional<TDhcpLease>& lease, const TClockReading& clocks) {
-    const TAddressFacts* timed = nullptr;
-    for (const TAddressFacts& address : addresses) {
-        const bool leased = lease && address.Address == lease->Address;
+    const TIpAddressFacts* timed = nullptr;
+    for (const TIpAddressFacts& address : addresses) {
+        const bool leased = lease && address.Address == FromIpv4(lease->Address);
         if (leased || (timed == nullptr && !(address.Flags & IFA_F_PERMANENT))) {
             timed = &address;
         }

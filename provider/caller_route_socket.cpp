@@ -1,7 +1,5 @@
 #include "caller_route_socket.h"
 
-#include "provider/link_identity_cache.h"
-
 #include <atomic>
 #include <charconv>
 #include <fcntl.h>
@@ -30,7 +28,8 @@ struct TKeptSocket {
     unsigned ForkGeneration = 0;
     bool Opened = false;
     std::uint64_t NamespaceInode = 0;
-    // The static facts of the links of that namespace.
+    // The links, addresses and routes of that namespace, and their static facts.
+    TKernelMirror Mirror;
     TLinkIdentityCache Identities;
 
     TKeptSocket() = default;
@@ -68,7 +67,7 @@ bool ReadNamespaceInode(int folder, std::uint64_t& inode) {
 
 } // namespace
 
-TRouteSocket& CallerRouteSocket() {
+TKernelView CallerKernel() {
     static const bool forkWatched = ::pthread_atfork(nullptr, nullptr, &OnForkChild) == 0;
     TKeptSocket& kept = t_Kept;
     const unsigned generation = g_ForkGeneration.load(std::memory_order_relaxed);
@@ -76,6 +75,7 @@ TRouteSocket& CallerRouteSocket() {
         // The inherited folder names the parent's thread; the inherited socket is shared with
         // the parent, and closing our copy leaves the parent's open.
         kept.Socket.reset();
+        kept.Mirror.Discard();
         kept.Identities.Clear();
         kept.CloseFolder();
         kept.NamespaceFolder = ::open("/proc/thread-self/ns", O_PATH | O_DIRECTORY | O_CLOEXEC);
@@ -85,6 +85,10 @@ TRouteSocket& CallerRouteSocket() {
     std::uint64_t inode = 0;
     const bool told =
         forkWatched && kept.NamespaceFolder >= 0 && ReadNamespaceInode(kept.NamespaceFolder, inode);
+    if (!told || inode != kept.NamespaceInode) {
+        // A namespace that cannot be told may be another one at every call.
+        kept.Mirror.Discard();
+    }
     if (!told || kept.Socket == nullptr || !kept.Socket->Clean() || inode != kept.NamespaceInode) {
         kept.Socket.reset();
         kept.Socket = std::make_unique<TRouteSocket>();
@@ -93,14 +97,10 @@ TRouteSocket& CallerRouteSocket() {
     if (told) {
         kept.Identities.UseNamespace(inode);
     } else {
-        // A namespace that cannot be told may be another one at every call.
         kept.Identities.Clear();
     }
-    return *kept.Socket;
-}
-
-TLinkIdentityCache& CallerLinkIdentities() {
-    return t_Kept.Identities;
+    kept.Mirror.Refresh(*kept.Socket, HundredthsSinceBoot());
+    return {*kept.Socket, kept.Mirror, &kept.Identities};
 }
 
 } // namespace qmr

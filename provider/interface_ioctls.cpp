@@ -42,16 +42,6 @@ std::uint64_t SpeedInBits(std::uint32_t megabits) {
     return megabits == kUnknown ? 0 : megabits * std::uint64_t{1000000};
 }
 
-bool IndexNamesInterface(int descriptor, std::uint32_t index) {
-    // What if_indextoname asks, on a socket of our own instead of one opened for the question.
-    ifreq request{};
-    if (index == 0 || index > 0x7FFFFFFFu) {
-        return false;
-    }
-    request.ifr_ifindex = static_cast<int>(index);
-    return ::ioctl(descriptor, SIOCGIFNAME, &request) == 0;
-}
-
 std::optional<TDriverInfo> ReadDriverInfo(int descriptor, const std::string& name) {
     ethtool_drvinfo info{};
     info.cmd = ETHTOOL_GDRVINFO;

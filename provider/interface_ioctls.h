@@ -17,9 +17,6 @@ struct TDriverInfo {
     std::string BusInfo;
 };
 
-// Whether an interface of the descriptor's namespace has the index.
-bool IndexNamesInterface(int descriptor, std::uint32_t index);
-
 std::optional<TDriverInfo> ReadDriverInfo(int descriptor, const std::string& name);
 
 // Whether the driver names a bus device, so that the hardware database may know its model.

@@ -125,39 +125,57 @@ std::uint64_t WirelessSpeed(const std::optional<TWirelessFacts>& radio,
     return extensionsRate(descriptor, name);
 }
 
-std::optional<TInterfaceFacts> ReadInterfaceFacts(TRouteSocket& socket, std::uint32_t index,
-                                                  bool withPermanentAddress,
-                                                  TLinkIdentityCache* cache) {
-    std::optional<TLinkFacts> link = socket.ReadLink(index);
-    if (!link) {
-        if (cache != nullptr) {
-            cache->Forget(index);
+std::optional<TInterfaceFacts> ReadInterfaceFacts(const TKernelView& kernel, std::uint32_t index,
+                                                  bool withPermanentAddress) {
+    const TMirroredLink* kept = kernel.Mirror.Find(index);
+    std::optional<TLinkStatistics> counters;
+    if (kept != nullptr) {
+        counters = kernel.Socket.ReadLinkCounters(index);
+    }
+    if (!counters) {
+        if (kernel.Identities != nullptr) {
+            kernel.Identities->Forget(index);
         }
         return std::nullopt;
     }
+    TLinkFacts link = kept->Facts;
+    link.Statistics = *counters;
+    link.StatisticsTold = true;
     THardwareNames names;
     TNl80211Socket radios;
-    TLinkSpeeds speeds(socket, false);
-    return CompleteInterfaceFacts(socket.Descriptor(), std::move(*link), names, radios, speeds,
-                                  withPermanentAddress, cache);
+    TLinkSpeeds speeds(kernel.Socket, false, &kernel.Mirror);
+    return CompleteInterfaceFacts(kernel.Socket.Descriptor(), std::move(link), names, radios,
+                                  speeds, withPermanentAddress, kernel.Identities);
 }
 
-std::vector<TInterfaceFacts> ReadEveryInterfaceFacts(TRouteSocket& socket,
-                                                     TLinkIdentityCache* cache,
+std::vector<TInterfaceFacts> ReadEveryInterfaceFacts(const TKernelView& kernel,
                                                      bool withPermanentAddress) {
-    std::vector<TLinkFacts> links = socket.DumpLinksWithStatistics();
-    if (cache != nullptr) {
-        cache->KeepOnly(links);
+    const std::vector<TLinkCounters> counters = kernel.Socket.DumpLinkCounters();
+    const auto& links = kernel.Mirror.Links();
+    if (kernel.Identities != nullptr) {
+        kernel.Identities->KeepOnlyWhere([&](std::uint32_t index) { return links.contains(index); });
     }
     std::vector<TInterfaceFacts> every;
     every.reserve(links.size());
     // One udev and hardware database for all the links.
     THardwareNames names;
     TNl80211Socket radios;
-    TLinkSpeeds speeds(socket, true);
-    for (TLinkFacts& link : links) {
-        every.push_back(CompleteInterfaceFacts(socket.Descriptor(), std::move(link), names, radios,
-                                               speeds, withPermanentAddress, cache));
+    TLinkSpeeds speeds(kernel.Socket, true, &kernel.Mirror);
+    // Both in ifindex order.
+    auto count = counters.begin();
+    for (const auto& [index, kept] : links) {
+        while (count != counters.end() && count->LinkIndex < index) {
+            ++count;
+        }
+        if (count == counters.end() || count->LinkIndex != index) {
+            continue;
+        }
+        TLinkFacts link = kept.Facts;
+        link.Statistics = count->Statistics;
+        link.StatisticsTold = true;
+        every.push_back(CompleteInterfaceFacts(kernel.Socket.Descriptor(), std::move(link), names,
+                                               radios, speeds, withPermanentAddress,
+                                               kernel.Identities));
     }
     return every;
 }

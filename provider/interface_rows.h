@@ -4,8 +4,7 @@
 
 #include "network/iphlpapi_records.h"
 #include "provider/link_identity.h"
-#include "provider/link_identity_cache.h"
-#include "provider/route_socket.h"
+#include "provider/kernel_mirror.h"
 #include "provider/wireless.h"
 
 #include <cstddef>
@@ -31,15 +30,16 @@ std::uint64_t WirelessSpeed(const std::optional<TWirelessFacts>& radio,
                             std::uint64_t (*extensionsRate)(int, const std::string&),
                             int descriptor, const std::string& name);
 
-// Nothing when no link has the index. The static facts come from `cache` where it knows them
-// (without one they are asked for).
-std::optional<TInterfaceFacts> ReadInterfaceFacts(TRouteSocket& socket, std::uint32_t index,
-                                                  bool withPermanentAddress,
-                                                  TLinkIdentityCache* cache = nullptr);
+// Nothing when no link has the index. The link from the mirror, its counters from one request
+// for that link; the static facts from the view's cache where it knows them (without one they
+// are asked for).
+std::optional<TInterfaceFacts> ReadInterfaceFacts(const TKernelView& kernel, std::uint32_t index,
+                                                  bool withPermanentAddress);
 
-// Every link of the socket's namespace, in ifindex order, from one link dump.
-std::vector<TInterfaceFacts> ReadEveryInterfaceFacts(TRouteSocket& socket,
-                                                     TLinkIdentityCache* cache = nullptr,
+// Every link of the namespace, in ifindex order, from the mirror, with the counters of one
+// statistics dump. A link the dump no longer lists has gone since the mirror heard of it and
+// is left out.
+std::vector<TInterfaceFacts> ReadEveryInterfaceFacts(const TKernelView& kernel,
                                                      bool withPermanentAddress = true);
 
 // The bytes of a MIB_IF_TABLE2, and of a MIB_IFTABLE, with that many rows.

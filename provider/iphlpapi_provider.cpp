@@ -1,8 +1,9 @@
 // The entry points of libqmr-iphlpapi.so: the IP helper library's calls, answered from the
-// kernel of the caller's network namespace. Every call reads the links' state, counters,
-// addresses, routes and speed afresh; kept between calls are only the calling thread's socket
-// (caller_route_socket.h) and what never changes for a link while it exists
-// (link_identity_cache.h). No exception leaves the library.
+// kernel of the caller's network namespace. Links, addresses, routes and speeds come from the
+// calling thread's mirror of the kernel's tables, brought up to date from the kernel's notices
+// at every call (caller_route_socket.h, kernel_mirror.h); the counters, which change without
+// notice, are read at every call that answers them; what never changes for a link while it
+// exists is kept (link_identity_cache.h). No exception leaves the library.
 
 #include "network/iphlpapi_records.h"
 #include "provider/adapter_snapshot.h"
@@ -10,9 +11,7 @@
 #include "provider/caller_route_socket.h"
 #include "provider/dns_servers.h"
 #include "provider/entry_point.h"
-#include "provider/interface_ioctls.h"
 #include "provider/interface_rows.h"
-#include "provider/link_identity_cache.h"
 #include "provider/state_files.h"
 
 #include <cstdlib>
@@ -40,23 +39,22 @@ QMR_PROVIDER_EXPORT ULONG GetAdaptersInfo(PIP_ADAPTER_INFO AdapterInfo, PULONG S
         return ERROR_INVALID_PARAMETER;
     }
     return Guarded([&]() -> DWORD {
-        qmr::TRouteSocket& socket = qmr::CallerRouteSocket();
+        const qmr::TKernelView kernel = qmr::CallerKernel();
         const std::size_t room = AdapterInfo != nullptr ? *SizePointer : 0;
-        qmr::TSizedSnapshot read = qmr::ReadAdapterSnapshot(socket, room);
-        if (read.LinksListed == 0) {
+        qmr::TSizedSnapshot read = qmr::ReadAdapterSnapshot(kernel.Mirror, room);
+        if (read.Snapshot.Records.empty()) {
             return ERROR_NO_DATA;
         }
         if (!FitsSizeArgument(read.Needed)) {
             return ERROR_NOT_ENOUGH_MEMORY;
         }
-        // Links that vanished between the dumps can only shrink the records below the size.
-        if (!read.Fits || qmr::AdaptersInfoSize(read.Snapshot.Records) > room) {
+        if (!read.Fits) {
             *SizePointer = static_cast<ULONG>(read.Needed);
             return ERROR_BUFFER_OVERFLOW;
         }
-        qmr::CompleteAdapterRecords(read.Snapshot, socket.Descriptor(),
+        qmr::CompleteAdapterRecords(read.Snapshot, kernel.Socket.Descriptor(),
                                     qmr::TLeaseBook(qmr::TLeaseSources{}), qmr::ReadClocks(),
-                                    &qmr::CallerLinkIdentities());
+                                    kernel.Identities);
         qmr::PackAdaptersInfo(read.Snapshot.Records, AdapterInfo);
         return ERROR_SUCCESS;
     });
@@ -67,9 +65,7 @@ QMR_PROVIDER_EXPORT DWORD GetIfEntry(PMIB_IFROW pIfRow) {
         return ERROR_INVALID_PARAMETER;
     }
     return Guarded([&]() -> DWORD {
-        qmr::TRouteSocket& socket = qmr::CallerRouteSocket();
-        const auto facts =
-            qmr::ReadInterfaceFacts(socket, pIfRow->dwIndex, false, &qmr::CallerLinkIdentities());
+        const auto facts = qmr::ReadInterfaceFacts(qmr::CallerKernel(), pIfRow->dwIndex, false);
         if (!facts) {
             // The IP helper library's answer to a row asked for an index that names no interface.
             return ERROR_INVALID_DATA;
@@ -80,24 +76,23 @@ QMR_PROVIDER_EXPORT DWORD GetIfEntry(PMIB_IFROW pIfRow) {
 }
 
 QMR_PROVIDER_EXPORT DWORD GetIfTable(PMIB_IFTABLE pIfTable, PULONG pdwSize, BOOL bOrder) {
-    // The dump comes in index order, so every table is ordered whatever bOrder asks.
+    // The mirror holds the links in index order, so every table is ordered whatever bOrder asks.
     (void)bOrder;
     if (pdwSize == nullptr) {
         return ERROR_INVALID_PARAMETER;
     }
     return Guarded([&]() -> DWORD {
-        qmr::TRouteSocket& socket = qmr::CallerRouteSocket();
+        const qmr::TKernelView kernel = qmr::CallerKernel();
         // A call without a buffer only learns the size: the links are counted, not described.
         if (pIfTable == nullptr) {
-            const std::size_t needed = qmr::IfTableSize(socket.CountLinks());
+            const std::size_t needed = qmr::IfTableSize(kernel.Mirror.Links().size());
             if (!FitsSizeArgument(needed)) {
                 return ERROR_NOT_ENOUGH_MEMORY;
             }
             *pdwSize = static_cast<ULONG>(needed);
             return ERROR_INSUFFICIENT_BUFFER;
         }
-        const std::vector<qmr::TInterfaceFacts> every =
-            qmr::ReadEveryInterfaceFacts(socket, &qmr::CallerLinkIdentities(), false);
+        const std::vector<qmr::TInterfaceFacts> every = qmr::ReadEveryInterfaceFacts(kernel, false);
         const std::size_t needed = qmr::IfTableSize(every.size());
         if (!FitsSizeArgument(needed)) {
             return ERROR_NOT_ENOUGH_MEMORY;
@@ -125,9 +120,7 @@ QMR_PROVIDER_EXPORT DWORD GetIfEntry2(PMIB_IF_ROW2 Row) {
             Row->InterfaceLuid.Value != 0
                 ? static_cast<std::uint32_t>(Row->InterfaceLuid.Info.NetLuidIndex)
                 : Row->InterfaceIndex;
-        qmr::TRouteSocket& socket = qmr::CallerRouteSocket();
-        const auto facts =
-            qmr::ReadInterfaceFacts(socket, index, true, &qmr::CallerLinkIdentities());
+        const auto facts = qmr::ReadInterfaceFacts(qmr::CallerKernel(), index, true);
         if (!facts) {
             return ERROR_FILE_NOT_FOUND;
         }
@@ -141,9 +134,8 @@ QMR_PROVIDER_EXPORT DWORD GetIfTable2(PMIB_IF_TABLE2* Table) {
         return ERROR_INVALID_PARAMETER;
     }
     return Guarded([&]() -> DWORD {
-        qmr::TRouteSocket& socket = qmr::CallerRouteSocket();
         const std::vector<qmr::TInterfaceFacts> every =
-            qmr::ReadEveryInterfaceFacts(socket, &qmr::CallerLinkIdentities());
+            qmr::ReadEveryInterfaceFacts(qmr::CallerKernel());
         if (!FitsSizeArgument(every.size())) {
             return ERROR_NOT_ENOUGH_MEMORY;
         }
@@ -173,7 +165,7 @@ QMR_PROVIDER_EXPORT DWORD GetPerAdapterInfo(ULONG IfIndex, PIP_PER_ADAPTER_INFO 
         return ERROR_INVALID_PARAMETER;
     }
     return Guarded([&]() -> DWORD {
-        if (!qmr::IndexNamesInterface(qmr::CallerRouteSocket().Descriptor(), IfIndex)) {
+        if (qmr::CallerKernel().Mirror.Find(IfIndex) == nullptr) {
             return ERROR_INVALID_PARAMETER;
         }
         const std::vector<qmr::TIpv4Address> servers =
@@ -198,9 +190,9 @@ QMR_PROVIDER_EXPORT ULONG GetAdaptersAddresses(ULONG Family, ULONG Flags, PVOID 
     }
     return Guarded([&]() -> DWORD {
         qmr::TDnsBook dns(qmr::TDnsSources{});
-        qmr::TRouteSocket& socket = qmr::CallerRouteSocket();
+        const qmr::TLeaseSources leases;
         const std::vector<qmr::TAddressesRecord> records =
-            qmr::ReadAddressesRecords(socket, Family, Flags, dns, &qmr::CallerLinkIdentities());
+            qmr::ReadAddressesRecords(qmr::CallerKernel(), Family, Flags, dns, &leases);
         if (records.empty()) {
             return ERROR_NO_DATA;
         }

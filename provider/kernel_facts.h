@@ -2,9 +2,11 @@
 // What the kernel says about the links of the network namespace, copied out of the netlink
 // objects into plain values so that nothing of the netlink library outlives one request.
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
+#include <sys/socket.h>
 #include <vector>
 
 namespace qmr {
@@ -37,24 +39,13 @@ struct TLinkFacts {
     std::uint32_t Mtu = 0;
     std::vector<std::uint8_t> HardwareAddress;
     TLinkStatistics Statistics;
-    // Whether the kernel's answer carried the counters.
+    // Whether the counters were read for this answer (the mirror of links keeps none).
     bool StatisticsTold = false;
     // The burnt-in hardware address as the kernel names it; empty when it names none.
     std::vector<std::uint8_t> PermanentAddress;
     // Whether the kernel names the burnt-in address whenever a device has one, so that none
     // named means there is none.
     bool PermanentAddressTold = false;
-};
-
-struct TAddressFacts {
-    std::uint32_t LinkIndex = 0;
-    TIpv4Address Address{};
-    int PrefixLength = 0;
-    unsigned Flags = 0; // IFA_F_*
-    // Seconds left; 0xFFFFFFFF is forever.
-    std::uint32_t ValidLifetime = 0;
-    // Hundredths of a second since boot when the kernel last updated the address.
-    std::uint32_t UpdatedAt = 0;
 };
 
 // An address of either family; IPv4 fills the first four bytes.
@@ -66,7 +57,15 @@ struct TIpAddress {
     bool operator==(const TIpAddress&) const = default;
 };
 
-// One address of either family as the dual-family dump lists it.
+// The IPv4 address as one of either family.
+inline TIpAddress FromIpv4(const TIpv4Address& address) {
+    TIpAddress out;
+    out.Family = AF_INET;
+    std::copy(address.begin(), address.end(), out.Bytes.begin());
+    return out;
+}
+
+// One address of either family, as the kernel lists it.
 struct TIpAddressFacts {
     std::uint32_t LinkIndex = 0;
     TIpAddress Address;
@@ -75,18 +74,21 @@ struct TIpAddressFacts {
     // Seconds left; 0xFFFFFFFF is forever.
     std::uint32_t ValidLifetime = 0xFFFFFFFFu;
     std::uint32_t PreferredLifetime = 0xFFFFFFFFu;
+    // Hundredths of a second since boot when the kernel last updated the address.
+    std::uint32_t UpdatedAt = 0;
 };
 
-struct TIpv6DefaultRoute {
+// One next hop of a default route of the main table that names a gateway.
+struct TDefaultRoute {
     std::uint32_t LinkIndex = 0;
     TIpAddress Gateway;
     std::uint32_t Metric = 0;
 };
 
-struct TDefaultRoute {
+// A link's counters as the statistics dump tells them.
+struct TLinkCounters {
     std::uint32_t LinkIndex = 0;
-    TIpv4Address Gateway{};
-    std::uint32_t Metric = 0;
+    TLinkStatistics Statistics;
 };
 
 // A link's negotiated speed as ethtool tells it.

@@ -35,6 +35,10 @@ public:
     void Forget(std::uint32_t index);
     // After a listing of every link: drops the links it does not hold.
     void KeepOnly(const std::vector<TLinkFacts>& links);
+    // Likewise, for a listing that tells whether it holds an index.
+    template <typename Holds> void KeepOnlyWhere(Holds holds) {
+        std::erase_if(m_Entries, [&](const auto& entry) { return !holds(entry.first); });
+    }
 
     std::size_t Size() const { return m_Entries.size(); }
 
@@ -53,10 +57,6 @@ private:
     bool m_NamespaceKnown = false;
     std::uint64_t m_Inode = 0;
 };
-
-// The calling thread's cache, for the namespace CallerRouteSocket() last found it in: call it
-// after that, within the same entry point.
-TLinkIdentityCache& CallerLinkIdentities();
 
 // The link's identity through the cache, where there is one: the driver and udev are asked
 // only about a link not seen before under its key.

@@ -11,6 +11,19 @@ std::uint64_t TLinkSpeeds::Of(const TLinkFacts& link) {
     if (!(link.Flags & IFF_UP)) {
         return 0;
     }
+    if (m_Kept != nullptr) {
+        if (const std::optional<std::uint64_t> kept = m_Kept->KeptSpeed(link.Index)) {
+            return *kept;
+        }
+    }
+    const std::uint64_t speed = Ask(link);
+    if (m_Kept != nullptr) {
+        m_Kept->KeepSpeed(link.Index, speed);
+    }
+    return speed;
+}
+
+std::uint64_t TLinkSpeeds::Ask(const TLinkFacts& link) {
     if (m_Dump) {
         m_Dump = false;
         m_Dumped = m_Socket.DumpLinkSpeeds();

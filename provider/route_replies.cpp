@@ -19,9 +19,6 @@ namespace qmr {
 
 namespace {
 
-// What an address without cache information has left: as long as it is there.
-constexpr std::uint32_t kForever = 0xFFFFFFFFu;
-
 template <typename T> void Collect(void* target, T&& item) {
     auto* collector = static_cast<TReplyCollector<std::decay_t<T>>*>(target);
     try {
@@ -96,8 +93,6 @@ bool PickLinkAttributes(const nlmsghdr* message, std::array<const nlattr*, IFLA_
         case IFLA_LINKINFO:
         case IFLA_ADDRESS:
         case IFLA_PERM_ADDRESS:
-        case IFLA_STATS64:
-        case IFLA_STATS:
         case IFLA_GRO_MAX_SIZE:
             break;
         default:
@@ -116,20 +111,20 @@ template <typename KernelStatistics> TLinkStatistics CopyStatistics(const nlattr
             k.rx_nohandler, k.tx_bytes,   k.tx_packets, k.tx_dropped, k.tx_errors};
 }
 
-// The 64-bit counters; the older 32-bit block where a kernel sends only that.
-TLinkStatistics ReadStatistics(const nlattr* wide, const nlattr* narrow) {
-    if (wide != nullptr) {
-        return CopyStatistics<rtnl_link_stats64>(wide);
-    }
-    return narrow != nullptr ? CopyStatistics<rtnl_link_stats>(narrow) : TLinkStatistics{};
-}
-
-bool CopyIpv4(const nlattr* attribute, TIpv4Address& out) {
-    if (attribute == nullptr || static_cast<std::size_t>(nla_len(attribute)) != out.size()) {
+// An address attribute of the family's length; false for any other length or family.
+bool CopyAddress(const nlattr* attribute, int family, TIpAddress& out) {
+    const auto length = static_cast<std::size_t>(nla_len(attribute));
+    if ((family != AF_INET || length != 4) && (family != AF_INET6 || length != 16)) {
         return false;
     }
-    std::memcpy(out.data(), nla_data(attribute), out.size());
+    out.Family = family;
+    std::memcpy(out.Bytes.data(), nla_data(attribute), length);
     return true;
+}
+
+bool IsLinkLocal(const TIpAddress& address) {
+    return address.Family == AF_INET6 && address.Bytes[0] == 0xFE &&
+           (address.Bytes[1] & 0xC0) == 0x80;
 }
 
 // The checks the attributes read here must pass; a route that fails them is left out whole.
@@ -149,102 +144,100 @@ const std::array<nla_policy, RTA_MAX + 1>& RoutePolicy() {
 
 // Reads only the attributes a link's facts need: the library's link objects would parse (and
 // allocate for) every address family's settings the kernel sends along.
-void ReadLinkReply(const nlmsghdr* message, void* target) {
+bool ParseLinkMessage(const nlmsghdr* message, TLinkFacts& facts) {
     std::array<const nlattr*, IFLA_MAX + 1> a{};
     if (!PickLinkAttributes(message, a)) {
-        return;
+        return false;
     }
     const auto* info = static_cast<const ifinfomsg*>(nlmsg_data(message));
-    TLinkFacts facts;
+    facts = TLinkFacts{};
     facts.Index = static_cast<std::uint32_t>(info->ifi_index);
     facts.ArpType = info->ifi_type;
     facts.Flags = info->ifi_flags;
+    if (a[IFLA_IFNAME] != nullptr) {
+        facts.Name = nla_get_string(a[IFLA_IFNAME]);
+    }
+    if (a[IFLA_IFALIAS] != nullptr) {
+        facts.Alias = nla_get_string(a[IFLA_IFALIAS]);
+    }
+    if (a[IFLA_LINKINFO] != nullptr) {
+        std::array<nlattr*, IFLA_INFO_MAX + 1> linkInfo{};
+        if (nla_parse_nested(linkInfo.data(), IFLA_INFO_MAX, const_cast<nlattr*>(a[IFLA_LINKINFO]),
+                             const_cast<nla_policy*>(LinkInfoPolicy().data())) == 0 &&
+            linkInfo[IFLA_INFO_KIND] != nullptr) {
+            facts.Kind = nla_get_string(linkInfo[IFLA_INFO_KIND]);
+        }
+    }
+    if (const nlattr* address = a[IFLA_ADDRESS]; address != nullptr) {
+        const auto* bytes = static_cast<const std::uint8_t*>(nla_data(address));
+        facts.HardwareAddress.assign(bytes, bytes + nla_len(address));
+    }
+    if (const nlattr* address = a[IFLA_PERM_ADDRESS]; address != nullptr) {
+        const auto* bytes = static_cast<const std::uint8_t*>(nla_data(address));
+        facts.PermanentAddress.assign(bytes, bytes + nla_len(address));
+    }
+    facts.OperState = a[IFLA_OPERSTATE] != nullptr ? nla_get_u8(a[IFLA_OPERSTATE]) : 0;
+    facts.Carrier = a[IFLA_CARRIER] != nullptr && nla_get_u8(a[IFLA_CARRIER]) != 0;
+    facts.Mtu = a[IFLA_MTU] != nullptr ? nla_get_u32(a[IFLA_MTU]) : 0;
+    // The burnt-in address came with 5.5; a kernel that sends the largest GRO size (5.19 on,
+    // with every link) is that new.
+    facts.PermanentAddressTold = a[IFLA_PERM_ADDRESS] != nullptr || a[IFLA_GRO_MAX_SIZE] != nullptr;
+    return true;
+}
+
+void ReadLinkReply(const nlmsghdr* message, void* target) {
+    TLinkFacts facts;
     try {
-        if (a[IFLA_IFNAME] != nullptr) {
-            facts.Name = nla_get_string(a[IFLA_IFNAME]);
-        }
-        if (a[IFLA_IFALIAS] != nullptr) {
-            facts.Alias = nla_get_string(a[IFLA_IFALIAS]);
-        }
-        if (a[IFLA_LINKINFO] != nullptr) {
-            std::array<nlattr*, IFLA_INFO_MAX + 1> linkInfo{};
-            if (nla_parse_nested(linkInfo.data(), IFLA_INFO_MAX,
-                                 const_cast<nlattr*>(a[IFLA_LINKINFO]),
-                                 const_cast<nla_policy*>(LinkInfoPolicy().data())) == 0 &&
-                linkInfo[IFLA_INFO_KIND] != nullptr) {
-                facts.Kind = nla_get_string(linkInfo[IFLA_INFO_KIND]);
-            }
-        }
-        if (const nlattr* address = a[IFLA_ADDRESS]; address != nullptr) {
-            const auto* bytes = static_cast<const std::uint8_t*>(nla_data(address));
-            facts.HardwareAddress.assign(bytes, bytes + nla_len(address));
-        }
-        if (const nlattr* address = a[IFLA_PERM_ADDRESS]; address != nullptr) {
-            const auto* bytes = static_cast<const std::uint8_t*>(nla_data(address));
-            facts.PermanentAddress.assign(bytes, bytes + nla_len(address));
+        if (!ParseLinkMessage(message, facts)) {
+            return;
         }
     } catch (...) {
         static_cast<TReplyCollector<TLinkFacts>*>(target)->Error = std::current_exception();
         return;
     }
-    facts.OperState = a[IFLA_OPERSTATE] != nullptr ? nla_get_u8(a[IFLA_OPERSTATE]) : 0;
-    facts.Carrier = a[IFLA_CARRIER] != nullptr && nla_get_u8(a[IFLA_CARRIER]) != 0;
-    facts.Mtu = a[IFLA_MTU] != nullptr ? nla_get_u32(a[IFLA_MTU]) : 0;
-    facts.Statistics = ReadStatistics(a[IFLA_STATS64], a[IFLA_STATS]);
-    facts.StatisticsTold = a[IFLA_STATS64] != nullptr || a[IFLA_STATS] != nullptr;
-    // The burnt-in address came with 5.5; a kernel that sends the largest GRO size (5.19 on,
-    // with every link) is that new.
-    facts.PermanentAddressTold = a[IFLA_PERM_ADDRESS] != nullptr || a[IFLA_GRO_MAX_SIZE] != nullptr;
     Collect(target, std::move(facts));
 }
 
-void CountLinkReply(const nlmsghdr* message, void* target) {
-    if (message->nlmsg_type == RTM_NEWSTATS) {
-        ++*static_cast<std::size_t*>(target);
+void ReadStatsReply(const nlmsghdr* message, void* target) {
+    if (message->nlmsg_type != RTM_NEWSTATS || !nlmsg_valid_hdr(message, sizeof(if_stats_msg))) {
+        return;
     }
+    const auto* header = static_cast<const if_stats_msg*>(nlmsg_data(message));
+    const nlattr* counters =
+        nlmsg_find_attr(const_cast<nlmsghdr*>(message), sizeof(if_stats_msg), IFLA_STATS_LINK_64);
+    if (counters == nullptr) {
+        return;
+    }
+    Collect(target, TLinkCounters{header->ifindex, CopyStatistics<rtnl_link_stats64>(counters)});
 }
 
-void ReadAddressReply(const nlmsghdr* message, void* target) {
+// The local address; a point-to-point address also names its peer in IFA_ADDRESS.
+void ReadAddressReply(const nlmsghdr* header, void* target) {
     std::array<nlattr*, IFA_MAX + 1> a{};
-    if (!ParseReply(message, RTM_NEWADDR, sizeof(ifaddrmsg), a, AddressPolicy())) {
+    if (!ParseReply(header, RTM_NEWADDR, sizeof(ifaddrmsg), a, AddressPolicy())) {
         return;
     }
-    const auto* header = static_cast<const ifaddrmsg*>(nlmsg_data(message));
-    TAddressFacts facts;
-    // The local address; a point-to-point address also names its peer in IFA_ADDRESS.
-    if (header->ifa_family != AF_INET ||
-        !CopyIpv4(a[IFA_LOCAL] != nullptr ? a[IFA_LOCAL] : a[IFA_ADDRESS], facts.Address)) {
+    const auto* info = static_cast<const ifaddrmsg*>(nlmsg_data(header));
+    const nlattr* local = a[IFA_LOCAL] != nullptr ? a[IFA_LOCAL] : a[IFA_ADDRESS];
+    TIpAddressFacts facts;
+    if (local == nullptr || !CopyAddress(local, info->ifa_family, facts.Address)) {
         return;
     }
-    facts.LinkIndex = header->ifa_index;
-    facts.PrefixLength = header->ifa_prefixlen;
+    facts.LinkIndex = info->ifa_index;
+    if (IsLinkLocal(facts.Address)) {
+        facts.Address.ScopeId = info->ifa_index;
+    }
+    facts.PrefixLength = info->ifa_prefixlen;
     // The header holds only the lower eight flags.
-    facts.Flags = a[IFA_FLAGS] != nullptr ? nla_get_u32(a[IFA_FLAGS]) : header->ifa_flags;
-    facts.ValidLifetime = kForever;
+    facts.Flags = a[IFA_FLAGS] != nullptr ? nla_get_u32(a[IFA_FLAGS]) : info->ifa_flags;
     if (a[IFA_CACHEINFO] != nullptr) {
         ifa_cacheinfo cache{};
         std::memcpy(&cache, nla_data(a[IFA_CACHEINFO]), sizeof cache);
         facts.ValidLifetime = cache.ifa_valid;
+        facts.PreferredLifetime = cache.ifa_prefered;
         facts.UpdatedAt = cache.tstamp;
     }
     Collect(target, std::move(facts));
-}
-
-void CountAddressReply(const nlmsghdr* header, void* target) {
-    if (header->nlmsg_type != RTM_NEWADDR ||
-        header->nlmsg_len < NLMSG_LENGTH(static_cast<unsigned>(sizeof(ifaddrmsg)))) {
-        return;
-    }
-    const auto* address = static_cast<const ifaddrmsg*>(nlmsg_data(header));
-    const nlattr* local =
-        nlmsg_find_attr(const_cast<nlmsghdr*>(header), sizeof(ifaddrmsg), IFA_LOCAL);
-    const nlattr* own = local != nullptr ? local
-                                         : nlmsg_find_attr(const_cast<nlmsghdr*>(header),
-                                                           sizeof(ifaddrmsg), IFA_ADDRESS);
-    TIpv4Address ignored{};
-    if (address->ifa_family == AF_INET && own != nullptr && CopyIpv4(own, ignored)) {
-        Collect(target, std::uint32_t{address->ifa_index});
-    }
 }
 
 std::vector<TDefaultRouteHop> DefaultRouteHops(const nlmsghdr* header, int family) {
@@ -293,13 +286,23 @@ std::vector<TDefaultRouteHop> DefaultRouteHops(const nlmsghdr* header, int famil
 }
 
 void ReadRouteReply(const nlmsghdr* message, void* target) {
-    for (const TDefaultRouteHop& hop : DefaultRouteHops(message, AF_INET)) {
+    if (message->nlmsg_len < NLMSG_LENGTH(static_cast<unsigned>(sizeof(rtmsg)))) {
+        return;
+    }
+    const int family = static_cast<const rtmsg*>(nlmsg_data(message))->rtm_family;
+    for (const TDefaultRouteHop& hop : DefaultRouteHops(message, family)) {
         TDefaultRoute facts;
-        if (CopyIpv4(hop.Gateway, facts.Gateway)) {
-            facts.LinkIndex = hop.LinkIndex;
-            facts.Metric = hop.Metric;
-            Collect(target, std::move(facts));
+        if (hop.Gateway == nullptr || !CopyAddress(hop.Gateway, family, facts.Gateway)) {
+            continue;
         }
+        facts.LinkIndex = hop.LinkIndex;
+        // A router is usually named by its link-local address, which means nothing without
+        // the link it is reached through.
+        if (IsLinkLocal(facts.Gateway)) {
+            facts.Gateway.ScopeId = facts.LinkIndex;
+        }
+        facts.Metric = hop.Metric;
+        Collect(target, std::move(facts));
     }
 }
 

@@ -20,15 +20,15 @@ template <typename T> struct TReplyCollector {
     std::exception_ptr Error;
 };
 
-// RTM_NEWLINK into a TReplyCollector<TLinkFacts>.
+// One RTM_NEWLINK message; false for one it cannot read (no RTM_NEWLINK, too short, or an
+// attribute it uses malformed).
+bool ParseLinkMessage(const nlmsghdr* message, TLinkFacts& facts);
+// RTM_NEWLINK into a TReplyCollector<TLinkFacts>; a link it cannot read is left out.
 void ReadLinkReply(const nlmsghdr* message, void* target);
-// RTM_NEWSTATS: adds one to a std::size_t per link listed.
-void CountLinkReply(const nlmsghdr* message, void* target);
-// RTM_NEWADDR of IPv4 into a TReplyCollector<TAddressFacts>.
+// RTM_NEWSTATS into a TReplyCollector<TLinkCounters>.
+void ReadStatsReply(const nlmsghdr* message, void* target);
+// RTM_NEWADDR of IPv4 and IPv6 into a TReplyCollector<TIpAddressFacts>.
 void ReadAddressReply(const nlmsghdr* message, void* target);
-// RTM_NEWADDR of IPv4 into a TReplyCollector<std::uint32_t>: the index of the address's link,
-// for every address ReadAddressReply would read, from the header without parsing the rest.
-void CountAddressReply(const nlmsghdr* message, void* target);
 // One next hop of a default route: the link it leaves through, its gateway attribute (nullptr
 // when it names none) and the route's metric.
 struct TDefaultRouteHop {
@@ -40,8 +40,8 @@ struct TDefaultRouteHop {
 // main table of `family` (no destination bits) gives hops: those its RTA_MULTIPATH lists, else
 // the one its own attributes name. A route whose attributes or hops are malformed gives none.
 std::vector<TDefaultRouteHop> DefaultRouteHops(const nlmsghdr* message, int family);
-// RTM_NEWROUTE into a TReplyCollector<TDefaultRoute>: the IPv4 default routes of the main table
-// that have a gateway, one per next hop.
+// RTM_NEWROUTE into a TReplyCollector<TDefaultRoute>: the default routes (of the message's
+// family) of the main table that have a gateway, one per next hop.
 void ReadRouteReply(const nlmsghdr* message, void* target);
 // ETHTOOL_MSG_LINKMODES_GET_REPLY into a TReplyCollector<TLinkSpeed>.
 void ReadLinkModesReply(const nlmsghdr* message, void* target);

@@ -1,6 +1,5 @@
 #include "route_socket.h"
 
-#include "provider/ip_address_replies.h"
 #include "provider/route_replies.h"
 
 #include <netlink/attr.h>
@@ -53,62 +52,42 @@ nl_msg* NewRequest(int type, int flags, const void* header, std::size_t length) 
     return request;
 }
 
-nl_msg* LinkRequest(int flags, std::uint32_t index, std::uint32_t filter) {
+// Without the IPv6 counters, which nothing here needs: the kernel fills and sends much less.
+nl_msg* LinkDumpRequest() {
     ifinfomsg header{};
     header.ifi_family = AF_UNSPEC;
-    header.ifi_index = static_cast<int>(index);
-    nl_msg* request = NewRequest(RTM_GETLINK, flags, &header, sizeof header);
-    if (nla_put_u32(request, IFLA_EXT_MASK, filter) < 0) {
+    nl_msg* request = NewRequest(RTM_GETLINK, NLM_F_DUMP, &header, sizeof header);
+    if (nla_put_u32(request, IFLA_EXT_MASK, RTEXT_FILTER_SKIP_STATS) < 0) {
         nlmsg_free(request);
         throw std::bad_alloc();
     }
     return request;
 }
 
-// Without the IPv6 counters, which nothing here needs: the kernel fills and sends much less.
-nl_msg* LinkDumpRequest() {
-    return LinkRequest(NLM_F_DUMP, 0, RTEXT_FILTER_SKIP_STATS);
-}
-
-// For a kernel whose filter leaves out the links' own counters too: every counter it has.
-nl_msg* FullLinkDumpRequest() {
-    return LinkRequest(NLM_F_DUMP, 0, 0);
-}
-
-// The statistics dump lists every link too; asked only for the per-family block, which no
-// family but MPLS fills, it sends a few bytes per link where a link dump sends a kilobyte.
-nl_msg* LinkCountRequest() {
+// The 64-bit counters block alone: a few hundred bytes per link where a link dump fills a
+// kilobyte and more.
+nl_msg* CountersRequest(int flags, std::uint32_t index) {
     if_stats_msg header{};
     header.family = AF_UNSPEC;
-    header.filter_mask = IFLA_STATS_FILTER_BIT(IFLA_STATS_AF_SPEC);
-    return NewRequest(RTM_GETSTATS, NLM_F_DUMP, &header, sizeof header);
+    header.ifindex = index;
+    header.filter_mask = IFLA_STATS_FILTER_BIT(IFLA_STATS_LINK_64);
+    return NewRequest(RTM_GETSTATS, flags, &header, sizeof header);
 }
 
-nl_msg* AddressDumpRequest() {
+// Addresses of one family, or of both with AF_UNSPEC; of one link where the index is set
+// (kernels without strict checking send every link's, and the caller drops the others).
+nl_msg* AddressDumpRequest(int family, std::uint32_t index) {
     ifaddrmsg header{};
-    header.ifa_family = AF_INET;
+    header.ifa_family = static_cast<unsigned char>(family);
+    header.ifa_index = index;
     return NewRequest(RTM_GETADDR, NLM_F_DUMP, &header, sizeof header);
 }
 
-nl_msg* RouteDumpRequest() {
-    // Only the main table; kernels without strict checking send every table and the reader
-    // drops the others.
+// Only the main table; kernels without strict checking send every table and the reader drops
+// the others.
+nl_msg* RouteDumpRequest(int family) {
     rtmsg header{};
-    header.rtm_family = AF_INET;
-    header.rtm_table = RT_TABLE_MAIN;
-    return NewRequest(RTM_GETROUTE, NLM_F_DUMP, &header, sizeof header);
-}
-
-// Addresses of one family, or of both with AF_UNSPEC.
-template <int Family> nl_msg* IpAddressDumpRequest() {
-    ifaddrmsg header{};
-    header.ifa_family = Family;
-    return NewRequest(RTM_GETADDR, NLM_F_DUMP, &header, sizeof header);
-}
-
-nl_msg* Ipv6RouteDumpRequest() {
-    rtmsg header{};
-    header.rtm_family = AF_INET6;
+    header.rtm_family = static_cast<unsigned char>(family);
     header.rtm_table = RT_TABLE_MAIN;
     return NewRequest(RTM_GETROUTE, NLM_F_DUMP, &header, sizeof header);
 }
@@ -177,6 +156,7 @@ int TRouteSocket::Exchange(nl_sock* socket, nl_msg* request, MessageHandler hand
                            int* doneError) {
     // Until the answer has been read to its end, a later request could meet its remains.
     m_Clean = false;
+    ++m_Requests;
     const int sent = nl_send_auto(socket, request);
     const std::uint32_t sequence = nlmsg_hdr(request)->nlmsg_seq;
     nlmsg_free(request);
@@ -238,9 +218,9 @@ int TRouteSocket::Exchange(nl_sock* socket, nl_msg* request, MessageHandler hand
     }
 }
 
-template <typename T>
-void TRouteSocket::Dump(nl_msg* (*makeRequest)(), MessageHandler handler, std::vector<T>& result,
-                        const char* what) {
+template <typename T, typename MakeRequest>
+int TRouteSocket::Dump(MakeRequest makeRequest, MessageHandler handler, std::vector<T>& result,
+                       const char* what, int tolerated) {
     for (int attempt = 1;; ++attempt) {
         result.clear();
         TReplyCollector<T> collector{&result, nullptr};
@@ -251,49 +231,16 @@ void TRouteSocket::Dump(nl_msg* (*makeRequest)(), MessageHandler handler, std::v
         if (status == -NLE_DUMP_INTR && attempt < kDumpAttempts) {
             continue;
         }
-        if (status < 0 && status != -NLE_DUMP_INTR) {
+        if (status < 0 && status != -NLE_DUMP_INTR && status != tolerated) {
             throw TKernelError(std::string("cannot read the ") + what + ": " + nl_geterror(status));
         }
-        return;
-    }
-}
-
-std::size_t TRouteSocket::CountLinks() {
-    for (int attempt = 1;; ++attempt) {
-        std::size_t count = 0;
-        const int status = Exchange(LinkCountRequest(), &CountLinkReply, &count);
-        if (status == -NLE_DUMP_INTR && attempt < kDumpAttempts) {
-            continue;
-        }
-        if (status >= 0 || status == -NLE_DUMP_INTR) {
-            return count;
-        }
-        // Kernels before 4.7 know no statistics dump: the link dump counts as well.
-        if (!m_Clean) {
-            throw TKernelError(std::string("cannot count the links: ") + nl_geterror(status));
-        }
-        return DumpLinks().size();
+        return status;
     }
 }
 
 std::vector<TLinkFacts> TRouteSocket::DumpLinks() {
-    return DumpLinks(&LinkDumpRequest);
-}
-
-std::vector<TLinkFacts> TRouteSocket::DumpLinksWithStatistics() {
-    // The filter spares the IPv6 counters, not the link's own; as for one link, a kernel that
-    // leaves those out too is asked again without it.
-    std::vector<TLinkFacts> links = DumpLinks(&LinkDumpRequest);
-    if (std::all_of(links.begin(), links.end(),
-                    [](const TLinkFacts& link) { return link.StatisticsTold; })) {
-        return links;
-    }
-    return DumpLinks(&FullLinkDumpRequest);
-}
-
-std::vector<TLinkFacts> TRouteSocket::DumpLinks(nl_msg* (*makeRequest)()) {
     std::vector<TLinkFacts> links;
-    Dump(makeRequest, &ReadLinkReply, links, "links");
+    Dump(&LinkDumpRequest, &ReadLinkReply, links, "links");
     std::sort(links.begin(), links.end(),
               [](const TLinkFacts& a, const TLinkFacts& b) { return a.Index < b.Index; });
     // An interrupted dump may list a link twice.
@@ -304,69 +251,56 @@ std::vector<TLinkFacts> TRouteSocket::DumpLinks(nl_msg* (*makeRequest)()) {
     return links;
 }
 
-std::optional<TLinkFacts> TRouteSocket::ReadLink(std::uint32_t index) {
+std::vector<TLinkCounters> TRouteSocket::DumpLinkCounters() {
+    std::vector<TLinkCounters> counters;
+    Dump([] { return CountersRequest(NLM_F_DUMP, 0); }, &ReadStatsReply, counters, "counters");
+    std::sort(counters.begin(), counters.end(),
+              [](const TLinkCounters& a, const TLinkCounters& b) {
+                  return a.LinkIndex < b.LinkIndex;
+              });
+    return counters;
+}
+
+std::optional<TLinkStatistics> TRouteSocket::ReadLinkCounters(std::uint32_t index) {
     if (index == 0 || index > 0x7FFFFFFFu) {
         return std::nullopt;
     }
-    // The filter leaves out the IPv6 counters that the kernel fills for every link (the
-    // greater part of its work here), not the link's own. Should a kernel leave those out
-    // too, the link is asked for again without it.
-    for (const std::uint32_t filter : {std::uint32_t{RTEXT_FILTER_SKIP_STATS}, std::uint32_t{0}}) {
-        std::vector<TLinkFacts> links;
-        TReplyCollector<TLinkFacts> collector{&links, nullptr};
-        const int status = Exchange(LinkRequest(0, index, filter), &ReadLinkReply, &collector);
-        if (collector.Error) {
-            std::rethrow_exception(collector.Error);
-        }
-        if (status == -NLE_OBJ_NOTFOUND || status == -NLE_NODEV) {
-            return std::nullopt;
-        }
-        if (status < 0) {
-            throw TKernelError(std::string("cannot read link: ") + nl_geterror(status));
-        }
-        const auto found = std::find_if(links.begin(), links.end(), [&](const TLinkFacts& link) {
-            return link.Index == index;
-        });
-        if (found == links.end()) {
-            return std::nullopt;
-        }
-        if (found->StatisticsTold || filter == 0) {
-            return std::move(*found);
+    std::vector<TLinkCounters> counters;
+    TReplyCollector<TLinkCounters> collector{&counters, nullptr};
+    const int status = Exchange(CountersRequest(0, index), &ReadStatsReply, &collector);
+    if (collector.Error) {
+        std::rethrow_exception(collector.Error);
+    }
+    if (status == -NLE_OBJ_NOTFOUND || status == -NLE_NODEV) {
+        return std::nullopt;
+    }
+    if (status < 0) {
+        throw TKernelError(std::string("cannot read a link's counters: ") + nl_geterror(status));
+    }
+    for (const TLinkCounters& link : counters) {
+        if (link.LinkIndex == index) {
+            return link.Statistics;
         }
     }
     return std::nullopt;
 }
 
-std::vector<TAddressFacts> TRouteSocket::DumpIpv4Addresses() {
-    std::vector<TAddressFacts> addresses;
-    Dump(&AddressDumpRequest, &ReadAddressReply, addresses, "addresses");
-    return addresses;
-}
-
-std::vector<std::uint32_t> TRouteSocket::DumpIpv4AddressLinks() {
-    std::vector<std::uint32_t> links;
-    Dump(&AddressDumpRequest, &CountAddressReply, links, "addresses");
-    return links;
-}
-
-std::vector<TDefaultRoute> TRouteSocket::DumpIpv4DefaultRoutes() {
-    std::vector<TDefaultRoute> routes;
-    Dump(&RouteDumpRequest, &ReadRouteReply, routes, "routes");
-    return routes;
-}
-
-std::vector<TIpAddressFacts> TRouteSocket::DumpIpAddresses(int family) {
+std::vector<TIpAddressFacts> TRouteSocket::DumpAddresses(int family, std::uint32_t linkIndex) {
     std::vector<TIpAddressFacts> addresses;
-    const auto request = family == AF_INET    ? &IpAddressDumpRequest<AF_INET>
-                         : family == AF_INET6 ? &IpAddressDumpRequest<AF_INET6>
-                                              : &IpAddressDumpRequest<AF_UNSPEC>;
-    Dump(request, &ReadIpAddressReply, addresses, "addresses");
+    // A link that went away since it was named has no addresses to list.
+    Dump([&] { return AddressDumpRequest(family, linkIndex); }, &ReadAddressReply, addresses,
+         "addresses", linkIndex != 0 ? -NLE_NODEV : 0);
+    if (linkIndex != 0) {
+        std::erase_if(addresses,
+                      [&](const TIpAddressFacts& a) { return a.LinkIndex != linkIndex; });
+    }
     return addresses;
 }
 
-std::vector<TIpv6DefaultRoute> TRouteSocket::DumpIpv6DefaultRoutes() {
-    std::vector<TIpv6DefaultRoute> routes;
-    Dump(&Ipv6RouteDumpRequest, &ReadIpv6RouteReply, routes, "IPv6 routes");
+std::vector<TDefaultRoute> TRouteSocket::DumpDefaultRoutes(int family) {
+    std::vector<TDefaultRoute> routes;
+    Dump([&] { return RouteDumpRequest(family); }, &ReadRouteReply, routes, "routes");
+    std::erase_if(routes, [&](const TDefaultRoute& r) { return r.Gateway.Family != family; });
     return routes;
 }
 

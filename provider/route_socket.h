@@ -1,8 +1,9 @@
 #pragma once
 // One rtnetlink conversation with the kernel of the network namespace the socket was opened in,
-// and one with ethtool's generic netlink family there for the links' speeds. Nothing read
-// through them is kept: every request is answered afresh. Entry points borrow the
-// calling thread's socket (caller_route_socket.h) rather than opening one per call.
+// and one with ethtool's generic netlink family there for the links' speeds. The socket keeps
+// nothing it reads: the links, addresses and routes are kept by the mirror (kernel_mirror.h),
+// which asks through it. Entry points borrow the calling thread's socket
+// (caller_route_socket.h) rather than opening one per call.
 
 #include "provider/kernel_facts.h"
 
@@ -35,25 +36,22 @@ public:
     // thing the socket holds. A socket that is not clean must not be asked again.
     bool Clean() const { return m_Clean; }
 
-    // How many links the namespace has, without asking for any of their details.
-    std::size_t CountLinks();
-    // Every link, in ifindex order; the counters only where the kernel sends them along.
+    // How many requests went out through this socket; the tests' measure of what a call asks.
+    std::size_t Requests() const { return m_Requests; }
+
+    // Every link without its counters, in ifindex order.
     std::vector<TLinkFacts> DumpLinks();
-    // Every link with its counters, in ifindex order.
-    std::vector<TLinkFacts> DumpLinksWithStatistics();
-    // One link with its statistics; nothing when no link has that index.
-    std::optional<TLinkFacts> ReadLink(std::uint32_t index);
-    // Every IPv4 address, links in the kernel's order and each link's addresses in its order.
-    std::vector<TAddressFacts> DumpIpv4Addresses();
-    // The link index of every IPv4 address, as DumpIpv4Addresses would list them.
-    std::vector<std::uint32_t> DumpIpv4AddressLinks();
-    // The IPv4 default routes of the main table that have a gateway, one per next hop.
-    std::vector<TDefaultRoute> DumpIpv4DefaultRoutes();
+    // Every link's counters from one statistics dump, asked for the 64-bit block only.
+    std::vector<TLinkCounters> DumpLinkCounters();
+    // One link's counters; nothing when no link has that index.
+    std::optional<TLinkStatistics> ReadLinkCounters(std::uint32_t index);
     // Every address of the family (AF_INET, AF_INET6, or both with AF_UNSPEC), links in the
-    // kernel's order and each link's addresses in its order.
-    std::vector<TIpAddressFacts> DumpIpAddresses(int family);
-    // The IPv6 default routes of the main table that have a gateway, one per next hop.
-    std::vector<TIpv6DefaultRoute> DumpIpv6DefaultRoutes();
+    // kernel's order and each link's addresses in its order; with a link index, only that
+    // link's (nothing when it is gone).
+    std::vector<TIpAddressFacts> DumpAddresses(int family, std::uint32_t linkIndex = 0);
+    // The default routes of the family's main table that have a gateway, one per next hop, in
+    // the kernel's order.
+    std::vector<TDefaultRoute> DumpDefaultRoutes(int family);
     // The negotiated speed of every link whose driver tells one, in ifindex order, from one
     // dump of ethtool's netlink family (kernels from 5.6). Nothing where that family cannot be
     // asked or the dump fails: each link's ioctl then answers, as on older kernels.
@@ -73,18 +71,18 @@ private:
                  int* doneError);
     // Opens the ethtool socket at the first question; whether the family can be asked.
     bool OpenEthtool();
-    // Every link the request's dump lists, once each, in ifindex order.
-    std::vector<TLinkFacts> DumpLinks(nl_msg* (*makeRequest)());
     // Exchange for a dump, asked again while the kernel reports it interrupted by a change.
-    template <typename T>
-    void Dump(nl_msg* (*makeRequest)(), MessageHandler handler, std::vector<T>& result,
-              const char* what);
+    // Returns the status of the last exchange when it is one of `tolerated`, else throws.
+    template <typename T, typename MakeRequest>
+    int Dump(MakeRequest makeRequest, MessageHandler handler, std::vector<T>& result,
+             const char* what, int tolerated = 0);
 
     nl_sock* m_Socket = nullptr;
     nl_sock* m_Ethtool = nullptr;
     int m_EthtoolFamily = -1;
     bool m_EthtoolTried = false;
     bool m_Clean = true;
+    std::size_t m_Requests = 0;
 };
 
 } // namespace qmr

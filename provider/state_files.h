@@ -13,9 +13,12 @@ namespace qmr {
 
 // The whole file, read as every state file is read (base/state_file.h); nothing when it is
 // missing or refused. StateFileRefusals() then holds the refusal until the file is next read.
+// The calling thread keeps what it read, and reads the file again only when its identity (its
+// inode, size or modification time) changed.
 std::optional<std::string> ReadStateFile(const std::string& path, TStateFileKind kind);
 
 // The names of the entries of a folder, "." and ".." left out; empty when it cannot be read.
+// Kept likewise until the folder's identity changes.
 std::vector<std::string> ListStateFolder(const std::string& path);
 
 // A dotted IPv4 address, nothing else: no port, no prefix, no spaces.

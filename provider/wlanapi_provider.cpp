@@ -42,7 +42,7 @@ std::optional<qmr::TInterfaceFacts> WirelessLink(const GUID* guid) {
     if (!index) {
         return std::nullopt;
     }
-    auto facts = qmr::ReadInterfaceFacts(qmr::CallerRouteSocket(), *index, false);
+    auto facts = qmr::ReadInterfaceFacts(qmr::CallerKernel(), *index, false);
     if (!facts || facts->Identity.Type != IF_TYPE_IEEE80211) {
         return std::nullopt;
     }
@@ -89,7 +89,7 @@ QMR_PROVIDER_EXPORT DWORD WlanEnumInterfaces(HANDLE hClientHandle, PVOID pReserv
     }
     return Guarded([&]() -> DWORD {
         *ppInterfaceList =
-            qmr::MakeWlanInterfaceList(qmr::ReadEveryInterfaceFacts(qmr::CallerRouteSocket()));
+            qmr::MakeWlanInterfaceList(qmr::ReadEveryInterfaceFacts(qmr::CallerKernel()));
         return ERROR_SUCCESS;
     });
 }
@@ -102,7 +102,8 @@ QMR_PROVIDER_EXPORT DWORD WlanQueryInterface(HANDLE hClientHandle, const GUID* p
         ppData == nullptr) {
         return ERROR_INVALID_PARAMETER;
     }
-    if (OpCode != wlan_intf_opcode_current_connection && OpCode != wlan_intf_opcode_rssi) {
+    if (OpCode != wlan_intf_opcode_current_connection && OpCode != wlan_intf_opcode_rssi &&
+        OpCode != wlan_intf_opcode_channel_number) {
         return ERROR_NOT_SUPPORTED;
     }
     if (!IsOpen(hClientHandle)) {
@@ -113,8 +114,9 @@ QMR_PROVIDER_EXPORT DWORD WlanQueryInterface(HANDLE hClientHandle, const GUID* p
         if (!facts) {
             return ERROR_INVALID_PARAMETER;
         }
-        const qmr::TWlanBlock block = OpCode == wlan_intf_opcode_rssi
-                                          ? qmr::MakeRssi(*facts)
+        const qmr::TWlanBlock block = OpCode == wlan_intf_opcode_rssi ? qmr::MakeRssi(*facts)
+                                      : OpCode == wlan_intf_opcode_channel_number
+                                          ? qmr::MakeChannel(*facts)
                                           : qmr::MakeCurrentConnection(*facts);
         if (block.Status == ERROR_SUCCESS) {
             *pdwDataSize = block.Size;

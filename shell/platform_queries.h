@@ -29,6 +29,10 @@ std::vector<std::u16string> CommandLineArguments(int argc, char** argv);
 // WAYLAND_DISPLAY.
 bool DesktopAlwaysPresent();
 
+// Whether a server listens on the local stream socket at `path` (on Linux also tried in the
+// abstract namespace first, where X servers listen too). Only connects and hangs up again.
+bool LocalSocketAccepts(const std::u16string& path);
+
 // What separates the parts of a path: a backslash on Windows, a slash elsewhere.
 std::u16string PathSeparator();
 

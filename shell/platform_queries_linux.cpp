@@ -4,8 +4,13 @@
 #include "base/utf16_text.h"
 #include "shell/locale_language.h"
 
+#include <cstddef>
 #include <cstdlib>
+#include <cstring>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace qmr {
 
@@ -49,6 +54,34 @@ bool DesktopAlwaysPresent() {
 
 std::u16string PathSeparator() {
     return u"/";
+}
+
+namespace {
+
+bool Connects(const std::string& path, bool abstractNamespace) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::size_t offset = abstractNamespace ? 1 : 0;
+    if (path.empty() || path.size() + offset >= sizeof address.sun_path) {
+        return false;
+    }
+    std::memcpy(address.sun_path + offset, path.data(), path.size());
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return false;
+    }
+    const auto length =
+        static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + offset + path.size());
+    const bool accepted = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0;
+    ::close(fd);
+    return accepted;
+}
+
+} // namespace
+
+bool LocalSocketAccepts(const std::u16string& path) {
+    const std::string bytes = Utf16ToUtf8(path);
+    return Connects(bytes, true) || Connects(bytes, false);
 }
 
 } // namespace qmr

@@ -1,33 +1,28 @@
 #pragma once
-// The window's choices in QSettings: ~/.config/Quillmere/Quillmere.conf on Linux. Values go in
-// with the types QSettings gives them (a bool, a QRect), so the file reads as it always has.
+// The window's choices in the settings file: ~/.config/Quillmere/Quillmere.conf, in the INI form
+// QSettings wrote it in earlier versions, so the file reads as it always has
+// (base/settings_file.h: bounded load, only a writable regular file written, a busy lock waited
+// for a second at most).
 
+#include "base/settings_file.h"
 #include "presenter/choice_store.h"
-
-#include <QSettings>
-#include <QString>
-#include <QVariant>
-
-#include <map>
-#include <memory>
 
 namespace qmr {
 
 class TSettingsChoiceStore : public TChoiceStore {
 public:
-    // The user's store, organisation and application both "Quillmere".
+    // The user's store: Quillmere/Quillmere.conf in the configuration folder.
     TSettingsChoiceStore();
-    // Another store, for tests.
-    explicit TSettingsChoiceStore(std::unique_ptr<QSettings> settings);
+    // Another file, for tests.
+    explicit TSettingsChoiceStore(const std::u16string& path);
     ~TSettingsChoiceStore() override;
 
     std::optional<std::u16string> Read(const std::string& key) const override;
     bool Write(const std::string& key, const std::u16string& value) override;
 
 private:
-    std::unique_ptr<QSettings> m_Settings;
-    // Read whole at construction: a store that could not be read whole is not trusted in part.
-    std::map<QString, QVariant> m_Values;
+    // Read whole at construction; keeps this run's choices where the file takes none.
+    TSettingsFile m_File;
 };
 
 } // namespace qmr

@@ -267,10 +267,11 @@ class KeyboardAndCommandLine(WindowTest):
 class WithoutDisplay(unittest.TestCase):
     """No X, no Wayland: start-up answers on the console instead of Qt's abort."""
 
-    def run_qmr(self, *args):
+    def run_qmr(self, *args, **named):
         env = {k: v for k, v in os.environ.items()
                if k not in ("DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM")}
         env["ASAN_OPTIONS"] = "detect_leaks=0"
+        env.update(named)
         return subprocess.run([os.path.join(BIN, "qmr"), *args], env=env, capture_output=True,
                               text=True, timeout=60)
 
@@ -286,6 +287,22 @@ class WithoutDisplay(unittest.TestCase):
         self.assertEqual(refused.stderr.count("\n"), 1, refused.stderr)
         self.assertIn("display", refused.stderr)
         self.assertIn("qmr-report", refused.stderr)
+
+    def test_a_display_named_but_not_there_is_no_display(self):
+        """An X display without server, a Wayland one without compositor: where Qt would abort,
+        --help prints the usage and the window says why it cannot open."""
+        runtime = tempfile.mkdtemp(prefix="qmr-rt-")
+        self.addCleanup(shutil.rmtree, runtime, True)
+        for named, why in (({"DISPLAY": ":199"}, "no X server answers on DISPLAY :199"),
+                           ({"WAYLAND_DISPLAY": "wayland-qmr", "XDG_RUNTIME_DIR": runtime},
+                            "no Wayland compositor answers on WAYLAND_DISPLAY wayland-qmr")):
+            helped = self.run_qmr("--help", **named)
+            self.assertEqual((helped.returncode, helped.stderr), (0, ""), named)
+            self.assertIn("Usage:", helped.stdout)
+            refused = self.run_qmr(**named)
+            self.assertEqual(refused.returncode, 1, named)
+            self.assertEqual(refused.stderr.count("\n"), 1, refused.stderr)
+            self.assertIn(why, refused.stderr)
 
 
 class HostScreenshots(WindowTest):
@@ -304,7 +321,8 @@ class HostScreenshots(WindowTest):
 
 class Screenshots(WindowTest):
     """The README's pictures (make screenshots copies them to docs/): invented adapters in a
-    private namespace, normal and expert, English and Russian, and at twice the scale."""
+    private namespace, normal and expert, English and Russian, and at twice the scale, with
+    traffic flowing on the adapter shown so that its rates and graph have something to show."""
     screen = "1920x1200"  # room for the window at twice its size
 
     def shoot(self, ns, name, lang="C.UTF-8", scale=1, expert=False):
@@ -314,7 +332,7 @@ class Screenshots(WindowTest):
         self.display.click(wid, ITEM_X * scale, item_y(1) * scale)
         if expert:
             self.toggle_expert(wid)
-        time.sleep(1.2)
+        time.sleep(6)  # a few seconds of the graph
         geometry = self.display.geometry(wid)
         self.display.screenshot(wid, name)
         proc.terminate()
@@ -331,6 +349,13 @@ class Screenshots(WindowTest):
                 gateway="192.168.10.1")
         ns.veth("lab0", "far1", alias="Lab Bench", address="172.20.5.14/16")
         ns.tap("tap0", alias="Lab Tap", address="10.88.0.2/24")
+        # Echo requests from the far side to the first adapter for as long as the pictures
+        # take, bounded in time, never leaving the two namespaces.
+        if shutil.which("ping") is not None:
+            ping = subprocess.Popen(["ip", "netns", "exec", ns.peer, "ping", "-q", "-i", "0.01",
+                                     "-s", "1200", "-w", "90", "192.168.10.24"],
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            self.addCleanup(lambda: ping.poll() is None and ping.kill())
 
         normal = self.shoot(ns, "window.png")
         self.shoot(ns, "window-expert.png", expert=True)

@@ -140,6 +140,7 @@ TEST(AdapterRecords, MaskFromPrefixLength) {
     EXPECT_EQ(MaskText(40), "255.255.255.255");
 }
 
+// IPv6 addresses and routes are not the IPv4 records' to show.
 TEST(AdapterSnapshot, LinksInIndexOrderAddressesInKernelOrderGatewaysByMetric) {
     TLinkFacts a;
     a.Index = 7;
@@ -147,14 +148,19 @@ TEST(AdapterSnapshot, LinksInIndexOrderAddressesInKernelOrderGatewaysByMetric) {
     TLinkFacts b;
     b.Index = 2;
     b.Name = "two";
-    const std::vector<TAddressFacts> addresses = {{7, {10, 7, 0, 2}, 24},
-                                                  {99, {10, 99, 0, 1}, 24},
-                                                  {7, {10, 7, 0, 1}, 16},
-                                                  {2, {10, 2, 0, 1}, 8}};
-    const std::vector<TDefaultRoute> routes = {{7, {10, 7, 0, 254}, 300},
-                                               {2, {10, 2, 0, 254}, 100},
-                                               {7, {10, 7, 0, 253}, 50},
-                                               {7, {10, 7, 0, 252}, 300}};
+    TIpAddress v6;
+    v6.Family = AF_INET6;
+    v6.Bytes[0] = 0x20;
+    const std::vector<TIpAddressFacts> addresses = {{7, FromIpv4({10, 7, 0, 2}), 24},
+                                                    {99, FromIpv4({10, 99, 0, 1}), 24},
+                                                    {7, v6, 64},
+                                                    {7, FromIpv4({10, 7, 0, 1}), 16},
+                                                    {2, FromIpv4({10, 2, 0, 1}), 8}};
+    const std::vector<TDefaultRoute> routes = {{7, FromIpv4({10, 7, 0, 254}), 300},
+                                               {2, FromIpv4({10, 2, 0, 254}), 100},
+                                               {7, v6, 1},
+                                               {7, FromIpv4({10, 7, 0, 253}), 50},
+                                               {7, FromIpv4({10, 7, 0, 252}), 300}};
 
     const TAdapterSnapshot snapshot = GroupAdapterFacts({a, b}, addresses, routes);
     ASSERT_EQ(snapshot.Records.size(), 2u);
@@ -171,8 +177,9 @@ TEST(AdapterSnapshot, LinksInIndexOrderAddressesInKernelOrderGatewaysByMetric) {
 
 TEST(AdapterSnapshot, DhcpFromDynamicAddressesOrLease) {
     const TClockReading clocks{1700000000, 500000}; // 5000 s after boot
-    TAddressFacts permanent{1, {10, 0, 0, 5}, 24, IFA_F_PERMANENT, 0xFFFFFFFFu, 100};
-    TAddressFacts dynamic{1, {10, 0, 0, 6}, 24, 0, 3600, 500000 - 120 * 100};
+    TIpAddressFacts permanent{
+        1, FromIpv4({10, 0, 0, 5}), 24, IFA_F_PERMANENT, 0xFFFFFFFFu, 0xFFFFFFFFu, 100};
+    TIpAddressFacts dynamic{1, FromIpv4({10, 0, 0, 6}), 24, 0, 3600, 1800, 500000 - 120 * 100};
 
     TAdapterRecord record;
     ApplyDhcp(record, {permanent}, std::nullopt, clocks);

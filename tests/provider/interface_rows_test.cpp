@@ -214,14 +214,17 @@ TEST(LinkIdentityCache, AsksOnceWhileTheKeyHoldsAndAgainWhenAnyPartChanges) {
 // read, never changed).
 TEST(InterfaceFacts, PermanentAddressAgreesWithTheDriversAnswer) {
     TRouteSocket socket;
-    const std::vector<TLinkFacts> links = socket.DumpLinks();
-    ASSERT_FALSE(links.empty());
-    for (const TLinkFacts& link : links) {
-        const auto facts = ReadInterfaceFacts(socket, link.Index, true);
-        ASSERT_TRUE(facts.has_value()) << link.Name;
-        EXPECT_EQ(facts->PermanentAddress, ReadPermanentAddress(socket.Descriptor(), link.Name))
-            << link.Name;
-        EXPECT_TRUE(facts->Link.StatisticsTold) << link.Name;
+    TKernelMirror mirror;
+    mirror.Refresh(socket, HundredthsSinceBoot());
+    const TKernelView kernel{socket, mirror};
+    ASSERT_FALSE(mirror.Links().empty());
+    for (const auto& [index, kept] : mirror.Links()) {
+        const auto facts = ReadInterfaceFacts(kernel, index, true);
+        ASSERT_TRUE(facts.has_value()) << kept.Facts.Name;
+        EXPECT_EQ(facts->PermanentAddress,
+                  ReadPermanentAddress(socket.Descriptor(), kept.Facts.Name))
+            << kept.Facts.Name;
+        EXPECT_TRUE(facts->Link.StatisticsTold) << kept.Facts.Name;
     }
 }
 

@@ -183,6 +183,17 @@ TEST(HeadlessStart, ADisplayIsNamedOrThePlatformNeedsNone) {
     }
 }
 
+// Where the server of a named display would listen; a remote X display has no local socket.
+TEST(HeadlessStart, TheSocketOfANamedDisplay) {
+    EXPECT_EQ(qmr::X11SocketPath(u":0"), u"/tmp/.X11-unix/X0");
+    EXPECT_EQ(qmr::X11SocketPath(u"unix:12.1"), u"/tmp/.X11-unix/X12");
+    EXPECT_EQ(qmr::X11SocketPath(u"remote.example:0"), u"");
+    EXPECT_EQ(qmr::X11SocketPath(u":x"), u"");
+    EXPECT_EQ(qmr::WaylandSocketPath(u"wayland-0", u"/run/user/1000"), u"/run/user/1000/wayland-0");
+    EXPECT_EQ(qmr::WaylandSocketPath(u"/tmp/w", u"/run/user/1000"), u"/tmp/w");
+    EXPECT_EQ(qmr::WaylandSocketPath(u"wayland-0", u""), u"");
+}
+
 TEST(HeadlessStart, HelpPrintsTheUsageOtherwiseOneLineAndFailure) {
     std::ostringstream out, err;
     EXPECT_EQ(qmr::RunWithoutDisplay({u"/usr/bin/qmr", u"-style", u"--help"}, out, err), 0);

@@ -112,14 +112,16 @@ private slots:
         Serve({hw});
         Poll();
         QVERIFY(notices.isEmpty());
-        QCOMPARE(QSettings("Quillmere", "Quillmere").value("NotifyOnLinkChanges"), QVariant(false));
+        QCOMPARE(QSettings("Quillmere", "Quillmere").value("NotifyOnLinkChanges").toString(),
+                 QString("false"));
 
         form.reset();
         OpenCatching();
         QVERIFY(!Access::NotifyLinkChangesItem(*form).isChecked());
         form->SetNotifyOnLinkChanges(true);
         QVERIFY(Access::NotifyLinkChangesItem(*form).isChecked());
-        QCOMPARE(QSettings("Quillmere", "Quillmere").value("NotifyOnLinkChanges"), QVariant(true));
+        QCOMPARE(QSettings("Quillmere", "Quillmere").value("NotifyOnLinkChanges").toString(),
+                 QString("true"));
     }
 
     void noNoticeWhileTheActiveWindowShowsTheAdapter() {

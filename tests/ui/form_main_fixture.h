@@ -85,9 +85,7 @@ protected:
         LANGUAGE::LangStrings.reset(new LANGUAGE::TLangStrings);
         shown.clear();
         // The window remembers its choices; in a folder of the test's own, every test from none.
-        static QTemporaryDir config;
-        qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-        QSettings("Quillmere", "Quillmere").clear();
+        qputenv("XDG_CONFIG_HOME", configHome->path().toLocal8Bit());
     }
     void TearDown() {
         form.reset();

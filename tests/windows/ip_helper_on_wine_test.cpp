@@ -178,7 +178,7 @@ TEST_F(IpHelperOnWine, EveryDeviceOfAPollHoldsWhatTheLibraryReports) {
         EXPECT_EQ(d.m_IfType, row.dwType);
         EXPECT_EQ(d.m_Mtu, row.dwMtu);
         EXPECT_EQ(d.m_PhysAddress, HardwareAddress(row.bPhysAddr, row.dwPhysAddrLen));
-        EXPECT_EQ(d.m_AdminStatus, row.dwAdminStatus != 0);
+        EXPECT_EQ(d.m_AdminStatus, row.dwAdminStatus == MIB_IF_ADMIN_STATUS_UP);
         EXPECT_EQ(d.m_OperStatus, row.dwOperStatus);
         EXPECT_EQ(
             d.m_IfDescription,
