@@ -14,6 +14,8 @@ version=$(sed -n 's/^project(Quillmere VERSION \([0-9.]*\).*/\1/p' "$src/CMakeLi
 name=quillmere-$version-win64
 zip=$out/$name.zip
 msi=$out/$name.msi
+msiversion=$(msiinfo export "$msi" Property 2>/dev/null | tr -d '\r' | awk '$1 == "ProductVersion" {print $2}')
+[ "$msiversion" = "$version" ] || { echo "FAIL: the MSI's ProductVersion is '$msiversion', not $version"; exit 1; }
 passes=0 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 pass() { echo "ok: $*"; passes=$((passes + 1)); }
@@ -36,6 +38,7 @@ for exe in qmr.exe qmr-report.exe; do
     f=$work/x/$name/$exe
     if x86_64-w64-mingw32-objdump -h "$f" | grep -q '\.debug'; then fail "$exe has debug sections"; else pass "$exe has no debug sections"; fi
     if grep -aq -e "$build" -e "$src" "$f"; then fail "$exe names a build-tree path"; else pass "$exe names no build-tree path"; fi
+    if strings -el "$f" | grep -qx "$version"; then pass "$exe carries version $version"; else fail "$exe's version resource lacks $version"; fi
     dlls=$(x86_64-w64-mingw32-objdump -p "$f" | sed -n 's/^\s*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u | tr '\n' ' ')
     if echo "$dlls" | grep -qE 'libstdc|libgcc|libwinpthread|qt6'; then fail "$exe imports $dlls"; else pass "$exe imports system DLLs only: $dlls"; fi
 done
@@ -67,16 +70,19 @@ shortcut=$(find_shortcut)
 [ -n "$shortcut" ] && pass "Start-menu shortcut: ${shortcut#"$drive"/}" || fail "no Start-menu shortcut"
 entries=$(uninstall_entries)
 [ "$entries" = "$version" ] && pass "Apps & features: Quillmere $entries" || fail "uninstall entries '$entries'"
-report=$(wine "$installed/qmr-report.exe" 2>/dev/null | tr -d '\r')
+report=$(wine "$installed/qmr-report.exe" 2>/dev/null | tr -d '\r' || true)
 links=$(ip -j link | python3 -c 'import json,sys; print(" ".join(l["ifname"] for l in json.load(sys.stdin) if l["ifname"] != "lo"))')
+missing=""
 for link in $links; do
-    grep -q "$link" <<<"$report" || fail "installed qmr-report.exe does not list $link"
+    grep -q "$link" <<<"$report" || missing="$missing $link"
 done
-pass "installed qmr-report.exe lists $links"
+[ -z "$missing" ] && pass "installed qmr-report.exe lists $links" ||
+    fail "installed qmr-report.exe does not list$missing"
 
 # A higher version replaces the older one: one entry, the new version.
 newer=$(echo "$version" | awk -F. '{printf "%d.%d.%d.%d", $1, $2, $3 + 1, 0}')
-"$src/resources/windows/make_windows_package.sh" "$build" "$work/newer" "$newer" >/dev/null 2>&1
+"$src/resources/windows/make_windows_package.sh" "$build" "$work/newer" "$newer" >/dev/null 2>&1 ||
+    fail "no package of version $newer"
 newmsi=$work/newer/quillmere-$newer-win64.msi
 wine msiexec /i "$(winepath -w "$newmsi")" /qn || fail "msiexec /i of $newer failed"
 wineserver -w
