@@ -201,6 +201,20 @@ class WindowUnderWine(unittest.TestCase):
             if helper.poll() is None:
                 helper.kill()
 
+    def test_7_language_from_the_menu_changes_the_texts(self):
+        with open(os.path.join(os.path.dirname(ARGS.window), "language.ini"), encoding="utf-8") as f:
+            russian = f.read().split("[ru_RU]", 1)[1]
+        label = next(line.split("=", 1)[1] for line in russian.splitlines()
+                     if line.startswith("1049="))
+        self.display.click(self.wid, *self.item_point(0))
+        self.assertTrue(self.ctrl_c().startswith("Network Interface:   lan0"))
+        # The menu's first entry is the language submenu: English, then Russian.
+        self.display.click(self.wid, *self.item_point(0), button=3)
+        time.sleep(0.5)
+        self.display.key("Down", "Right", "Down", "Return")
+        time.sleep(1.5)
+        self.assertTrue(self.ctrl_c().startswith(label + ":   lan0"), label)
+
     def test_6_screenshot(self):
         self.display.click(self.wid, *self.item_point(0))
         time.sleep(1.2)
