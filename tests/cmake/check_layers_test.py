@@ -19,6 +19,8 @@ CASES = [
     ("provider/a.cpp", "network/iphlpapi_records.h", True),
     ("ui/a.cpp", "presenter/window_view.h", True),
     ("winui/a.cpp", "ui/markup/markup_parser.h", True),
+    ("winui/a.cpp", "shell/startup.h", False),
+    ("winui/main.cpp", "shell/startup.h", True),
     ("tools/a.cpp", "shell/startup.h", True),
     ("tests/a.cpp", "ui/form_main.h", True),
     ("report/a.cpp", "beside.h", True),
