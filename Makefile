@@ -10,7 +10,7 @@ PACKAGES := build-essential cmake pkg-config clang \
 	qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libqt6svg6-dev qt6-svg-dev \
 	libnl-3-dev libnl-genl-3-dev libudev-dev iproute2 nlohmann-json3-dev \
 	python3 xvfb xauth openbox trayer xdotool xclip x11-utils imagemagick iputils-ping \
-	g++-mingw-w64-x86-64 wine64 wine \
+	g++-mingw-w64-x86-64 wine64 wine librsvg2-bin icoutils \
 	ccache gzip file man-db dpkg-dev desktop-file-utils appstream lintian
 
 .PHONY: all deps configure build test test-windows test-package package screenshots run clean

@@ -87,6 +87,26 @@ constexpr std::array<std::u16string_view, TextIdCount> BuiltInTable = {
     u"Band",                               // 1075
     u"dBm",                                // 1076
     u"GHz",                                // 1077
+    u"MTU",                                // 1078
+    u"Interface Type",                     // 1079
+    u"Ethernet",                           // 1080
+    u"Wi-Fi",                              // 1081
+    u"PPP",                                // 1082
+    u"Tunnel",                             // 1083
+    u"Loopback",                           // 1084
+    u"Other",                              // 1085
+    u"DHCP Server",                        // 1086
+    u"Lease Obtained",                     // 1087
+    u"Lease Expires",                      // 1088
+    u"DNS Suffix",                         // 1089
+    u"Search Domains",                     // 1090
+    u"Permanent MAC",                      // 1091
+    u"Access Point",                       // 1092
+    u"Channel",                            // 1093
+    u"Security",                           // 1094
+    u"Open",                               // 1095
+    u"Receive Link Rate",                  // 1096
+    u"Send Link Rate",                     // 1097
 };
 
 // Filled once, on the first request; later requests only copy a slot.

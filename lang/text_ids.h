@@ -82,10 +82,30 @@ enum TextId : int {
     TextWlanBand = 1075,
     TextDbm = 1076,
     TextGhz = 1077,
+    TextMtu = 1078,
+    TextInterfaceType = 1079,
+    TextIfTypeEthernet = 1080,
+    TextIfTypeWifi = 1081,
+    TextIfTypePpp = 1082,
+    TextIfTypeTunnel = 1083,
+    TextIfTypeLoopback = 1084,
+    TextIfTypeOther = 1085,
+    TextDhcpServer = 1086,
+    TextLeaseObtained = 1087,
+    TextLeaseExpires = 1088,
+    TextDnsSuffix = 1089,
+    TextSearchDomains = 1090,
+    TextPermanentMac = 1091,
+    TextWlanAccessPoint = 1092,
+    TextWlanChannel = 1093,
+    TextWlanSecurity = 1094,
+    TextWlanOpen = 1095,
+    TextWlanReceiveRate = 1096,
+    TextWlanSendRate = 1097,
 };
 
 constexpr int FirstTextId = TextVersion;
-constexpr int LastTextId = TextGhz;
+constexpr int LastTextId = TextWlanSendRate;
 constexpr int TextIdCount = LastTextId - FirstTextId + 1;
 
 } // namespace LANGUAGE

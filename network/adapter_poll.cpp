@@ -109,9 +109,11 @@ std::uint32_t ReadNetworkDevicesTellingFailures(TDeviceList& devices, TPollFailu
     for (const IP_ADAPTER_INFO* adapter = adapters; adapter != nullptr; adapter = adapter->Next) {
         if (adapter->Type != MIB_IF_TYPE_LOOPBACK) {
             const auto facts = answer.Ipv6.find(adapter->Index);
+            const auto details = answer.Details.find(adapter->Index);
             devices.push_back(std::make_unique<TModelNetworkDevice>(
                 adapter, names, facts != answer.Ipv6.end() ? &facts->second : nullptr,
-                wlan ? &*wlan : nullptr, &rows, &answer.Ipv4DnsServers));
+                wlan ? &*wlan : nullptr, &rows, &answer.Ipv4DnsServers,
+                details != answer.Details.end() ? &details->second : nullptr));
         }
     }
     return status;

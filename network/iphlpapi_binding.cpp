@@ -3,6 +3,7 @@
 #include "base/last_error.h"
 #include "base/state_file.h"
 #include "network/ip_helper_library.h"
+#include "network/runtime_binding.h"
 
 #include <array>
 #include <cstring>
@@ -44,24 +45,19 @@ using FreeMibTableFn = decltype(&::FreeMibTable);
 using GetAdaptersAddressesFn = decltype(&::GetAdaptersAddresses);
 using QmrGetStateFileProblemsFn = decltype(&::QmrGetStateFileProblems);
 
-struct Binding {
-    std::int32_t references = 0;
-    LibraryHandle library = nullptr;
-    std::array<void*, kSlotNames.size()> slots{};
-};
+using Binding = TRuntimeBinding<kSlotNames.size()>;
 
 Binding& State() {
-    static Binding binding;
+    static Binding binding(kSlotNames, OpenIpHelperLibrary);
     return binding;
 }
 
 // The slot's function, loading the library first when the slot is empty.
 template <typename Fn> Fn Bound(Slot slot) {
-    Binding& b = State();
-    if (b.slots[slot] == nullptr) {
+    if (!State().Has(slot)) {
         LoadIpHelper();
     }
-    return reinterpret_cast<Fn>(b.slots[slot]);
+    return State().Get<Fn>(slot);
 }
 
 std::uint32_t Unavailable() {
@@ -82,25 +78,11 @@ IPHLPAPI::~IPHLPAPI() {
 }
 
 bool LoadIpHelper() {
-    Binding& b = State();
-    if (b.references++ == 0) {
-        b.library = OpenIpHelperLibrary();
-        if (b.library != nullptr) {
-            for (std::size_t i = 0; i < kSlotNames.size(); ++i) {
-                b.slots[i] = FindLibraryEntryPoint(b.library, kSlotNames[i]);
-            }
-        }
-    }
-    return b.library != nullptr;
+    return State().Bind();
 }
 
 void ReleaseIpHelper() {
-    Binding& b = State();
-    if (--b.references == 0) {
-        b.slots.fill(nullptr);
-        CloseLibrary(b.library);
-        b.library = nullptr;
-    }
+    State().Release();
 }
 
 ULONG GetAdaptersInfo(PIP_ADAPTER_INFO AdapterInfo, PULONG SizePointer) {
@@ -140,7 +122,7 @@ DWORD GetIfEntry2(PMIB_IF_ROW2 Row) {
 
 DWORD GetIfTable2(PMIB_IF_TABLE2* Table) {
     // A table that could not be given back is not taken.
-    if (auto fn = Bound<GetIfTable2Fn>(kGetIfTable2); fn && State().slots[kFreeMibTable]) {
+    if (auto fn = Bound<GetIfTable2Fn>(kGetIfTable2); fn && State().Has(kFreeMibTable)) {
         return fn(Table);
     }
     return Unavailable();
@@ -205,8 +187,7 @@ std::string OneLine(std::string lines) {
 std::string StateFileProblems() {
     LoadIpHelper();
     // Only our provider has the call; iphlpapi.dll reads no such files.
-    const auto fn =
-        reinterpret_cast<QmrGetStateFileProblemsFn>(State().slots[kQmrGetStateFileProblems]);
+    const auto fn = State().Get<QmrGetStateFileProblemsFn>(kQmrGetStateFileProblems);
     std::string text = fn != nullptr ? AskStateFileProblems(fn) : std::string();
     ReleaseIpHelper();
     return OneLine(std::move(text));
@@ -221,7 +202,7 @@ std::string IpHelperProblem() {
         std::string missing;
         // What every poll calls; the others are optional and read as "no such facts".
         for (const Slot slot : {kGetAdaptersInfo, kGetIfEntry, kGetPerAdapterInfo}) {
-            if (State().slots[slot] == nullptr) {
+            if (!State().Has(slot)) {
                 missing += (missing.empty() ? "" : ", ") + std::string(kSlotNames[slot]);
             }
         }
@@ -240,17 +221,17 @@ std::string IpHelperProblem() {
 }
 
 std::int32_t IpHelperReferenceCount() {
-    return State().references;
+    return State().References();
 }
 
 bool IpHelperLoaded() {
-    return State().library != nullptr;
+    return State().Loaded();
 }
 
 bool IpHelperEntryPointBound(const char* name) {
     for (std::size_t i = 0; i < kSlotNames.size(); ++i) {
         if (std::strcmp(kSlotNames[i], name) == 0) {
-            return State().slots[i] != nullptr;
+            return State().Has(i);
         }
     }
     return false;

@@ -291,6 +291,13 @@ static_assert(sizeof(void*) != 8 || offsetof(IP_ADAPTER_ADDRESSES_LH, ZoneIndice
 static_assert(sizeof(void*) != 8 || offsetof(IP_ADAPTER_ADDRESSES_LH, FirstGatewayAddress) == 208);
 static_assert(sizeof(void*) != 8 || offsetof(IP_ADAPTER_ADDRESSES_LH, Dhcpv6Server) == 280);
 static_assert(sizeof(void*) != 8 || offsetof(IP_ADAPTER_ADDRESSES_LH, FirstDnsSuffix) == 440);
+static_assert(sizeof(void*) != 8 || offsetof(IP_ADAPTER_ADDRESSES_LH, DnsSuffix) == 56);
+static_assert(sizeof(void*) != 8 || offsetof(IP_ADAPTER_ADDRESSES_LH, Mtu) == 96);
+static_assert(sizeof(void*) != 8 || offsetof(IP_ADAPTER_ADDRESSES_LH, Dhcpv4Server) == 232);
+static_assert(sizeof(void*) != 8 || sizeof(IP_ADAPTER_DNS_SUFFIX) == 520);
+static_assert(offsetof(MIB_IF_ROW2, PhysicalAddressLength) == 1056);
+static_assert(offsetof(MIB_IF_ROW2, PermanentPhysicalAddress) == 1092);
+static_assert(offsetof(MIB_IF_ROW2, Mtu) == 1124);
 static_assert(sizeof(void*) != 8 ||
               offsetof(IP_ADAPTER_UNICAST_ADDRESS_LH, OnLinkPrefixLength) == 56);
 static_assert(offsetof(SOCKADDR_IN6, sin6_scope_id) == 24);

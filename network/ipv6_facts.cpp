@@ -133,21 +133,9 @@ TDnsServersByIndex CollectIpv4DnsServers(const IP_ADAPTER_ADDRESSES* first) {
     for (const IP_ADAPTER_ADDRESSES* a = first; a != nullptr; a = a->Next) {
         std::vector<std::u16string>& servers = byIndex[IndexOf(*a)];
         for (const auto* node = a->FirstDnsServerAddress; node != nullptr; node = node->Next) {
-            const SOCKET_ADDRESS& address = node->Address;
-            if (address.lpSockaddr == nullptr ||
-                address.iSockaddrLength < static_cast<INT>(sizeof(SOCKADDR_IN)) ||
-                address.lpSockaddr->sa_family != WS_AF_INET) {
-                continue;
+            if (std::u16string text = Ipv4SocketAddressText(node->Address); !text.empty()) {
+                servers.push_back(std::move(text));
             }
-            SOCKADDR_IN in;
-            std::memcpy(&in, address.lpSockaddr, sizeof in);
-            std::uint8_t bytes[4];
-            std::memcpy(bytes, &in.sin_addr, sizeof bytes);
-            std::u16string text;
-            for (int i = 0; i < 4; ++i) {
-                text += (i > 0 ? u"." : u"") + Utf8ToUtf16(std::to_string(bytes[i]));
-            }
-            servers.push_back(std::move(text));
         }
     }
     return byIndex;
@@ -164,13 +152,14 @@ TAddressesAnswer ReadAddressesAnswer(std::size_t adapterCount) {
                                              reinterpret_cast<PIP_ADAPTER_ADDRESSES>(data), room);
         });
     if (status != ERROR_SUCCESS) {
-        return {{}, {}, status};
+        return {{}, {}, {}, status};
     }
     const auto* first = reinterpret_cast<const IP_ADAPTER_ADDRESSES*>(buffer.data());
     if (!AddressesSound(first, TAnswerSpan(buffer.data(), buffer.size() * 8))) {
-        return {{}, {}, ERROR_INVALID_DATA};
+        return {{}, {}, {}, ERROR_INVALID_DATA};
     }
-    return {CollectIpv6Facts(first), CollectIpv4DnsServers(first), ERROR_SUCCESS};
+    return {CollectIpv6Facts(first), CollectIpv4DnsServers(first), CollectAdapterDetails(first),
+            ERROR_SUCCESS};
 }
 
 const TIpv6Address* ChooseShownIpv6Address(const std::vector<TIpv6Address>& addresses) {

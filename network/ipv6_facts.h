@@ -2,6 +2,7 @@
 // What a poll learns of every adapter's IPv6 from one GetAdaptersAddresses call: addresses with
 // their prefix lengths, scopes and states, routers and DNS servers, as text, by interface index.
 
+#include "network/adapter_details.h"
 #include "network/address_text.h"
 #include "network/iphlpapi_records.h"
 
@@ -43,11 +44,13 @@ TIpv6FactsByIndex CollectIpv6Facts(const IP_ADAPTER_ADDRESSES* first);
 using TDnsServersByIndex = std::unordered_map<std::uint32_t, std::vector<std::u16string>>;
 TDnsServersByIndex CollectIpv4DnsServers(const IP_ADAPTER_ADDRESSES* first);
 
-// What a poll takes from its one GetAdaptersAddresses call: the IPv6 facts, and the IPv4 DNS
-// servers, which the per-adapter record would otherwise be asked for adapter by adapter.
+// What a poll takes from its one GetAdaptersAddresses call: the IPv6 facts, the IPv4 DNS
+// servers, which the per-adapter record would otherwise be asked for adapter by adapter, and the
+// DNS suffixes and DHCP servers.
 struct TAddressesAnswer {
     TIpv6FactsByIndex Ipv6;
     TDnsServersByIndex Ipv4DnsServers;
+    TAdapterDetailsByIndex Details;
     // The call's last status; ERROR_INVALID_DATA for an answer whose chains are not sound.
     std::uint32_t Status = 0;
 };

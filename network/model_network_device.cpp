@@ -67,11 +67,15 @@ TModelNetworkDevice::TModelNetworkDevice(const IP_ADAPTER_INFO* adapter,
 TModelNetworkDevice::TModelNetworkDevice(const IP_ADAPTER_INFO* adapter,
                                          const TFriendlyNameIndex& names, const TIpv6Facts* ipv6,
                                          const TWlanSession* wlan, const TInterfaceRowTables* rows,
-                                         const TDnsServersByIndex* dns) {
+                                         const TDnsServersByIndex* dns,
+                                         const TAdapterDetails* details) {
     CreateLists();
     FillFromAdapter(adapter, names, rows, dns);
     if (ipv6 != nullptr) {
         m_Ipv6 = *ipv6;
+    }
+    if (details != nullptr) {
+        FillFromDetails(*details);
     }
     if (wlan != nullptr && m_InterfaceGuid &&
         (m_Type == IF_TYPE_IEEE80211 || m_IfType == IF_TYPE_IEEE80211)) {
@@ -137,6 +141,24 @@ void TModelNetworkDevice::FillFromAdapter(const IP_ADAPTER_INFO* adapter,
 
     FillFromInterfaceRows(rows);
     FillDnsServers(dns);
+}
+
+void TModelNetworkDevice::FillFromDetails(const TAdapterDetails& details) {
+    m_DnsSuffix = details.DnsSuffix;
+    m_SearchDomains = details.SearchDomains;
+    // The adapter record's server wins; the addresses record names it where that one cannot.
+    if (m_DhcpEnabled && GetDhcpServer().empty() && !details.Dhcpv4Server.empty()) {
+        ClearAddressList(m_DhcpServerList.get());
+        m_DhcpServerList->push_back({details.Dhcpv4Server, std::u16string(), 0});
+    }
+}
+
+std::u16string TModelNetworkDevice::GetDhcpServer() const {
+    if (!m_DhcpServerList || m_DhcpServerList->empty()) {
+        return {};
+    }
+    const std::u16string& server = m_DhcpServerList->front().IpAddress;
+    return server == u"0.0.0.0" ? std::u16string() : server;
 }
 
 void TModelNetworkDevice::FillDnsServers(const TDnsServersByIndex* dns) {
@@ -213,6 +235,15 @@ void TModelNetworkDevice::FillFromRow(const MIB_IFROW& row) {
 void TModelNetworkDevice::FillFromRow2(const MIB_IF_ROW2& row2) {
     m_HardwareInterface = row2.InterfaceAndOperStatusFlags.HardwareInterface != 0;
     m_InterfaceGuid = row2.InterfaceGuid;
+    // Both addresses have the current one's length; an all-zero permanent one is none.
+    const std::size_t length =
+        std::min<std::size_t>(row2.PhysicalAddressLength, IF_MAX_PHYS_ADDRESS_LENGTH);
+    const UCHAR* permanent = row2.PermanentPhysicalAddress;
+    m_PermanentAddress.clear();
+    if (std::any_of(permanent, permanent + length, [](UCHAR b) { return b != 0; }) &&
+        std::memcmp(permanent, row2.PhysicalAddress, length) != 0) {
+        m_PermanentAddress = FormatHardwareAddress(permanent, length);
+    }
     m_Speed = row2.ReceiveLinkSpeed;
     m_InOctets = row2.InOctets;
     m_InUcastPkts = row2.InUcastPkts;

@@ -34,11 +34,14 @@ public:
     // and the adapter's IPv6 facts from the poll's one GetAdaptersAddresses call, if any. A
     // wireless adapter asks `wlan`, the poll's WLAN session, for its connection. Its interface
     // rows come from the poll's `rows` where they hold them, and its DNS servers from the poll's
-    // `dns` where that lists the interface; otherwise the device asks for them itself.
+    // `dns` where that lists the interface; otherwise the device asks for them itself. Its DNS
+    // suffix and search list come from `details`, which also names the DHCP server where the
+    // adapter record does not.
     TModelNetworkDevice(const IP_ADAPTER_INFO* adapter, const TFriendlyNameIndex& names,
                         const TIpv6Facts* ipv6 = nullptr, const TWlanSession* wlan = nullptr,
                         const TInterfaceRowTables* rows = nullptr,
-                        const TDnsServersByIndex* dns = nullptr);
+                        const TDnsServersByIndex* dns = nullptr,
+                        const TAdapterDetails* details = nullptr);
     virtual ~TModelNetworkDevice();
     TModelNetworkDevice(const TModelNetworkDevice&) = delete;
     TModelNetworkDevice& operator=(const TModelNetworkDevice&) = delete;
@@ -110,6 +113,16 @@ public:
     std::optional<GUID> m_InterfaceGuid;
     // Only for a wireless adapter that is connected, where the WLAN API tells.
     std::optional<TWlanConnection> m_Wlan;
+    // The burnt-in hardware address, as m_Address is written, where the 64-bit row names one
+    // that differs from the current address (a randomised Wi-Fi address, one set by hand);
+    // empty otherwise.
+    std::u16string m_PermanentAddress;
+    // The connection-specific DNS suffix and the DNS search list; empty where there are none.
+    std::u16string m_DnsSuffix;
+    std::vector<std::u16string> m_SearchDomains;
+
+    // The DHCP server that leased the address, or empty text where none is named.
+    std::u16string GetDhcpServer() const;
 
     // "%02X" bytes joined by "-"; length 0 gives empty text.
     static std::u16string FormatHardwareAddress(const BYTE* bytes, std::size_t length);
@@ -123,6 +136,7 @@ private:
     void FillFromRow2(const MIB_IF_ROW2& row2);
     void FillDnsServers(const TDnsServersByIndex* dns);
     void FillFromPerAdapterInfo();
+    void FillFromDetails(const TAdapterDetails& details);
     static void CopyAddressChain(const IP_ADDR_STRING* first, TAddressList& list);
     static void ClearAddressList(TAddressList* list);
     static std::u16string LookupFriendlyName(const std::u16string& adapterName,

@@ -1,6 +1,6 @@
 #include "wlan_binding.h"
 
-#include "network/ip_helper_library.h"
+#include "network/runtime_binding.h"
 
 #include <array>
 
@@ -29,57 +29,40 @@ using WlanQueryInterfaceFn = decltype(&::WlanQueryInterface);
 using WlanGetNetworkBssListFn = decltype(&::WlanGetNetworkBssList);
 using WlanFreeMemoryFn = decltype(&::WlanFreeMemory);
 
-struct Binding {
-    std::int32_t references = 0;
-    LibraryHandle library = nullptr;
-    std::array<void*, kSlotNames.size()> slots{};
-};
+using Binding = TRuntimeBinding<kSlotNames.size()>;
 
 Binding& State() {
-    static Binding binding;
+    static Binding binding(kSlotNames, OpenWlanLibrary);
     return binding;
 }
 
 // Unlike the IP helper binding nothing holds a reference for the program's life: the library
 // is loaded at the first call and stays until the tests release it.
 template <typename Fn> Fn Bound(Slot slot) {
-    Binding& b = State();
-    if (b.references == 0) {
+    if (State().References() == 0) {
         LoadWlan();
     }
-    return reinterpret_cast<Fn>(b.slots[slot]);
+    return State().Get<Fn>(slot);
 }
 
 } // namespace
 
 bool LoadWlan() {
-    Binding& b = State();
-    if (b.references++ == 0) {
-        b.library = OpenWlanLibrary();
-        for (std::size_t i = 0; i < kSlotNames.size(); ++i) {
-            b.slots[i] = FindLibraryEntryPoint(b.library, kSlotNames[i]);
-        }
-    }
-    return b.library != nullptr;
+    return State().Bind();
 }
 
 void ReleaseWlan() {
-    Binding& b = State();
-    if (b.references > 0 && --b.references == 0) {
-        b.slots.fill(nullptr);
-        CloseLibrary(b.library);
-        b.library = nullptr;
-    }
+    State().Release();
 }
 
 std::int32_t WlanReferenceCount() {
-    return State().references;
+    return State().References();
 }
 
 DWORD WlanOpenHandle(DWORD dwClientVersion, PVOID pReserved, PDWORD pdwNegotiatedVersion,
                      PHANDLE phClientHandle) {
     auto fn = Bound<WlanOpenHandleFn>(kOpenHandle);
-    if (fn && State().slots[kCloseHandle] && State().slots[kFreeMemory]) {
+    if (fn && State().Has(kCloseHandle) && State().Has(kFreeMemory)) {
         return fn(dwClientVersion, pReserved, pdwNegotiatedVersion, phClientHandle);
     }
     return ERROR_NOT_SUPPORTED;

@@ -48,9 +48,10 @@ typedef enum _WLAN_CONNECTION_MODE {
     wlan_connection_mode_invalid
 } WLAN_CONNECTION_MODE;
 
-// Only the two questions the program asks; the values are Windows' own.
+// Only the questions the program asks; the values are Windows' own.
 typedef enum _WLAN_INTF_OPCODE {
     wlan_intf_opcode_current_connection = 7,
+    wlan_intf_opcode_channel_number = 8,
     wlan_intf_opcode_rssi = 0x10000102
 } WLAN_INTF_OPCODE;
 
@@ -71,6 +72,21 @@ typedef enum _DOT11_BSS_TYPE {
 typedef enum _DOT11_PHY_TYPE { dot11_phy_type_unknown = 0, dot11_phy_type_any = 0 } DOT11_PHY_TYPE;
 typedef int DOT11_AUTH_ALGORITHM;
 typedef int DOT11_CIPHER_ALGORITHM;
+
+#define DOT11_AUTH_ALGO_80211_OPEN 1
+#define DOT11_AUTH_ALGO_80211_SHARED_KEY 2
+#define DOT11_AUTH_ALGO_WPA 3
+#define DOT11_AUTH_ALGO_WPA_PSK 4
+#define DOT11_AUTH_ALGO_WPA_NONE 5
+#define DOT11_AUTH_ALGO_RSNA 6
+#define DOT11_AUTH_ALGO_RSNA_PSK 7
+
+#define DOT11_CIPHER_ALGO_NONE 0x00
+#define DOT11_CIPHER_ALGO_WEP40 0x01
+#define DOT11_CIPHER_ALGO_TKIP 0x02
+#define DOT11_CIPHER_ALGO_CCMP 0x04
+#define DOT11_CIPHER_ALGO_WEP104 0x05
+#define DOT11_CIPHER_ALGO_WEP 0x101
 
 typedef struct _WLAN_INTERFACE_INFO {
     GUID InterfaceGuid;
@@ -164,6 +180,16 @@ void WlanFreeMemory(PVOID pMemory);
 
 #endif
 
+// The algorithms of later Windows releases, which mingw-w64's header does not name yet; the
+// numbers are Windows' own.
+constexpr DOT11_AUTH_ALGORITHM kDot11AuthWpa3Enterprise192 = static_cast<DOT11_AUTH_ALGORITHM>(8);
+constexpr DOT11_AUTH_ALGORITHM kDot11AuthWpa3Sae = static_cast<DOT11_AUTH_ALGORITHM>(9);
+constexpr DOT11_AUTH_ALGORITHM kDot11AuthOwe = static_cast<DOT11_AUTH_ALGORITHM>(10);
+constexpr DOT11_AUTH_ALGORITHM kDot11AuthWpa3Enterprise = static_cast<DOT11_AUTH_ALGORITHM>(11);
+constexpr DOT11_CIPHER_ALGORITHM kDot11CipherGcmp = static_cast<DOT11_CIPHER_ALGORITHM>(8);
+constexpr DOT11_CIPHER_ALGORITHM kDot11CipherGcmp256 = static_cast<DOT11_CIPHER_ALGORITHM>(9);
+constexpr DOT11_CIPHER_ALGORITHM kDot11CipherCcmp256 = static_cast<DOT11_CIPHER_ALGORITHM>(10);
+
 // The client version of Vista and later; mingw-w64's header does not name it.
 #ifndef WLAN_API_VERSION_2_0
 #define WLAN_API_VERSION_2_0 0x00000002u
@@ -191,3 +217,9 @@ static_assert(sizeof(WLAN_BSS_LIST) == 368);
 static_assert(offsetof(WLAN_BSS_LIST, wlanBssEntries) == 8);
 static_assert(wlan_intf_opcode_current_connection == 7);
 static_assert(wlan_intf_opcode_rssi == 0x10000102);
+static_assert(wlan_intf_opcode_channel_number == 8);
+static_assert(offsetof(WLAN_ASSOCIATION_ATTRIBUTES, dot11Bssid) == 40);
+static_assert(offsetof(WLAN_ASSOCIATION_ATTRIBUTES, ulRxRate) == 60);
+static_assert(offsetof(WLAN_ASSOCIATION_ATTRIBUTES, ulTxRate) == 64);
+static_assert(offsetof(WLAN_CONNECTION_ATTRIBUTES, wlanSecurityAttributes) == 588);
+static_assert(offsetof(WLAN_SECURITY_ATTRIBUTES, dot11CipherAlgorithm) == 12);

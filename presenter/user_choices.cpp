@@ -94,9 +94,8 @@ std::u16string Utf16(const std::string& ascii) {
 } // namespace
 
 TUserChoices::TUserChoices(TChoiceStore& store) : m_Store(store) {
-    for (const char* key :
-         {kShowVirtualAdapters.Key, kExpertMode.Key, kNotifyOnLinkChanges.Key, kLanguageKey,
-          kGeometryKey, kSelectedAdapterKey}) {
+    for (const char* key : {kShowVirtualAdapters.Key, kExpertMode.Key, kNotifyOnLinkChanges.Key,
+                            kLanguageKey, kGeometryKey, kSelectedAdapterKey}) {
         if (std::optional<std::u16string> value = m_Store.Read(key)) {
             m_Values[key] = std::move(*value);
         }
@@ -162,9 +161,8 @@ TWindowRect TUserChoices::Geometry() const {
 }
 
 void TUserChoices::SetGeometry(const TWindowRect& g) {
-    Save(kGeometryKey, Utf16("@Rect(" + std::to_string(g.Left) + " " + std::to_string(g.Top) +
-                             " " + std::to_string(g.Width) + " " + std::to_string(g.Height) +
-                             ")"));
+    Save(kGeometryKey, Utf16("@Rect(" + std::to_string(g.Left) + " " + std::to_string(g.Top) + " " +
+                             std::to_string(g.Width) + " " + std::to_string(g.Height) + ")"));
 }
 
 } // namespace qmr

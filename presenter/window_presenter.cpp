@@ -145,22 +145,25 @@ void TWindowPresenter::SyncItems() {
 }
 
 int TWindowPresenter::FirstSelection() const {
-    const std::u16string remembered = m_Choices.SelectedAdapter();
-    std::vector<const TModelNetworkDevice*> items;
-    for (const auto& item : m_Items) {
-        items.push_back(FindShownDevice(item.first));
+    // One map, so that start-up with hundreds of adapters stays linear.
+    std::unordered_map<std::uint32_t, const TModelNetworkDevice*> byIndex;
+    for (const auto& device : m_Devices) {
+        byIndex.try_emplace(device->GetIfIndex(), device.get());
     }
     const auto firstWhere = [&](auto&& rule) {
-        for (std::size_t i = 0; i < items.size(); ++i) {
-            if (items[i] != nullptr && rule(*items[i])) {
+        for (std::size_t i = 0; i < m_Items.size(); ++i) {
+            const auto found = byIndex.find(m_Items[i].first);
+            if (found != byIndex.end() && rule(*found->second)) {
                 return static_cast<int>(i);
             }
         }
         return -1;
     };
+    const std::u16string remembered = m_Choices.SelectedAdapter();
     for (int position :
-         {remembered.empty() ? -1
-                             : firstWhere([&](const auto& d) { return d.m_AdapterName == remembered; }),
+         {remembered.empty() ? -1 : firstWhere([&](const auto& d) {
+              return d.m_AdapterName == remembered;
+          }),
           firstWhere(HoldsIpv4DefaultRoute), firstWhere([](const TModelNetworkDevice& d) {
               return d.m_HardwareInterface && d.m_OperStatus == MIB_IF_OPER_STATUS_OPERATIONAL;
           })}) {
@@ -288,8 +291,8 @@ std::u16string TWindowPresenter::TrayHint(const TModelNetworkDevice* device,
     }
     const TTrafficRate rate = track->Latest();
     return device->m_FriendlyName + u"\n" + LANGUAGE::GetLangText(LANGUAGE::TextReceiveRate) +
-           u": " + GetRateText(rate.InBps) + u"\n" +
-           LANGUAGE::GetLangText(LANGUAGE::TextSendRate) + u": " + GetRateText(rate.OutBps);
+           u": " + GetRateText(rate.InBps) + u"\n" + LANGUAGE::GetLangText(LANGUAGE::TextSendRate) +
+           u": " + GetRateText(rate.OutBps);
 }
 
 void TWindowPresenter::SetCopyEnabled(bool enabled) {

@@ -118,8 +118,7 @@ private:
     void ShowReport();
     void SetCopyEnabled(bool enabled);
     TReportEvents EventsOf(const TModelNetworkDevice* device) const;
-    std::u16string TrayHint(const TModelNetworkDevice* device,
-                            const TTrafficTrack* track) const;
+    std::u16string TrayHint(const TModelNetworkDevice* device, const TTrafficTrack* track) const;
 };
 
 } // namespace qmr

@@ -93,7 +93,10 @@ Node* WriteChain(TLayout& layout, const std::vector<Item>& items, Fill fill) {
     for (std::size_t i = 0; i < items.size(); ++i) {
         const std::size_t at = layout.Take(sizeof(Node));
         Node node{};
-        node.Length = sizeof(Node);
+        // The suffix nodes alone carry no length.
+        if constexpr (requires { node.Length; }) {
+            node.Length = sizeof(Node);
+        }
         fill(node, items[i]);
         layout.Put(at, &node, sizeof node);
         Node* self = layout.Pointer<Node>(at);
@@ -150,7 +153,21 @@ void WriteRecord(TLayout& layout, const TAddressesRecord& record, std::size_t at
     out.FirstDnsServerAddress =
         WriteAddressChain<IP_ADAPTER_DNS_SERVER_ADDRESS_XP>(layout, record.DnsServers);
     out.AdapterName = WriteText(layout, record.AdapterName);
-    out.DnsSuffix = WriteWideText(layout, std::string());
+    out.DnsSuffix = WriteWideText(layout, record.DnsSuffix);
+    out.FirstDnsSuffix = WriteChain<IP_ADAPTER_DNS_SUFFIX>(
+        layout, record.SearchDomains, [](IP_ADAPTER_DNS_SUFFIX& node, const std::string& domain) {
+            // Cut to the field, as Windows caps a suffix, and always ended.
+            const std::u16string text = Utf8ToUtf16(domain);
+            const std::size_t length =
+                std::min<std::size_t>(text.size(), MAX_DNS_SUFFIX_STRING_LENGTH - 1);
+            std::copy_n(text.begin(), length, node.String);
+        });
+    if (record.Dhcpv4Server) {
+        TIpAddress server;
+        server.Family = AF_INET;
+        std::copy(record.Dhcpv4Server->begin(), record.Dhcpv4Server->end(), server.Bytes.begin());
+        out.Dhcpv4Server = WriteSocketAddress(layout, server);
+    }
     out.Description = WriteWideText(layout, record.Description);
     out.FriendlyName = WriteWideText(layout, record.FriendlyName);
     out.PhysicalAddressLength =

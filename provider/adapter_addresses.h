@@ -6,6 +6,7 @@
 #include "provider/kernel_facts.h"
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,11 @@ struct TAddressesRecord {
     // Lowest metric first within each family, IPv4 before IPv6.
     std::vector<TIpAddress> Gateways;
     std::vector<TIpAddress> DnsServers;
+    // The connection's DNS suffix and search list; empty where the link has none.
+    std::string DnsSuffix;
+    std::vector<std::string> SearchDomains;
+    // The server of the DHCP lease the link holds an address of.
+    std::optional<TIpv4Address> Dhcpv4Server;
 };
 
 // How the kernel's address reads as a unicast entry. IPv4: DHCP for a dynamic address, manual

@@ -32,13 +32,17 @@ std::vector<TDefaultRoute> ByMetric(std::vector<TDefaultRoute> routes) {
 } // namespace
 
 std::vector<TAddressesRecord> ReadAddressesRecords(const TKernelView& kernel, ULONG family,
-                                                   ULONG flags, TDnsBook& dns) {
+                                                   ULONG flags, TDnsBook& dns,
+                                                   const TLeaseSources* leases) {
     const int wanted = LinuxFamily(family);
     const auto& links = kernel.Mirror.Links();
     if (kernel.Identities != nullptr) {
         kernel.Identities->KeepOnlyWhere([&](std::uint32_t index) { return links.contains(index); });
     }
     std::vector<TAddressesRecord> records(links.size());
+    // Per link, the IPv4 addresses a lease may be for.
+    std::vector<std::vector<TIpv4Address>> held(links.size());
+    std::vector<const TLinkFacts*> linkOf(links.size());
     std::unordered_map<std::uint32_t, std::size_t> position;
     position.reserve(links.size());
     THardwareNames names;
@@ -48,6 +52,8 @@ std::vector<TAddressesRecord> ReadAddressesRecords(const TKernelView& kernel, UL
     for (const auto& [index, kept] : links) {
         const TLinkFacts& link = kept.Facts;
         TAddressesRecord& record = records[i];
+        linkOf[i] = &link;
+        std::vector<TIpv4Address>& own = held[i];
         position.emplace(link.Index, i++);
         record.AdapterName = link.Name;
         if (!(flags & GAA_FLAG_SKIP_FRIENDLY_NAME)) {
@@ -72,6 +78,11 @@ std::vector<TAddressesRecord> ReadAddressesRecords(const TKernelView& kernel, UL
                 if (v4 && !(address.Facts.Flags & IFA_F_PERMANENT)) {
                     record.Flags |= IP_ADAPTER_DHCP_ENABLED;
                 }
+                if (v4) {
+                    TIpv4Address bytes;
+                    std::copy_n(address.Facts.Address.Bytes.begin(), bytes.size(), bytes.begin());
+                    own.push_back(bytes);
+                }
                 if (!(flags & GAA_FLAG_SKIP_UNICAST)) {
                     record.Unicast.push_back(DescribeUnicast(address.Facts, link.HardwareAddress));
                 }
@@ -92,13 +103,34 @@ std::vector<TAddressesRecord> ReadAddressesRecords(const TKernelView& kernel, UL
         }
     }
 
-    if (!(flags & GAA_FLAG_SKIP_DNS_SERVER)) {
-        for (TAddressesRecord& record : records) {
+    // As GetAdaptersInfo decides: a lease for an address the link holds makes it DHCP.
+    if (leases != nullptr &&
+        std::any_of(held.begin(), held.end(), [](const auto& own) { return !own.empty(); })) {
+        const TLeaseBook book(*leases);
+        for (std::size_t k = 0; k < records.size(); ++k) {
+            if (held[k].empty()) {
+                continue;
+            }
+            if (const auto lease = book.Find(linkOf[k]->Index, linkOf[k]->Name, held[k])) {
+                records[k].Flags |= IP_ADAPTER_DHCP_ENABLED;
+                records[k].Dhcpv4Server = lease->Server;
+            }
+        }
+    }
+
+    // A link's servers and domains in turn, so that its resolved state is read once.
+    for (TAddressesRecord& record : records) {
+        if (!(flags & GAA_FLAG_SKIP_DNS_SERVER)) {
             for (const TIpAddress& server : dns.ServersOf(record.Index)) {
                 if (Wanted(server.Family, wanted)) {
                     record.DnsServers.push_back(server);
                 }
             }
+        }
+        if (!(flags & GAA_FLAG_SKIP_DNS_INFO)) {
+            TDnsDomains domains = dns.DomainsOf(record.Index);
+            record.DnsSuffix = std::move(domains.Suffix);
+            record.SearchDomains = std::move(domains.Search);
         }
     }
     return records;

@@ -200,28 +200,45 @@ std::vector<TIpAddress> ParseResolvedLinkServers(std::string_view text) {
     return servers;
 }
 
-std::vector<TIpAddress> TDnsBook::ServersOf(std::uint32_t linkIndex) {
-    if (!m_ResolvConf) {
-        const TResolvConf ipv4 = ReadResolvConf(m_Sources);
-        m_ResolvConf = ipv4.Text ? ParseResolvConfServers(*ipv4.Text) : std::vector<TIpAddress>{};
-        std::erase_if(*m_ResolvConf, IsResolvedStubAddress);
-        m_Resolveds = ipv4.Resolveds;
-        m_ResolvedServes = m_Sources.ResolvedServesThisNamespace();
+void TDnsBook::ReadSharedSources() {
+    if (m_ResolvConf) {
+        return;
     }
+    const TResolvConf ipv4 = ReadResolvConf(m_Sources);
+    m_ResolvConf = ipv4.Text ? ParseResolvConfServers(*ipv4.Text) : std::vector<TIpAddress>{};
+    std::erase_if(*m_ResolvConf, IsResolvedStubAddress);
+    if (ipv4.Text) {
+        m_ResolvConfDomains = ParseResolvConfDomains(*ipv4.Text);
+    }
+    m_Resolveds = ipv4.Resolveds;
+    m_ResolvedServes = m_Sources.ResolvedServesThisNamespace();
+}
+
+const std::optional<std::string>& TDnsBook::LinkState(std::uint32_t linkIndex) {
+    if (m_LinkStateIndex == linkIndex && linkIndex != 0) {
+        return m_LinkState;
+    }
+    if (!m_LinkFiles) {
+        const std::vector<std::string> names = ListStateFolder(m_Sources.ResolvedLinks);
+        m_LinkFiles.emplace(names.begin(), names.end());
+    }
+    const std::string name = std::to_string(linkIndex);
+    m_LinkState = m_LinkFiles->contains(name)
+                      ? ReadStateFile(m_Sources.ResolvedLinks + "/" + name,
+                                      TStateFileKind::ResolverLinkState)
+                      : std::nullopt;
+    m_LinkStateIndex = linkIndex;
+    return m_LinkState;
+}
+
+std::vector<TIpAddress> TDnsBook::ServersOf(std::uint32_t linkIndex) {
+    ReadSharedSources();
     // The same rule as ReadDnsServers, for both families: under resolved a link has its own
     // servers or none, never the stub; elsewhere resolv.conf's servers unless resolved names the
     // link's own.
     std::vector<TIpAddress> servers = *m_ResolvConf;
     if (*m_ResolvedServes) {
-        if (!m_LinkFiles) {
-            const std::vector<std::string> names = ListStateFolder(m_Sources.ResolvedLinks);
-            m_LinkFiles.emplace(names.begin(), names.end());
-        }
-        const std::string name = std::to_string(linkIndex);
-        const auto state = m_LinkFiles->contains(name)
-                               ? ReadStateFile(m_Sources.ResolvedLinks + "/" + name,
-                                               TStateFileKind::ResolverLinkState)
-                               : std::nullopt;
+        const std::optional<std::string>& state = LinkState(linkIndex);
         std::vector<TIpAddress> own =
             state ? ParseResolvedLinkServers(*state) : std::vector<TIpAddress>{};
         std::erase_if(own, IsResolvedStubAddress);
@@ -235,6 +252,20 @@ std::vector<TIpAddress> TDnsBook::ServersOf(std::uint32_t linkIndex) {
         }
     }
     return servers;
+}
+
+TDnsDomains TDnsBook::DomainsOf(std::uint32_t linkIndex) {
+    ReadSharedSources();
+    if (*m_ResolvedServes) {
+        const std::optional<std::string>& state = LinkState(linkIndex);
+        TDnsDomains own = state ? ParseResolvedLinkDomains(*state) : TDnsDomains{};
+        // resolved's own resolv.conf lists every link's domains, not this link's.
+        if (!own.Search.empty() || m_Resolveds) {
+            return own;
+        }
+    }
+    // resolved's own resolv.conf lists the domains of links that are not here.
+    return m_Resolveds ? TDnsDomains{} : m_ResolvConfDomains;
 }
 
 } // namespace qmr

@@ -6,6 +6,7 @@
 // proxy, never an adapter's server.
 
 #include "provider/kernel_facts.h"
+#include "provider/search_domains.h"
 
 #include <optional>
 #include <string>
@@ -51,20 +52,31 @@ std::vector<TIpAddress> ParseResolvConfServers(std::string_view text);
 // The servers of both families of the SERVERS= line of a resolved link state file, in order.
 std::vector<TIpAddress> ParseResolvedLinkServers(std::string_view text);
 
-// The DNS servers of both families of every link, from the same sources as ReadDnsServers;
-// resolv.conf, the namespace test and the list of resolved's link files are read at most once,
-// however many links are asked for.
+// The DNS servers of both families, and the DNS suffix and search list, of every link, from the
+// same sources as ReadDnsServers; resolv.conf, the namespace test and the list of resolved's
+// link files are read at most once, however many links are asked for.
 class TDnsBook {
 public:
     explicit TDnsBook(TDnsSources sources) : m_Sources(std::move(sources)) {}
     // A link-local server without a zone is reached through the link asked for.
     std::vector<TIpAddress> ServersOf(std::uint32_t linkIndex);
+    // The same rule as the servers: under resolved a link has its own domains or none,
+    // elsewhere resolv.conf's unless resolved names the link's own.
+    TDnsDomains DomainsOf(std::uint32_t linkIndex);
 
 private:
+    void ReadSharedSources();
+    // resolved's state file of the link, where resolved serves this namespace and keeps one;
+    // the last one read is kept, as the servers and the domains of a link are asked in turn.
+    const std::optional<std::string>& LinkState(std::uint32_t linkIndex);
+
     TDnsSources m_Sources;
-    // resolv.conf's servers (stubs dropped), whether it is resolved's, and whether resolved
-    // serves this namespace: read once per book.
+    // resolv.conf's servers (stubs dropped) and domains, whether it is resolved's, and whether
+    // resolved serves this namespace: read once per book.
     std::optional<std::vector<TIpAddress>> m_ResolvConf;
+    TDnsDomains m_ResolvConfDomains;
+    std::uint32_t m_LinkStateIndex = 0;
+    std::optional<std::string> m_LinkState;
     bool m_Resolveds = false;
     std::optional<bool> m_ResolvedServes;
     // The names in resolved's folder of link files: only those are opened, not one file per

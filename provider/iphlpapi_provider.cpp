@@ -190,8 +190,9 @@ QMR_PROVIDER_EXPORT ULONG GetAdaptersAddresses(ULONG Family, ULONG Flags, PVOID 
     }
     return Guarded([&]() -> DWORD {
         qmr::TDnsBook dns(qmr::TDnsSources{});
+        const qmr::TLeaseSources leases;
         const std::vector<qmr::TAddressesRecord> records =
-            qmr::ReadAddressesRecords(qmr::CallerKernel(), Family, Flags, dns);
+            qmr::ReadAddressesRecords(qmr::CallerKernel(), Family, Flags, dns, &leases);
         if (records.empty()) {
             return ERROR_NO_DATA;
         }

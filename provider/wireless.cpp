@@ -5,7 +5,9 @@
 #include <netlink/genl/genl.h>
 #include <netlink/msg.h>
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 
 namespace qmr {
 
@@ -56,6 +58,7 @@ bool ParseStationMessage(const void* message, std::size_t size, TWirelessFacts& 
     std::array<nlattr*, NL80211_ATTR_MAX + 1> top{};
     std::array<nla_policy, NL80211_ATTR_MAX + 1> topPolicy{};
     topPolicy[NL80211_ATTR_STA_INFO].type = NLA_NESTED;
+    topPolicy[NL80211_ATTR_MAC].minlen = 6;
     if (!ParseCommand(message, size, NL80211_CMD_NEW_STATION, top, topPolicy.data()) ||
         top[NL80211_ATTR_STA_INFO] == nullptr) {
         return false;
@@ -64,6 +67,7 @@ bool ParseStationMessage(const void* message, std::size_t size, TWirelessFacts& 
     std::array<nla_policy, NL80211_STA_INFO_MAX + 1> policy{};
     policy[NL80211_STA_INFO_SIGNAL].type = NLA_U8;
     policy[NL80211_STA_INFO_TX_BITRATE].type = NLA_NESTED;
+    policy[NL80211_STA_INFO_RX_BITRATE].type = NLA_NESTED;
     policy[NL80211_STA_INFO_STA_FLAGS].minlen = sizeof(nl80211_sta_flag_update);
     if (nla_parse_nested(station.data(), NL80211_STA_INFO_MAX, top[NL80211_ATTR_STA_INFO],
                          policy.data()) != 0) {
@@ -84,6 +88,15 @@ bool ParseStationMessage(const void* message, std::size_t size, TWirelessFacts& 
     }
     if (station[NL80211_STA_INFO_TX_BITRATE] != nullptr) {
         read.TxBitrate = RateOf(station[NL80211_STA_INFO_TX_BITRATE]);
+    }
+    if (station[NL80211_STA_INFO_RX_BITRATE] != nullptr) {
+        read.RxBitrate = RateOf(station[NL80211_STA_INFO_RX_BITRATE]);
+    }
+    // In station mode the one station entry is the access point: its address is the BSSID.
+    if (nlattr* mac = top[NL80211_ATTR_MAC]) {
+        std::array<std::uint8_t, 6> bssid{};
+        std::memcpy(bssid.data(), nla_data(mac), bssid.size());
+        read.Bssid = bssid;
     }
     if (station[NL80211_STA_INFO_SIGNAL] != nullptr) {
         read.SignalDbm = static_cast<std::int8_t>(nla_get_u8(station[NL80211_STA_INFO_SIGNAL]));
@@ -108,6 +121,124 @@ bool ParseInterfaceMessage(const void* message, std::size_t size, TWirelessFacts
         facts.FrequencyMhz = nla_get_u32(frequency);
     }
     return true;
+}
+
+namespace {
+
+constexpr std::uint8_t kRsnElement = 48;
+constexpr std::uint8_t kVendorElement = 221;
+constexpr std::uint16_t kPrivacyCapability = 0x0010;
+
+// Reads the suites of an RSN or WPA element body, after its version: group cipher, pairwise
+// ciphers, key management. What the body holds counts; a cut-off list ends the reading.
+void ReadSuites(const std::uint8_t* body, std::size_t size, TWirelessSecurity& security) {
+    const auto suite = [](const std::uint8_t* at) {
+        return std::uint32_t{at[0]} << 24 | std::uint32_t{at[1]} << 16 |
+               std::uint32_t{at[2]} << 8 | at[3];
+    };
+    std::size_t at = 2 + 4; // version, group cipher
+    const auto list = [&](std::uint32_t& first) {
+        if (at + 2 > size) {
+            return false;
+        }
+        const std::size_t count = body[at] | std::size_t{body[at + 1]} << 8;
+        at += 2;
+        if (count > 0 && at + 4 <= size) {
+            first = suite(body + at);
+        }
+        at += 4 * count;
+        return at <= size;
+    };
+    if (list(security.PairwiseCipher)) {
+        list(security.KeyManagement);
+    }
+}
+
+} // namespace
+
+TWirelessSecurity ParseSecurityElements(const std::uint8_t* elements, std::size_t size,
+                                        bool privacy) {
+    TWirelessSecurity security;
+    security.Privacy = privacy;
+    const std::uint8_t* rsn = nullptr;
+    std::size_t rsnSize = 0;
+    const std::uint8_t* wpa = nullptr;
+    std::size_t wpaSize = 0;
+    for (std::size_t at = 0; elements != nullptr && at + 2 <= size;) {
+        const std::uint8_t id = elements[at];
+        const std::size_t length = std::min<std::size_t>(elements[at + 1], size - at - 2);
+        const std::uint8_t* body = elements + at + 2;
+        if (id == kRsnElement && rsn == nullptr) {
+            rsn = body;
+            rsnSize = length;
+        } else if (id == kVendorElement && wpa == nullptr && length >= 4 && body[0] == 0x00 &&
+                   body[1] == 0x50 && body[2] == 0xF2 && body[3] == 0x01) {
+            wpa = body + 4;
+            wpaSize = length - 4;
+        }
+        at += 2 + length;
+    }
+    if (rsn != nullptr) {
+        security.Rsn = true;
+        ReadSuites(rsn, rsnSize, security);
+    } else if (wpa != nullptr) {
+        security.Wpa = true;
+        ReadSuites(wpa, wpaSize, security);
+    }
+    return security;
+}
+
+bool ParseScanMessage(const void* message, std::size_t size, TWirelessFacts& facts) {
+    std::array<nlattr*, NL80211_ATTR_MAX + 1> top{};
+    std::array<nla_policy, NL80211_ATTR_MAX + 1> topPolicy{};
+    topPolicy[NL80211_ATTR_BSS].type = NLA_NESTED;
+    if (!ParseCommand(message, size, NL80211_CMD_NEW_SCAN_RESULTS, top, topPolicy.data()) ||
+        top[NL80211_ATTR_BSS] == nullptr) {
+        return false;
+    }
+    std::array<nlattr*, NL80211_BSS_MAX + 1> bss{};
+    std::array<nla_policy, NL80211_BSS_MAX + 1> policy{};
+    policy[NL80211_BSS_BSSID].minlen = 6;
+    policy[NL80211_BSS_STATUS].type = NLA_U32;
+    policy[NL80211_BSS_CAPABILITY].type = NLA_U16;
+    if (nla_parse_nested(bss.data(), NL80211_BSS_MAX, top[NL80211_ATTR_BSS], policy.data()) != 0) {
+        return false;
+    }
+    bool ours = bss[NL80211_BSS_STATUS] != nullptr &&
+                nla_get_u32(bss[NL80211_BSS_STATUS]) == NL80211_BSS_STATUS_ASSOCIATED;
+    if (!ours && facts.Bssid && bss[NL80211_BSS_BSSID] != nullptr) {
+        ours = std::memcmp(nla_data(bss[NL80211_BSS_BSSID]), facts.Bssid->data(), 6) == 0;
+    }
+    if (!ours) {
+        return true;
+    }
+    const bool privacy = bss[NL80211_BSS_CAPABILITY] != nullptr &&
+                         (nla_get_u16(bss[NL80211_BSS_CAPABILITY]) & kPrivacyCapability) != 0;
+    const nlattr* elements = bss[NL80211_BSS_INFORMATION_ELEMENTS];
+    facts.Security = ParseSecurityElements(
+        elements != nullptr ? static_cast<const std::uint8_t*>(nla_data(elements)) : nullptr,
+        elements != nullptr ? static_cast<std::size_t>(nla_len(elements)) : 0, privacy);
+    return true;
+}
+
+std::uint32_t ChannelOfFrequency(std::uint32_t megahertz) {
+    if (megahertz == 2484) {
+        return 14;
+    }
+    if (megahertz >= 2412 && megahertz < 2484) {
+        return (megahertz - 2407) / 5;
+    }
+    // 5935 MHz is 6 GHz channel 2; the rest of that band counts from 5950.
+    if (megahertz == 5935) {
+        return 2;
+    }
+    if (megahertz > 5950 && megahertz <= 7115) {
+        return (megahertz - 5950) / 5;
+    }
+    if (megahertz >= 5000 && megahertz <= 5895) {
+        return (megahertz - 5000) / 5;
+    }
+    return 0;
 }
 
 namespace {
@@ -195,6 +326,10 @@ std::optional<TWirelessFacts> TNl80211Socket::Ask(std::uint32_t linkIndex) {
     if (facts.Associated) {
         TReply interface { &facts, &ParseInterfaceMessage };
         Transact(m_Socket, m_Family, NL80211_CMD_GET_INTERFACE, 0, linkIndex, interface);
+        // The scan results the kernel keeps, which hold the associated network's beacon; no
+        // scan is started.
+        TReply scan{&facts, &ParseScanMessage};
+        Transact(m_Socket, m_Family, NL80211_CMD_GET_SCAN, NLM_F_DUMP, linkIndex, scan);
     }
     return facts;
 }

@@ -24,6 +24,11 @@ struct TWlanBlock {
 };
 TWlanBlock MakeCurrentConnection(const TInterfaceFacts& facts);
 TWlanBlock MakeRssi(const TInterfaceFacts& facts);
+// The channel number, a ULONG; ERROR_INVALID_STATE also where the frequency names no channel.
+TWlanBlock MakeChannel(const TInterfaceFacts& facts);
+// The security of the network as the WLAN API names it: enabled, and the authentication and
+// cipher algorithms, from what its beacon announces.
+WLAN_SECURITY_ATTRIBUTES DescribeSecurity(const TWirelessSecurity& security);
 // The associated network as the one entry, its centre frequency in kHz; no entry while not
 // associated or when `ssid` names another network.
 TWlanBlock MakeBssList(const TInterfaceFacts& facts, const DOT11_SSID* ssid);

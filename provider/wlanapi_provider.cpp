@@ -102,7 +102,8 @@ QMR_PROVIDER_EXPORT DWORD WlanQueryInterface(HANDLE hClientHandle, const GUID* p
         ppData == nullptr) {
         return ERROR_INVALID_PARAMETER;
     }
-    if (OpCode != wlan_intf_opcode_current_connection && OpCode != wlan_intf_opcode_rssi) {
+    if (OpCode != wlan_intf_opcode_current_connection && OpCode != wlan_intf_opcode_rssi &&
+        OpCode != wlan_intf_opcode_channel_number) {
         return ERROR_NOT_SUPPORTED;
     }
     if (!IsOpen(hClientHandle)) {
@@ -113,8 +114,9 @@ QMR_PROVIDER_EXPORT DWORD WlanQueryInterface(HANDLE hClientHandle, const GUID* p
         if (!facts) {
             return ERROR_INVALID_PARAMETER;
         }
-        const qmr::TWlanBlock block = OpCode == wlan_intf_opcode_rssi
-                                          ? qmr::MakeRssi(*facts)
+        const qmr::TWlanBlock block = OpCode == wlan_intf_opcode_rssi ? qmr::MakeRssi(*facts)
+                                      : OpCode == wlan_intf_opcode_channel_number
+                                          ? qmr::MakeChannel(*facts)
                                           : qmr::MakeCurrentConnection(*facts);
         if (block.Status == ERROR_SUCCESS) {
             *pdwDataSize = block.Size;

@@ -68,6 +68,30 @@ std::u16string GetStatusPicture(const TModelNetworkDevice& device) {
     return Classify(device).Picture;
 }
 
+TInterfaceKind GetInterfaceKind(const TModelNetworkDevice& device) {
+    switch (device.m_IfType != 0 ? device.m_IfType : device.m_Type) {
+    case MIB_IF_TYPE_ETHERNET:
+        return TInterfaceKind::Ethernet;
+    case IF_TYPE_IEEE80211:
+        return TInterfaceKind::Wifi;
+    case MIB_IF_TYPE_PPP:
+        return TInterfaceKind::Ppp;
+    case IF_TYPE_TUNNEL:
+        return TInterfaceKind::Tunnel;
+    case MIB_IF_TYPE_LOOPBACK:
+        return TInterfaceKind::Loopback;
+    default:
+        return TInterfaceKind::Other;
+    }
+}
+
+std::u16string GetInterfaceTypeText(const TModelNetworkDevice& device) {
+    using namespace LANGUAGE;
+    static constexpr int kTextIds[] = {TextIfTypeEthernet, TextIfTypeWifi,     TextIfTypePpp,
+                                       TextIfTypeTunnel,   TextIfTypeLoopback, TextIfTypeOther};
+    return GetLangText(kTextIds[static_cast<int>(GetInterfaceKind(device))]);
+}
+
 std::u16string GetSpeedText(const TModelNetworkDevice& device) {
     return GetSpeedText(device.m_Speed);
 }

@@ -24,6 +24,13 @@ std::uint32_t GetStatusColor(const TModelNetworkDevice& device);
 // Name of the report's status picture: "error", "warning" or "online".
 std::u16string GetStatusPicture(const TModelNetworkDevice& device);
 
+// The kinds of interface the expert report names, told from the interface row's type (the
+// adapter record's where there is no row).
+enum class TInterfaceKind { Ethernet, Wifi, Ppp, Tunnel, Loopback, Other };
+TInterfaceKind GetInterfaceKind(const TModelNetworkDevice& device);
+// The kind in the current language: "Ethernet", "Wi-Fi", "PPP", "Tunnel", "Loopback", "Other".
+std::u16string GetInterfaceTypeText(const TModelNetworkDevice& device);
+
 // "999 bps", "54 Mbps", "10000 Mbps": truncated, no unit above Mbps.
 std::u16string GetSpeedText(const TModelNetworkDevice& device);
 std::u16string GetSpeedText(std::uint64_t bitsPerSecond);

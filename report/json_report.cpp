@@ -1,6 +1,7 @@
 #include "report/json_report.h"
 
 #include "base/utf16_text.h"
+#include "report/device_status.h"
 
 #include <nlohmann/json.hpp>
 
@@ -112,6 +113,48 @@ json Texts(const std::vector<std::u16string>& texts) {
     return list;
 }
 
+// English words, like the status word.
+const char* InterfaceTypeWord(const TModelNetworkDevice& d) {
+    static constexpr std::array<const char*, 6> words = {"ethernet", "wi-fi",    "ppp",
+                                                         "tunnel",   "loopback", "other"};
+    return words[static_cast<std::size_t>(GetInterfaceKind(d))];
+}
+
+const char* BandWord(TWlanBand band) {
+    switch (band) {
+    case TWlanBand::Band2_4GHz:
+        return "2.4GHz";
+    case TWlanBand::Band5GHz:
+        return "5GHz";
+    case TWlanBand::Band6GHz:
+        return "6GHz";
+    default:
+        return nullptr;
+    }
+}
+
+// Null for any adapter but a connected wireless one; each fact null where the API did not tell.
+json Wifi(const TModelNetworkDevice& d) {
+    if (!d.m_Wlan) {
+        return nullptr;
+    }
+    const TWlanConnection& w = *d.m_Wlan;
+    const auto orNull = [](bool known, json value) { return known ? value : json(nullptr); };
+    const char* band = BandWord(w.Band);
+    return {
+        {"ssid", Utf8(w.Ssid)},
+        {"bssid", orNull(!w.Bssid.empty(), Utf8(w.Bssid))},
+        {"signal_dbm", orNull(w.SignalDbm.has_value(), w.SignalDbm.value_or(0))},
+        {"band", orNull(band != nullptr, band != nullptr ? band : "")},
+        {"channel", orNull(w.Channel.has_value(), w.Channel.value_or(0))},
+        {"security", !WlanSecurityTold(w) ? json(nullptr)
+                     : w.SecurityEnabled  ? json(Utf8(WlanSecurityText(w)))
+                                          : json("open")},
+        {"rx_rate_bps", orNull(w.RxRate != 0, w.RxRate)},
+        {"tx_rate_bps", orNull(w.TxRate != 0, w.TxRate)},
+    };
+}
+
 json Counters(const TModelNetworkDevice& d) {
     return {{"octets", d.m_InOctets},
             {"unicast_packets", d.m_InUcastPkts},
@@ -140,27 +183,31 @@ json Adapter(const TModelNetworkDevice& d) {
         {"description", Utf8(d.m_Description)},
         {"interface_index", d.GetIfIndex()},
         {"type", d.m_Type},
+        {"interface_type", InterfaceTypeWord(d)},
         {"hardware", d.m_HardwareInterface},
         {"status", {{"code", d.m_OperStatus}, {"word", StatusWord(d.m_OperStatus)}}},
         {"admin_up", d.m_AdminStatus},
         {"mac", Utf8(d.m_Address)},
+        {"permanent_mac",
+         d.m_PermanentAddress.empty() ? json(nullptr) : json(Utf8(d.m_PermanentAddress))},
         {"mtu", d.m_Mtu},
         {"speed_bps", d.m_Speed},
         {"dhcp",
          {{"enabled", dhcp},
-          {"server", dhcp && d.m_DhcpServerList && !d.m_DhcpServerList->empty() &&
-                             !IsNoAddress((*d.m_DhcpServerList)[0].IpAddress)
-                         ? json(Utf8((*d.m_DhcpServerList)[0].IpAddress))
-                         : json(nullptr)},
+          {"server", dhcp && !d.GetDhcpServer().empty() ? json(Utf8(d.GetDhcpServer()))
+                                                         : json(nullptr)},
           {"lease_obtained", dhcp ? IsoTime(d.m_LeaseObtained) : json(nullptr)},
           {"lease_expires", dhcp ? IsoTime(d.m_LeaseExpires) : json(nullptr)}}},
         {"ipv4", Ipv4Addresses(d)},
         {"gateways", Addresses(d.GetGatewayCount(), [&](int i) { return d.GetGateway(i); })},
         {"dns_servers", Addresses(d.GetDnsServerCount(), [&](int i) { return d.GetDnsServer(i); })},
+        {"dns_suffix", d.m_DnsSuffix.empty() ? json(nullptr) : json(Utf8(d.m_DnsSuffix))},
+        {"search_domains", Texts(d.m_SearchDomains)},
         {"wins_servers", wins},
         {"ipv6", Ipv6Addresses(d)},
         {"ipv6_gateways", Texts(d.m_Ipv6.Gateways)},
         {"ipv6_dns_servers", Texts(d.m_Ipv6.DnsServers)},
+        {"wifi", Wifi(d)},
         {"received", Counters(d)},
         {"sent", OutCounters(d)},
     };

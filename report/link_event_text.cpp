@@ -51,6 +51,11 @@ std::u16string FormatEventTime(TWallTime time, TWallTime now) {
     if (at.tm_year == today.tm_year && at.tm_yday == today.tm_yday) {
         return Format(u"%02i:%02i:%02i", {at.tm_hour, at.tm_min, at.tm_sec});
     }
+    return FormatLocalDateTime(time);
+}
+
+std::u16string FormatLocalDateTime(TWallTime time) {
+    const std::tm at = LocalTime(time);
     return Format(u"%04i-%02i-%02i %02i:%02i:%02i",
                   {at.tm_year + 1900, at.tm_mon + 1, at.tm_mday, at.tm_hour, at.tm_min, at.tm_sec});
 }

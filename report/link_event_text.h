@@ -21,6 +21,8 @@ inline constexpr std::size_t kReportedLinkEvents = 20;
 // Local time: "10:42:13" for a moment of the same local day as `now`, else
 // "2026-03-04 23:59:59".
 std::u16string FormatEventTime(TWallTime time, TWallTime now);
+// Local time with its date: "2026-03-04 23:59:59".
+std::u16string FormatLocalDateTime(TWallTime time);
 
 // "Online -> Disconnected", "IP 10.20.30.6/24 added", "Gateway 10.0.0.1 -> None"; the values
 // are the device's, unescaped.

@@ -6,6 +6,9 @@
 #include "report/device_status.h"
 #include "report/line_writers.h"
 
+#include <chrono>
+#include <ctime>
+
 namespace qmr {
 
 namespace {
@@ -15,28 +18,54 @@ using LANGUAGE::GetLangText;
 using namespace LANGUAGE;
 using namespace report_detail;
 
-// MAC, speed and address type: the lines that follow the name and status in both reports.
-void WriteLinkLines(TLineWriter& w, const TModelNetworkDevice& device) {
-    w.Value(GetLangText(TextMac), w.DeviceText(device.m_Address));
-    w.Value(GetLangText(TextSpeed), GetSpeedText(device));
-    w.Value(GetLangText(TextAddressType),
-            GetLangText(device.m_DhcpEnabled ? TextDhcp : TextManual));
+// A lease time in local time with its date, as the report writes times; nothing for none.
+void WriteLeaseTime(TLineWriter& w, int labelId, std::uint32_t seconds) {
+    if (seconds != 0) {
+        w.Value(GetLangText(labelId), FormatLocalDateTime(std::chrono::system_clock::from_time_t(
+                                          static_cast<std::time_t>(seconds))));
+    }
 }
 
-void WriteMarkupHead(TMarkupWriter& w, const TModelNetworkDevice& device) {
+// MAC, speed and address type: the lines that follow the name and status in both reports. The
+// expert forms add, where the adapter has them, the permanent MAC, the MTU and the interface
+// type, and a DHCP adapter's server and lease times.
+void WriteLinkLines(TLineWriter& w, const TModelNetworkDevice& device, bool expert) {
+    w.Value(GetLangText(TextMac), w.DeviceText(device.m_Address));
+    if (expert && !device.m_PermanentAddress.empty()) {
+        w.Value(GetLangText(TextPermanentMac), w.DeviceText(device.m_PermanentAddress));
+    }
+    w.Value(GetLangText(TextSpeed), GetSpeedText(device));
+    if (expert) {
+        if (device.m_Mtu != 0) {
+            w.Value(GetLangText(TextMtu), Format(u"%u", {device.m_Mtu}));
+        }
+        w.Value(GetLangText(TextInterfaceType), GetInterfaceTypeText(device));
+    }
+    w.Value(GetLangText(TextAddressType),
+            GetLangText(device.m_DhcpEnabled ? TextDhcp : TextManual));
+    if (expert && device.m_DhcpEnabled) {
+        if (const std::u16string server = device.GetDhcpServer(); !server.empty()) {
+            w.Value(GetLangText(TextDhcpServer), w.DeviceText(server));
+        }
+        WriteLeaseTime(w, TextLeaseObtained, device.m_LeaseObtained);
+        WriteLeaseTime(w, TextLeaseExpires, device.m_LeaseExpires);
+    }
+}
+
+void WriteMarkupHead(TMarkupWriter& w, const TModelNetworkDevice& device, bool expert) {
     w.Font(kNameSize, kNameColor, w.DeviceText(device.m_FriendlyName));
     w.EmptyLine();
     w.Image(GetStatusPicture(device));
     w.Font(kStatusSize, GetStatusColor(device), GetStatusText(device));
     w.EmptyLine();
-    WriteLinkLines(w, device);
+    WriteLinkLines(w, device, expert);
     w.EmptyLine();
 }
 
-void WriteTextHead(TTextWriter& w, const TModelNetworkDevice& device) {
+void WriteTextHead(TTextWriter& w, const TModelNetworkDevice& device, bool expert) {
     w.Value(GetLangText(TextNetworkInterface), device.m_FriendlyName);
     w.Value(GetLangText(TextStatus), GetStatusText(device));
-    WriteLinkLines(w, device);
+    WriteLinkLines(w, device, expert);
 }
 
 void WriteOctets(TLineWriter& w, int labelId, std::uint64_t octets) {
@@ -147,6 +176,16 @@ void WriteDnsBlock(TLineWriter& w, const TModelNetworkDevice& device) {
             w.SpacedNumbered(GetLangText(TextDns), i + 1, w.DeviceText(device.GetDnsServer(i)));
         }
     }
+    if (!device.m_DnsSuffix.empty()) {
+        w.Value(GetLangText(TextDnsSuffix), w.DeviceText(device.m_DnsSuffix));
+    }
+    if (!device.m_SearchDomains.empty()) {
+        std::u16string domains;
+        for (const std::u16string& domain : device.m_SearchDomains) {
+            domains += (domains.empty() ? u"" : u", ") + domain;
+        }
+        w.Value(GetLangText(TextSearchDomains), w.DeviceText(domains));
+    }
     w.BlockBreak();
 }
 
@@ -228,6 +267,23 @@ void WriteWlanBlock(TLineWriter& w, const TModelNetworkDevice& device) {
         w.Value(GetLangText(TextWlanBand),
                 Format(u"%s %s", {std::u16string(band), GetLangText(TextGhz)}));
     }
+    if (wlan.Channel) {
+        w.Value(GetLangText(TextWlanChannel), Format(u"%u", {*wlan.Channel}));
+    }
+    if (!wlan.Bssid.empty()) {
+        w.Value(GetLangText(TextWlanAccessPoint), w.DeviceText(wlan.Bssid));
+    }
+    if (WlanSecurityTold(wlan)) {
+        w.Value(GetLangText(TextWlanSecurity), wlan.SecurityEnabled
+                                                   ? w.DeviceText(WlanSecurityText(wlan))
+                                                   : GetLangText(TextWlanOpen));
+    }
+    if (wlan.RxRate != 0) {
+        w.Value(GetLangText(TextWlanReceiveRate), GetRateText(static_cast<double>(wlan.RxRate)));
+    }
+    if (wlan.TxRate != 0) {
+        w.Value(GetLangText(TextWlanSendRate), GetRateText(static_cast<double>(wlan.TxRate)));
+    }
     w.BlockBreak();
 }
 
@@ -291,8 +347,8 @@ void WriteNoDevice(TTextWriter& w) {
 // Head and body of one form; without a list nothing, without a device the no-device report.
 template <typename TWriter>
 void BuildLines(TLineList* list, const TModelNetworkDevice* device, const TTrafficRate* rates,
-                const TReportEvents* events,
-                void (*writeHead)(TWriter&, const TModelNetworkDevice&),
+                const TReportEvents* events, bool expert,
+                void (*writeHead)(TWriter&, const TModelNetworkDevice&, bool expert),
                 void (*writeBody)(TLineWriter&, const TModelNetworkDevice&, const TTrafficRate*,
                                   const TReportEvents*)) {
     if (list == nullptr) {
@@ -303,7 +359,7 @@ void BuildLines(TLineList* list, const TModelNetworkDevice* device, const TTraff
         WriteNoDevice(w);
         return;
     }
-    writeHead(w, *device);
+    writeHead(w, *device, expert);
     writeBody(w, *device, rates, events);
 }
 
@@ -311,20 +367,20 @@ void BuildLines(TLineList* list, const TModelNetworkDevice* device, const TTraff
 
 void BuildReportMarkup(TLineList* list, const TModelNetworkDevice* device,
                        const TReportExtras& extras) {
-    BuildLines<TMarkupWriter>(list, device, extras.Rates, nullptr, WriteMarkupHead,
+    BuildLines<TMarkupWriter>(list, device, extras.Rates, nullptr, false, WriteMarkupHead,
                               WriteNormalBody);
 }
 
 void BuildExpertReportMarkup(TLineList* list, const TModelNetworkDevice* device,
                              const TReportExtras& extras) {
-    BuildLines<TMarkupWriter>(list, device, extras.Rates, extras.Events, WriteMarkupHead,
+    BuildLines<TMarkupWriter>(list, device, extras.Rates, extras.Events, true, WriteMarkupHead,
                               WriteExpertBody);
 }
 
 void BuildReportText(TLineList* list, const TModelNetworkDevice* device, const TReportExtras&) {
     // The plain normal form has no rate lines, and ends with an empty line; the display one
     // does not.
-    BuildLines<TTextWriter>(list, device, nullptr, nullptr, WriteTextHead,
+    BuildLines<TTextWriter>(list, device, nullptr, nullptr, false, WriteTextHead,
                             [](TLineWriter& w, const TModelNetworkDevice& d, const TTrafficRate*,
                                const TReportEvents*) {
                                 WriteNormalBody(w, d, nullptr, nullptr);
@@ -334,7 +390,7 @@ void BuildReportText(TLineList* list, const TModelNetworkDevice* device, const T
 
 void BuildExpertReportText(TLineList* list, const TModelNetworkDevice* device,
                            const TReportExtras& extras) {
-    BuildLines<TTextWriter>(list, device, extras.Rates, extras.Events, WriteTextHead,
+    BuildLines<TTextWriter>(list, device, extras.Rates, extras.Events, true, WriteTextHead,
                             WriteExpertBody);
 }
 

@@ -9,7 +9,6 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 
-
 namespace qmr {
 
 namespace {

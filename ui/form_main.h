@@ -14,8 +14,8 @@
 #include "ui/picture_store.h"
 #include "ui/poly_list.h"
 #include "ui/report_pane.h"
-#include "ui/stylers.h"
 #include "ui/settings_choice_store.h"
+#include "ui/stylers.h"
 #include "ui/tray_minimizer.h"
 
 #include <QCheckBox>

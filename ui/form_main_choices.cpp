@@ -61,8 +61,7 @@ void TFormMain::CreateChoiceControls() {
     m_Timer_SaveGeometry = new QTimer(this);
     m_Timer_SaveGeometry->setSingleShot(true);
     m_Timer_SaveGeometry->setInterval(kGeometrySaveDelayMs);
-    connect(m_Timer_SaveGeometry, &QTimer::timeout, this,
-            [this] { SaveGeometry(); });
+    connect(m_Timer_SaveGeometry, &QTimer::timeout, this, [this] { SaveGeometry(); });
 }
 
 } // namespace qmr

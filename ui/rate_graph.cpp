@@ -8,7 +8,6 @@
 #include <QPainter>
 
 #include <algorithm>
-#include <utility>
 
 namespace qmr {
 
@@ -43,30 +42,57 @@ void TRateGraph::ShowTrack(const TTrafficTrack* track) {
     }
 }
 
+std::vector<TRateGraph::TLegendEntry> TRateGraph::LayOutLegend(const QFontMetrics& metrics,
+                                                               int width, int top,
+                                                               const QStringList& labels) {
+    const int line = metrics.height();
+    // A box, a gap, the label; a line's height between entries of one row.
+    const int boxAndGap = line - 2;
+    int oneRow = 0;
+    for (const QString& label : labels) {
+        oneRow += (oneRow > 0 ? line : 0) + boxAndGap + metrics.horizontalAdvance(label);
+    }
+    const bool stacked = oneRow > width;
+    std::vector<TLegendEntry> entries;
+    int x = 0;
+    int y = top;
+    for (const QString& label : labels) {
+        const QString text =
+            metrics.elidedText(label, Qt::ElideRight, std::max(0, width - boxAndGap));
+        entries.push_back({QRect(x, y + 3, line - 6, line - 6),
+                           QPoint(x + boxAndGap, y + metrics.ascent()), text});
+        if (stacked) {
+            y += line;
+        } else {
+            x += boxAndGap + metrics.horizontalAdvance(text) + line;
+        }
+    }
+    return entries;
+}
+
 void TRateGraph::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
     const QFontMetrics metrics = fontMetrics();
     const int line = metrics.height();
 
-    // The axis's top value above the plot, the legend below it.
-    const QRect plot(0, line + 2, width(), height() - 2 * line - 6);
+    // The axis's top value above the plot, the legend below it in as many rows as it needs.
+    const QStringList labels = {Text(LANGUAGE::TextReceiveRate), Text(LANGUAGE::TextSendRate)};
+    std::vector<TLegendEntry> legend = LayOutLegend(metrics, width(), 0, labels);
+    const int legendHeight = legend.back().Swatch.top() - 3 + line;
+    const QRect plot(0, line + 2, width(), height() - line - legendHeight - 6);
     if (plot.width() < 2 || plot.height() < 2) {
         return;
     }
     painter.setPen(Qt::black);
     painter.drawText(QPoint(plot.left(), metrics.ascent()),
                      QString::fromStdU16String(GetRateText(m_Largest)));
-    int x = plot.left();
     const int legendTop = plot.bottom() + 4;
-    for (const auto& [textId, color] : {std::pair{LANGUAGE::TextReceiveRate, kReceiveColor},
-                                        std::pair{LANGUAGE::TextSendRate, kSendColor}}) {
-        painter.fillRect(QRect(x, legendTop + 3, line - 6, line - 6), color);
-        x += line - 2;
-        const QString label = Text(textId);
+    const QColor colors[] = {kReceiveColor, kSendColor};
+    for (std::size_t i = 0; i < legend.size(); ++i) {
+        painter.fillRect(legend[i].Swatch.translated(0, legendTop), colors[i]);
         painter.setPen(Qt::black);
-        painter.drawText(QPoint(x, legendTop + metrics.ascent()), label);
-        x += metrics.horizontalAdvance(label) + line;
+        painter.drawText(legend[i].TextAt + QPoint(0, legendTop), legend[i].Text);
     }
     painter.setPen(kAxisColor);
     painter.drawRect(plot.adjusted(0, 0, -1, -1));

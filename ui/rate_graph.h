@@ -4,9 +4,12 @@
 
 #include "network/traffic_rates.h"
 
+#include <QFontMetrics>
+#include <QStringList>
 #include <QWidget>
 
 #include <array>
+#include <vector>
 
 namespace qmr {
 
@@ -17,6 +20,17 @@ public:
     // Takes the points of `track` (null for none) and repaints the graph's own area, only
     // while it is on the screen: a window in the notification area draws nothing.
     void ShowTrack(const TTrafficTrack* track);
+
+    // Where the legend's colour boxes and labels go in a graph `width` wide, the first row at
+    // `top`: side by side where they fit, else one under the other, a label that still does not
+    // fit cut with an ellipsis. Measured, as a translated label may be twice the English one.
+    struct TLegendEntry {
+        QRect Swatch;
+        QPoint TextAt; // the baseline's left end
+        QString Text;
+    };
+    static std::vector<TLegendEntry> LayOutLegend(const QFontMetrics& metrics, int width, int top,
+                                                  const QStringList& labels);
 
     int PointCount() const { return m_Count; }
     // The top of the axis: the largest rate shown, at least 1 bit per second.

@@ -39,8 +39,7 @@ void TReportPane::Place(const QRect& area) {
                                          client.height() - 12 - 12);
 }
 
-void TReportPane::ShowReport(const TLineList& lines, const TTrafficTrack* track,
-                             bool hasDevice) {
+void TReportPane::ShowReport(const TLineList& lines, const TTrafficTrack* track, bool hasDevice) {
     m_RateGraph->setVisible(hasDevice); // no graph beside "No Network Interfaces"
     m_RateGraph->ShowTrack(track);
 

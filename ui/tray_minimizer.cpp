@@ -23,7 +23,7 @@ void TTrayMinimizer::ScanMinimizeArguments(const std::vector<std::u16string>& ar
 }
 
 void TTrayMinimizer::MinimizeApplication() {
-    if (m_Minimized) {
+    if (m_State.Minimized()) {
         return;
     }
     // A window manager minimises only a window it has mapped; a request that arrives before
@@ -41,14 +41,14 @@ void TTrayMinimizer::MinimizeApplication() {
         }
         // Onto the taskbar, where the window stays reachable whatever became of the mapping.
         m_MapWait.invalidate();
-        m_Minimized = true;
+        m_State.Request();
         m_ChangingState = true;
         m_Window->setWindowState(m_Window->windowState() | Qt::WindowMinimized);
         m_ChangingState = false;
         return;
     }
     m_MapWait.invalidate();
-    m_Minimized = true;
+    m_State.Request();
     // Bound for the notification area, the window is hidden straight away; asking the window
     // manager to minimise it first only races with the hiding.
     if (!QSystemTrayIcon::isSystemTrayAvailable()) {
@@ -66,11 +66,9 @@ bool TTrayMinimizer::WaitsForMap() const {
 }
 
 void TTrayMinimizer::RestoreApplication() {
-    if (!m_Minimized) {
-        return;
+    if (m_State.IconClicked() == TMinimizeState::TStep::Restore) {
+        OnAppRestore();
     }
-    m_Minimized = false;
-    OnAppRestore();
 }
 
 void TTrayMinimizer::OnAppMinimize() {
@@ -97,13 +95,16 @@ void TTrayMinimizer::WindowStateChanged() {
         return;
     }
     // The minimise button and the window menu's minimise take the same path as -u.
-    if (m_Window->isMinimized() && !m_Minimized) {
-        m_Minimized = true;
+    // Restored from the taskbar, where there is no notification area, it comes back.
+    switch (m_State.WindowStateChanged(m_Window->isMinimized(), m_Window->isVisible())) {
+    case TMinimizeState::TStep::Minimize:
         OnAppMinimize();
-    } else if (!m_Window->isMinimized() && m_Minimized && m_Window->isVisible()) {
-        // Restored from the taskbar, where there is no notification area.
-        m_Minimized = false;
+        break;
+    case TMinimizeState::TStep::Restore:
         OnAppRestore();
+        break;
+    case TMinimizeState::TStep::Nothing:
+        break;
     }
 }
 
@@ -127,7 +128,7 @@ void TTrayMinimizer::ShowNotice(const QString& title, const QString& text) {
     if (!m_TrayIcon->isVisible()) {
         m_TrayIcon->show();
         QTimer::singleShot(kNoticeMs, this, [this] {
-            if (!m_Minimized) {
+            if (!m_State.Minimized()) {
                 m_TrayIcon->hide();
             }
         });

@@ -3,6 +3,7 @@
 // (event 1025, posted once per -u on the command line), the minimise button, the tray icon
 // with the selected adapter's status picture, and the restore by a click on it.
 
+#include "presenter/minimize_state.h"
 #include "ui/picture_store.h"
 
 #include <QElapsedTimer>
@@ -64,7 +65,7 @@ private:
     QSystemTrayIcon* m_TrayIcon;
     // The icon's picture index; every report build sets it.
     int m_TrayIconImageIndex = 0;
-    bool m_Minimized = false;
+    TMinimizeState m_State;
     // Set while the window's state is changed from here, so the change is not taken as the
     // user's.
     bool m_ChangingState = false;

@@ -321,7 +321,8 @@ class HostScreenshots(WindowTest):
 
 class Screenshots(WindowTest):
     """The README's pictures (make screenshots copies them to docs/): invented adapters in a
-    private namespace, normal and expert, English and Russian, and at twice the scale."""
+    private namespace, normal and expert, English and Russian, and at twice the scale, with
+    traffic flowing on the adapter shown so that its rates and graph have something to show."""
     screen = "1920x1200"  # room for the window at twice its size
 
     def shoot(self, ns, name, lang="C.UTF-8", scale=1, expert=False):
@@ -331,7 +332,7 @@ class Screenshots(WindowTest):
         self.display.click(wid, ITEM_X * scale, item_y(1) * scale)
         if expert:
             self.toggle_expert(wid)
-        time.sleep(1.2)
+        time.sleep(6)  # a few seconds of the graph
         geometry = self.display.geometry(wid)
         self.display.screenshot(wid, name)
         proc.terminate()
@@ -348,6 +349,13 @@ class Screenshots(WindowTest):
                 gateway="192.168.10.1")
         ns.veth("lab0", "far1", alias="Lab Bench", address="172.20.5.14/16")
         ns.tap("tap0", alias="Lab Tap", address="10.88.0.2/24")
+        # Echo requests from the far side to the first adapter for as long as the pictures
+        # take, bounded in time, never leaving the two namespaces.
+        if shutil.which("ping") is not None:
+            ping = subprocess.Popen(["ip", "netns", "exec", ns.peer, "ping", "-q", "-i", "0.01",
+                                     "-s", "1200", "-w", "90", "192.168.10.24"],
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            self.addCleanup(lambda: ping.poll() is None and ping.kill())
 
         normal = self.shoot(ns, "window.png")
         self.shoot(ns, "window-expert.png", expert=True)

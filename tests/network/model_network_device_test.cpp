@@ -1,7 +1,9 @@
+#include "network/adapter_poll.h"
 #include "network/iphlpapi_binding.h"
 #include "network/model_network_device.h"
 
 #include "base/tick_count.h"
+#include "base/utf16_text.h"
 #include "tests/support/binding_fixture.h"
 #include "tests/support/scripted_provider.h"
 
@@ -281,6 +283,86 @@ TEST_F(DeviceModelTest, BlankNamesFallBackToTheInterfaceDescription) {
     // A name that is not blank is not replaced by the row's description.
     SET_TEXT(r.info.Description, "Adapter");
     EXPECT_EQ(TModelNetworkDevice(&r.info, &noNames).m_FriendlyName, u"Adapter");
+}
+
+} // namespace
+} // namespace qmr
+
+namespace qmr {
+namespace {
+
+// The poll's details through the scripted library: suffix and search list from the addresses
+// record, its DHCP server only where the adapter record names none, a permanent address only
+// where it differs from the current one, and the interface row's MTU.
+TEST_F(DeviceModelTest, PollTakesSuffixSearchListDhcpServerPermanentAddressAndMtu) {
+    QmrTestAdapter told = MakeTestAdapter("eth0", 2, "10.0.0.5");
+    told.DhcpEnabled = 2;
+    told.Mtu = 9000;
+    SET_TEXT(told.DnsSuffix, "corp.example");
+    told.SearchCount = 2;
+    SET_TEXT(told.Search[0], "corp.example");
+    SET_TEXT(told.Search[1], "lab.example");
+    SET_TEXT(told.Dhcpv4Server, "10.0.0.1");
+    std::memcpy(told.PermanentMac, told.Mac, 6);
+    told.PermanentMac[5] ^= 0x01;
+    QmrTestAdapter same = MakeTestAdapter("eth1", 3, "10.1.0.5");
+    std::memcpy(same.PermanentMac, same.Mac, 6);
+    SET_TEXT(same.Dhcpv4Server, "10.1.0.1"); // not DHCP: no server shown
+    QmrTestAdapter bare = MakeTestAdapter("eth2", 4, "10.2.0.5");
+    bare.DhcpEnabled = 1;
+    SET_TEXT(bare.Dhcpv4Server, "10.2.0.1"); // the adapter record's server wins
+    ServeRows({told, same, bare});
+    IfEntry2Answers(true);
+
+    TDeviceList devices;
+    ASSERT_EQ(ReadNetworkDevices(devices), 0u);
+    ASSERT_EQ(devices.size(), 3u);
+    const TModelNetworkDevice& a = *devices[0];
+    EXPECT_EQ(a.m_Mtu, 9000u);
+    EXPECT_EQ(a.m_DnsSuffix, u"corp.example");
+    EXPECT_EQ(a.m_SearchDomains, (std::vector<std::u16string>{u"corp.example", u"lab.example"}));
+    EXPECT_EQ(a.GetDhcpServer(), u"10.0.0.1");
+    EXPECT_EQ(a.m_PermanentAddress, u"00-1A-2B-3C-4D-03");
+    EXPECT_EQ(devices[1]->GetDhcpServer(), u"");
+    EXPECT_EQ(devices[2]->GetDhcpServer(), u"192.168.1.1");
+    for (const auto& other : {devices[1].get(), devices[2].get()}) {
+        EXPECT_EQ(other->m_PermanentAddress, u"") << Utf16ToUtf8(other->m_AdapterName);
+        EXPECT_TRUE(other->m_DnsSuffix.empty() && other->m_SearchDomains.empty());
+        EXPECT_EQ(other->m_Mtu, 1500u);
+    }
+}
+
+// A record as another library might lay it out: a suffix that fills its field without ending,
+// a search list that loops, a DHCP server of the wrong family or cut short.
+TEST(AdapterDetails, MalformedRecordsAreReadNoFurtherThanTheirFields) {
+    IP_ADAPTER_ADDRESSES record{};
+    record.Length = sizeof record;
+    record.IfIndex = 5;
+    IP_ADAPTER_DNS_SUFFIX loop{};
+    for (std::size_t i = 0; i < MAX_DNS_SUFFIX_STRING_LENGTH; ++i) {
+        loop.String[i] = u'a';
+    }
+    loop.Next = &loop;
+    record.FirstDnsSuffix = &loop;
+    WCHAR suffix[] = {u'x', u'<', u'\x01', 0};
+    record.DnsSuffix = suffix;
+    SOCKADDR_IN6 wrongFamily{};
+    wrongFamily.sin6_family = WS_AF_INET6;
+    record.Dhcpv4Server = {reinterpret_cast<LPSOCKADDR>(&wrongFamily),
+                           static_cast<INT>(sizeof wrongFamily)};
+    TAdapterDetailsByIndex details = CollectAdapterDetails(&record);
+    ASSERT_TRUE(details.contains(5));
+    EXPECT_EQ(details[5].SearchDomains.size(), 64u);
+    EXPECT_EQ(details[5].SearchDomains[0].size(), std::size_t{MAX_DNS_SUFFIX_STRING_LENGTH});
+    EXPECT_EQ(details[5].DnsSuffix, u"x<\uFFFD"); // a control character is contained
+    EXPECT_EQ(details[5].Dhcpv4Server, u"");
+
+    SOCKADDR_IN server{};
+    server.sin_family = WS_AF_INET;
+    record.Dhcpv4Server = {reinterpret_cast<LPSOCKADDR>(&server), 8};
+    record.FirstDnsSuffix = nullptr;
+    record.DnsSuffix = nullptr;
+    EXPECT_FALSE(CollectAdapterDetails(&record).contains(5));
 }
 
 } // namespace

@@ -95,5 +95,57 @@ TEST_F(WlanPollTest, WithoutWirelessAdaptersOrWithoutTheEntryPointsNothingIsAske
     EXPECT_FALSE(partial[0]->m_Wlan);
 }
 
+// The access point, channel, security and rates of the current connection, each only where
+// the API tells it.
+TEST_F(WlanPollTest, ConnectionNamesAccessPointChannelSecurityAndRates) {
+    Bind("libqmr-test-provider.so");
+    QmrTestAdapter told = Wireless("wlan0", 3, true);
+    told.WlanChannel = 36;
+    told.WlanAuth = DOT11_AUTH_ALGO_RSNA_PSK;
+    told.WlanCipher = DOT11_CIPHER_ALGO_CCMP;
+    told.WlanRxKbps = 576500;
+    told.WlanTxKbps = 866700;
+    Serve({told, Wireless("wlan1", 4, true)});
+    TDeviceList devices;
+    ASSERT_EQ(ReadNetworkDevices(devices), 0u);
+    ASSERT_TRUE(devices[0]->m_Wlan && devices[1]->m_Wlan);
+    const TWlanConnection& a = *devices[0]->m_Wlan;
+    EXPECT_EQ(a.Bssid, u"02-00-00-00-00-07");
+    EXPECT_EQ(a.Channel, 36u);
+    EXPECT_EQ(WlanSecurityText(a), u"WPA2-Personal (CCMP)");
+    EXPECT_EQ(a.RxRate, 576500000u);
+    EXPECT_EQ(a.TxRate, 866700000u);
+    const TWlanConnection& b = *devices[1]->m_Wlan;
+    EXPECT_FALSE(b.Channel);
+    EXPECT_FALSE(WlanSecurityTold(b));
+    EXPECT_EQ(WlanSecurityText(b), u"");
+    EXPECT_EQ(b.RxRate, 0u);
+    EXPECT_EQ(Count("QmrTestProvider_WlanOutstanding"), 0);
+}
+
+TEST(WlanSecurity, TextAsWindowsNamesTheAlgorithms) {
+    struct Case {
+        int auth, cipher;
+        const char16_t* text;
+    };
+    const Case cases[] = {
+        {DOT11_AUTH_ALGO_RSNA_PSK, DOT11_CIPHER_ALGO_CCMP, u"WPA2-Personal (CCMP)"},
+        {DOT11_AUTH_ALGO_RSNA, DOT11_CIPHER_ALGO_CCMP, u"WPA2-Enterprise (CCMP)"},
+        {DOT11_AUTH_ALGO_WPA_PSK, DOT11_CIPHER_ALGO_TKIP, u"WPA-Personal (TKIP)"},
+        {9, 8, u"WPA3-Personal (GCMP)"},
+        {8, 9, u"WPA3-Enterprise 192-bit (GCMP-256)"},
+        {10, DOT11_CIPHER_ALGO_NONE, u"OWE"},
+        {DOT11_AUTH_ALGO_80211_OPEN, DOT11_CIPHER_ALGO_WEP, u"WEP"},
+        {0x1234, 0x77, u"4660 (119)"}, // numbers of no known algorithm
+    };
+    for (const Case& c : cases) {
+        TWlanConnection connection;
+        connection.SecurityEnabled = true;
+        connection.AuthAlgorithm = static_cast<DOT11_AUTH_ALGORITHM>(c.auth);
+        connection.CipherAlgorithm = static_cast<DOT11_CIPHER_ALGORITHM>(c.cipher);
+        EXPECT_EQ(WlanSecurityText(connection), c.text) << c.auth;
+    }
+}
+
 } // namespace
 } // namespace qmr

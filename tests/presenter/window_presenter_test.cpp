@@ -1,3 +1,4 @@
+#include "presenter/minimize_state.h"
 #include "presenter/window_presenter.h"
 
 #include "lang/lang_strings.h"
@@ -144,12 +145,18 @@ TEST_F(WindowPresenterTest, ListFollowsThePollsAndTheSelectionKeepsItsPosition) 
         std::u16string selected;
     };
     const std::vector<Step> steps = {
-        {"an earlier item vanishes: the position stays", {B, C}, 1, {u"bravo", u"charlie"},
+        {"an earlier item vanishes: the position stays",
+         {B, C},
+         1,
+         {u"bravo", u"charlie"},
          u"charlie"},
         {"the selected last item vanishes: the one before it", {B}, 1, {u"bravo"}, u"bravo"},
         {"a newcomer goes to the end", {C, B, A}, -1, {u"bravo", u"charlie", u"alpha"}, u"bravo"},
-        {"a renamed link keeps its place under its new name", {C, renamedB, A}, 0,
-         {u"bravo2", u"charlie", u"alpha"}, u"bravo2"},
+        {"a renamed link keeps its place under its new name",
+         {C, renamedB, A},
+         0,
+         {u"bravo2", u"charlie", u"alpha"},
+         u"bravo2"},
         {"beyond the end the selection goes back to the top", {A}, 2, {u"alpha"}, u"alpha"},
         {"nothing left: the last report stays, Copy goes off", {}, -1, {}, u""},
         {"back again", {B}, -1, {u"bravo"}, u"bravo"},
@@ -195,7 +202,8 @@ TEST_F(WindowPresenterTest, FirstSelectionPrefersTheRememberedThenTheDefaultRout
         }
         Serve(c.served);
         Open();
-        EXPECT_EQ(SelectedCaption(), c.selected) << std::string(c.selected.begin(), c.selected.end());
+        EXPECT_EQ(SelectedCaption(), c.selected)
+            << std::string(c.selected.begin(), c.selected.end());
     }
     // Only the user's own choice is remembered, not the rule's.
     EXPECT_EQ(store.Values.count("SelectedAdapter"), 0u);
@@ -307,6 +315,35 @@ TEST_F(WindowPresenterTest, TrayHintAndPictureFollowTheSelectedAdapter) {
     presenter->PollTimer();
     presenter->Idle();
     EXPECT_NE(view.TrayPicture, online);
+}
+
+TEST(MinimizeStateTest, RequestsClicksAndTheWindowsOwnChangesMoveItOnce) {
+    using TStep = TMinimizeState::TStep;
+    TMinimizeState state;
+    struct Event {
+        const char* what;
+        TStep (*apply)(TMinimizeState&);
+        TStep step;
+        bool minimized;
+    } const events[] = {
+        {"a click while up", [](TMinimizeState& s) { return s.IconClicked(); }, TStep::Nothing,
+         false},
+        {"-u", [](TMinimizeState& s) { return s.Request(); }, TStep::Minimize, true},
+        {"a second -u", [](TMinimizeState& s) { return s.Request(); }, TStep::Nothing, true},
+        {"hidden in the tray", [](TMinimizeState& s) { return s.WindowStateChanged(false, false); },
+         TStep::Nothing, true},
+        {"the icon's click", [](TMinimizeState& s) { return s.IconClicked(); }, TStep::Restore,
+         false},
+        {"the minimise button", [](TMinimizeState& s) { return s.WindowStateChanged(true, true); },
+         TStep::Minimize, true},
+        {"restored from the taskbar",
+         [](TMinimizeState& s) { return s.WindowStateChanged(false, true); }, TStep::Restore,
+         false},
+    };
+    for (const Event& e : events) {
+        EXPECT_EQ(e.apply(state), e.step) << e.what;
+        EXPECT_EQ(state.Minimized(), e.minimized) << e.what;
+    }
 }
 
 } // namespace

@@ -1,3 +1,4 @@
+#include "network/adapter_details.h"
 #include "provider/adapter_addresses.h"
 #include "provider/dns_servers.h"
 
@@ -105,6 +106,32 @@ TEST(PackAdaptersAddresses, ChainsStayInsideTheSizeAndLinkInOrder) {
     EXPECT_EQ(v0.FirstGatewayAddress->Next->Next, nullptr);
     EXPECT_TRUE(inside(v0.FirstDnsServerAddress));
     EXPECT_EQ(first->FirstUnicastAddress, nullptr);
+}
+
+// What the provider packs, read back as the poll reads it: the suffix, the search list in
+// order, the DHCP server, and none of them for a record without them.
+TEST(PackAdaptersAddresses, DnsSuffixSearchListAndDhcpServerReadBackByThePoll) {
+    std::vector<TAddressesRecord> records(2);
+    records[0].Index = 2;
+    records[1].Index = 3;
+    records[1].DnsSuffix = "corp.example";
+    records[1].SearchDomains = {"corp.example", "lab.example", std::string(300, 'x')};
+    records[1].Dhcpv4Server = TIpv4Address{10, 0, 0, 1};
+    const std::size_t size = AdaptersAddressesSize(records);
+    std::vector<std::uint64_t> buffer(size / 8 + 1, 0x5A5A5A5A5A5A5A5Aull);
+    PackAdaptersAddresses(records, buffer.data());
+    EXPECT_EQ(reinterpret_cast<const unsigned char*>(buffer.data())[size], 0x5A);
+    const TAdapterDetailsByIndex details =
+        CollectAdapterDetails(reinterpret_cast<const IP_ADAPTER_ADDRESSES*>(buffer.data()));
+    EXPECT_FALSE(details.contains(2));
+    ASSERT_TRUE(details.contains(3));
+    const TAdapterDetails& three = details.at(3);
+    EXPECT_EQ(three.DnsSuffix, u"corp.example");
+    // A name longer than the field is cut to it, still ended.
+    EXPECT_EQ(three.SearchDomains, (std::vector<std::u16string>{
+                                       u"corp.example", u"lab.example",
+                                       std::u16string(MAX_DNS_SUFFIX_STRING_LENGTH - 1, u'x')}));
+    EXPECT_EQ(three.Dhcpv4Server, u"10.0.0.1");
 }
 
 TEST(ParseServerAddress, BothFamiliesWithPortsZonesAndNames) {

@@ -231,6 +231,71 @@ TEST_F(StateFolder, UnderResolvedEachLinkHasItsOwnServersIpv4AndIpv6) {
     EXPECT_EQ(TDnsBook(sources).ServersOf(2).size(), 1u); // 9.9.9.9, never the stub
 }
 
+TEST(SearchDomains, ResolvConfAndResolvedLinkStateAsTheResolverReadsThem) {
+    using L = std::vector<std::string>;
+    struct Case {
+        TDnsDomains (*parse)(std::string_view);
+        const char* text;
+        const char* suffix;
+        L search;
+    };
+    const Case cases[] = {
+        {ParseResolvConfDomains, "nameserver 10.0.0.1\nsearch corp.example\tlab.example .\n",
+         "corp.example", {"corp.example", "lab.example"}},
+        // The last search or domain line wins; a domain line is a list of one and the suffix.
+        {ParseResolvConfDomains, "search a.example b.example\ndomain home.example\n",
+         "home.example", {"home.example"}},
+        {ParseResolvConfDomains, "domain home.example\nsearch a.example\n", "home.example",
+         {"a.example"}},
+        {ParseResolvConfDomains, "nameserver 10.0.0.1\n# search commented.example\n", "", {}},
+        {ParseResolvConfDomains, "search\n", "", {}},
+        // Route-only domains search nothing.
+        {ParseResolvedLinkDomains, "SERVERS=10.0.0.1\nDOMAINS=corp.example ~lab.example ~.\n",
+         "corp.example", {"corp.example"}},
+        {ParseResolvedLinkDomains, "ROUTE_DOMAINS=~corp.example\nDOMAINS=\n", "", {}},
+    };
+    for (const Case& c : cases) {
+        const TDnsDomains domains = c.parse(c.text);
+        EXPECT_EQ(domains.Suffix, c.suffix) << c.text;
+        EXPECT_EQ(domains.Search, c.search) << c.text;
+    }
+}
+
+// The servers' rule: under resolved a link has its own domains or none, never the list resolved
+// writes into resolv.conf for every link; elsewhere resolv.conf's unless resolved names its own.
+TEST_F(StateFolder, DomainsOfALinkFollowTheServersRule) {
+    using L = std::vector<std::string>;
+    TDnsSources sources;
+    sources.ResolvedLinks = (root / "netif").string();
+    sources.ResolvedResolvConf = Write("resolve/resolv.conf", "nameserver 10.2.2.2\n");
+    Write("netif/2", "SERVERS=10.2.2.2\nDOMAINS=corp.example\n");
+    Write("netif/3", "SERVERS=10.3.3.3\n");
+    struct Case {
+        const char* resolvConf;
+        bool resolvedServes;
+        std::uint32_t link;
+        L search;
+    };
+    const Case cases[] = {
+        {"nameserver 127.0.0.53\nsearch corp.example every.example\n", true, 2, {"corp.example"}},
+        {"nameserver 127.0.0.53\nsearch corp.example every.example\n", true, 3, {}},
+        {"nameserver 127.0.0.53\nsearch corp.example every.example\n", false, 2, {}},
+        {"nameserver 10.9.9.9\nsearch plain.example\n", true, 2, {"corp.example"}},
+        {"nameserver 10.9.9.9\nsearch plain.example\n", true, 3, {"plain.example"}},
+        {"nameserver 10.9.9.9\nsearch plain.example\n", false, 2, {"plain.example"}},
+    };
+    for (const Case& c : cases) {
+        sources.ResolvConf = Write("etc/resolv.conf", c.resolvConf);
+        sources.ResolvedServesThisNamespace = c.resolvedServes ? +[] { return true; }
+                                                               : +[] { return false; };
+        TDnsBook book(sources);
+        // Asked after the servers, as the provider asks, and on its own.
+        book.ServersOf(c.link);
+        EXPECT_EQ(book.DomainsOf(c.link).Search, c.search) << c.resolvConf << c.link;
+        EXPECT_EQ(TDnsBook(sources).DomainsOf(c.link).Search, c.search) << c.resolvConf << c.link;
+    }
+}
+
 TEST(DhcpLeases, NetworkdLeaseNeedsAnAddress) {
     const auto lease =
         ParseNetworkdLease("# This is private data. Do not parse.\n"

@@ -137,6 +137,75 @@ TEST(WlanReplies, BssListGivesTheCentreFrequencyInKilohertzOfTheAssociatedNetwor
     }
 }
 
+TEST(WlanReplies, ConnectionNamesTheAccessPointRatesAndSecurityAndTheChannelIsAsked) {
+    TInterfaceFacts facts = Wireless(3, true, "Home", -52, 5500);
+    facts.Radio->Bssid = std::array<std::uint8_t, 6>{0x02, 0xAB, 0, 0, 0, 0x07};
+    facts.Radio->RxBitrate = 576500000;
+    facts.Radio->TxBitrate = 866700000;
+    TWirelessSecurity security;
+    security.Privacy = security.Rsn = true;
+    security.KeyManagement = 0x000FAC02;
+    security.PairwiseCipher = 0x000FAC04;
+    facts.Radio->Security = security;
+    const TBlock<WLAN_CONNECTION_ATTRIBUTES> attributes(
+        static_cast<PWLAN_CONNECTION_ATTRIBUTES>(MakeCurrentConnection(facts).Data));
+    const WLAN_ASSOCIATION_ATTRIBUTES& association = attributes->wlanAssociationAttributes;
+    EXPECT_EQ(association.dot11Bssid[1], 0xAB);
+    EXPECT_EQ(association.dot11Bssid[5], 0x07);
+    EXPECT_EQ(association.ulRxRate, 576500u); // kbit/s
+    EXPECT_EQ(association.ulTxRate, 866700u);
+    EXPECT_TRUE(attributes->wlanSecurityAttributes.bSecurityEnabled);
+    EXPECT_EQ(attributes->wlanSecurityAttributes.dot11AuthAlgorithm, DOT11_AUTH_ALGO_RSNA_PSK);
+    EXPECT_EQ(attributes->wlanSecurityAttributes.dot11CipherAlgorithm, DOT11_CIPHER_ALGO_CCMP);
+
+    const TWlanBlock channel = MakeChannel(facts);
+    ASSERT_EQ(channel.Status, ERROR_SUCCESS);
+    EXPECT_EQ(channel.Size, sizeof(ULONG));
+    EXPECT_EQ(*TBlock<ULONG>(static_cast<ULONG*>(channel.Data)), 100u);
+    for (const TInterfaceFacts& none : {Wireless(3, false), Wireless(3, true, "Home", -52, 0)}) {
+        const TWlanBlock nothing = MakeChannel(none);
+        EXPECT_EQ(nothing.Status, ERROR_INVALID_STATE);
+        EXPECT_EQ(nothing.Data, nullptr);
+    }
+}
+
+TEST(WlanReplies, SecurityAsTheWlanApiNamesIt) {
+    struct Case {
+        const char* name;
+        bool privacy, rsn, wpa;
+        std::uint32_t keyManagement, pairwise;
+        BOOL enabled;
+        int auth, cipher;
+    };
+    const Case cases[] = {
+        {"open", false, false, false, 0, 0, 0, DOT11_AUTH_ALGO_80211_OPEN, DOT11_CIPHER_ALGO_NONE},
+        {"WEP", true, false, false, 0, 0, 1, DOT11_AUTH_ALGO_80211_OPEN, DOT11_CIPHER_ALGO_WEP},
+        {"WPA-Personal", true, false, true, 0x0050F202, 0x0050F202, 1, DOT11_AUTH_ALGO_WPA_PSK,
+         DOT11_CIPHER_ALGO_TKIP},
+        {"WPA-Enterprise", true, false, true, 0x0050F201, 0x0050F204, 1, DOT11_AUTH_ALGO_WPA,
+         DOT11_CIPHER_ALGO_CCMP},
+        {"WPA2-Enterprise", true, true, false, 0x000FAC01, 0x000FAC04, 1, DOT11_AUTH_ALGO_RSNA,
+         DOT11_CIPHER_ALGO_CCMP},
+        {"WPA3-Personal, GCMP-256", true, true, false, 0x000FAC08, 0x000FAC09, 1, 9, 9},
+        {"OWE", true, true, false, 0x000FAC12, 0x000FAC04, 1, 10, DOT11_CIPHER_ALGO_CCMP},
+        {"WPA3-Enterprise 192-bit", true, true, false, 0x000FAC0C, 0x000FAC09, 1, 8, 9},
+        {"a vendor's suite", true, true, false, 0x00112201, 0x00112204, 1, DOT11_AUTH_ALGO_RSNA,
+         DOT11_CIPHER_ALGO_NONE},
+    };
+    for (const Case& c : cases) {
+        TWirelessSecurity security;
+        security.Privacy = c.privacy;
+        security.Rsn = c.rsn;
+        security.Wpa = c.wpa;
+        security.KeyManagement = c.keyManagement;
+        security.PairwiseCipher = c.pairwise;
+        const WLAN_SECURITY_ATTRIBUTES out = DescribeSecurity(security);
+        EXPECT_EQ(out.bSecurityEnabled, c.enabled) << c.name;
+        EXPECT_EQ(static_cast<int>(out.dot11AuthAlgorithm), c.auth) << c.name;
+        EXPECT_EQ(static_cast<int>(out.dot11CipherAlgorithm), c.cipher) << c.name;
+    }
+}
+
 // Through the binding, from the built library: handles are checked before anything is read,
 // and a GUID that is not ours names no interface.
 TEST(WlanProvider, HandlesAndForeignGuidsAreRefusedBeforeTheKernelIsAsked) {

@@ -79,8 +79,8 @@ TEST_F(ReportLinesIpv6Test, ExpertFormsListEveryIpv6AddressRouterAndServerBefore
         u"IPv6 DNS:   2001:db8::53",
         u"Input Octets:   1 234 567 bytes",
     };
-    ASSERT_GE(text.size(), 15u);
-    EXPECT_EQ(TLineList(text.begin() + 7, text.begin() + 15), expected);
+    ASSERT_GE(text.size(), 16u);
+    EXPECT_EQ(TLineList(text.begin() + 8, text.begin() + 16), expected);
 
     const TLineList markup = Build(BuildExpertReportMarkup, device.get());
     const TLineList expectedMarkup = {
@@ -99,8 +99,16 @@ TEST_F(ReportLinesIpv6Test, ExpertFormsListEveryIpv6AddressRouterAndServerBefore
         u"",
         u"<b>Input Octets</b>:   1 234 567 bytes",
     };
-    ASSERT_GE(markup.size(), 24u);
-    EXPECT_EQ(TLineList(markup.begin() + 13, markup.begin() + 24), expectedMarkup);
+    ASSERT_GE(markup.size(), 25u);
+    EXPECT_EQ(TLineList(markup.begin() + 14, markup.begin() + 25), expectedMarkup);
+}
+
+TWlanConnection Connection(std::u16string ssid, std::optional<int> signal, TWlanBand band) {
+    TWlanConnection connection;
+    connection.Ssid = std::move(ssid);
+    connection.SignalDbm = signal;
+    connection.Band = band;
+    return connection;
 }
 
 // The Wi-Fi lines come right before the counters, in both expert forms, and nowhere else.
@@ -108,7 +116,7 @@ TEST_F(ReportLinesWlanTest, ExpertFormsAddNetworkNameSignalAndBandBeforeTheCount
     auto device = MakeDevice(ExampleFacts());
     const TLineList plainBefore = Build(BuildExpertReportText, device.get());
     const TLineList normalBefore = Build(BuildReportText, device.get());
-    device->m_Wlan = TWlanConnection{u"<Home>", -52, TWlanBand::Band5GHz};
+    device->m_Wlan = Connection(u"<Home>", -52, TWlanBand::Band5GHz);
     TLineList expected = plainBefore;
     const auto counters =
         std::find(expected.begin(), expected.end(), u"Input Octets:   1 234 567 bytes");
@@ -124,7 +132,7 @@ TEST_F(ReportLinesWlanTest, ExpertFormsAddNetworkNameSignalAndBandBeforeTheCount
     EXPECT_EQ(*(name + 2), u"<b>Band</b>:   5 GHz");
 
     // Lines for what is told only.
-    device->m_Wlan = TWlanConnection{u"Cafe", std::nullopt, TWlanBand::Unknown};
+    device->m_Wlan = Connection(u"Cafe", std::nullopt, TWlanBand::Unknown);
     const TLineList partial = Build(BuildExpertReportText, device.get());
     EXPECT_EQ(partial.size(), plainBefore.size() + 1);
     EXPECT_NE(std::find(partial.begin(), partial.end(), u"Network Name:   Cafe"), partial.end());

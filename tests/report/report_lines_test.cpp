@@ -125,6 +125,7 @@ TEST_F(ReportLinesTest, DisplayExpertFormNumbersEveryList) {
         u"",
         u"<b>MAC</b>:   00-1A-2B-3C-4D-5E",
         u"<b>Speed</b>:   10000 Mbps",
+        u"<b>Interface Type</b>:   Wi-Fi",
         u"<b>Address Type</b>:   Manual",
         u"",
         u"<b>IP Address1</b>:   <font size=\"12\" color=\"#0000C4\" "
@@ -195,6 +196,7 @@ TEST_F(ReportLinesTest, PlainExpertFormNumbersEveryListWithoutEmptyLines) {
               u"Status:   Connecting\r\n"
               u"MAC:   00-1A-2B-3C-4D-5E\r\n"
               u"Speed:   10000 Mbps\r\n"
+              u"Interface Type:   Wi-Fi\r\n"
               u"Address Type:   Manual\r\n"
               u"IP Address1:   10.0.0.5\r\n"
               u"IP Mask1:   255.0.0.0\r\n"
@@ -239,9 +241,10 @@ TEST_F(ReportLinesTest, ExpertFormsWithSingleEntriesUseUnnumberedLabels) {
         u"",
         u"<b>Input Octets</b>:   1 234 567 bytes",
     };
-    ASSERT_GE(markup.size(), 16u);
-    EXPECT_EQ(TLineList(markup.begin() + 9, markup.begin() + 16), expectedMarkup);
-    EXPECT_EQ(markup.size(), 9u + 7u + 4u + 1u + 5u + 1u);
+    // The head holds one more line in the expert forms: the interface type.
+    ASSERT_GE(markup.size(), 17u);
+    EXPECT_EQ(TLineList(markup.begin() + 10, markup.begin() + 17), expectedMarkup);
+    EXPECT_EQ(markup.size(), 10u + 7u + 4u + 1u + 5u + 1u);
 
     const TLineList text = Build(BuildExpertReportText, device.get());
     const TLineList expectedText = {
@@ -249,9 +252,9 @@ TEST_F(ReportLinesTest, ExpertFormsWithSingleEntriesUseUnnumberedLabels) {
         u"Gateway:   192.168.1.1",          u"DNS:   192.168.1.53",
         u"Input Octets:   1 234 567 bytes",
     };
-    ASSERT_GE(text.size(), 10u);
-    EXPECT_EQ(TLineList(text.begin() + 5, text.begin() + 10), expectedText);
-    EXPECT_EQ(text.size(), 5u + 4u + 5u + 5u + 1u);
+    ASSERT_GE(text.size(), 11u);
+    EXPECT_EQ(TLineList(text.begin() + 6, text.begin() + 11), expectedText);
+    EXPECT_EQ(text.size(), 6u + 4u + 5u + 5u + 1u);
 }
 
 TEST_F(ReportLinesTest, DeviceWithoutAddressesShowsNoneAndReadsNoGateway) {
@@ -271,11 +274,12 @@ TEST_F(ReportLinesTest, DeviceWithoutAddressesShowsNoneAndReadsNoGateway) {
 
     // Expert: "None", then the gateway and DNS blocks reduced to their empty lines.
     const TLineList expert = Build(BuildExpertReportMarkup, &device);
-    ASSERT_EQ(expert.size(), 9u + 3u + 6u + 6u);
-    EXPECT_EQ(expert[9], none);
-    EXPECT_EQ(expert[10], u"");
+    ASSERT_EQ(expert.size(), 10u + 3u + 6u + 6u);
+    EXPECT_EQ(expert[7], u"<b>Interface Type</b>:   Other");
+    EXPECT_EQ(expert[10], none);
     EXPECT_EQ(expert[11], u"");
-    EXPECT_EQ(expert[12], u"<b>Input Octets</b>:   0 bytes");
+    EXPECT_EQ(expert[12], u"");
+    EXPECT_EQ(expert[13], u"<b>Input Octets</b>:   0 bytes");
 
     EXPECT_EQ(JoinClipboardText(Build(BuildReportText, &device)), u"Network Interface:   \r\n"
                                                                   u"Status:   Non Operational\r\n"
@@ -287,9 +291,9 @@ TEST_F(ReportLinesTest, DeviceWithoutAddressesShowsNoneAndReadsNoGateway) {
                                                                   u"Output Octets:   0 bytes\r\n"
                                                                   u"\r\n");
     const TLineList expertText = Build(BuildExpertReportText, &device);
-    ASSERT_EQ(expertText.size(), 5u + 1u + 10u + 1u);
-    EXPECT_EQ(expertText[5], u"IP Address:   None");
-    EXPECT_EQ(expertText[6], u"Input Octets:   0 bytes");
+    ASSERT_EQ(expertText.size(), 6u + 1u + 10u + 1u);
+    EXPECT_EQ(expertText[6], u"IP Address:   None");
+    EXPECT_EQ(expertText[7], u"Input Octets:   0 bytes");
 }
 
 TEST_F(ReportLinesTest, WinsBlockCases) {
@@ -319,21 +323,21 @@ TEST_F(ReportLinesTest, WinsBlockCases) {
         facts.SecondaryWins = c.Secondary;
         const auto device = MakeDevice(facts);
 
-        // One address, one gateway and no DNS server: the WINS block starts at line 15 of the
-        // display report and at line 9 of the plain one.
+        // One address, one gateway and no DNS server: the WINS block starts at line 16 of the
+        // display report and at line 10 of the plain one.
         const TLineList markup = Build(BuildExpertReportMarkup, device.get());
         const auto markupEnd =
             std::find(markup.begin(), markup.end(), u"<b>Input Octets</b>:   1 234 567 bytes");
         ASSERT_NE(markupEnd, markup.end());
-        ASSERT_EQ(markup[13], u"");
-        EXPECT_EQ(TLineList(markup.begin() + 14, markupEnd), c.Markup);
+        ASSERT_EQ(markup[14], u"");
+        EXPECT_EQ(TLineList(markup.begin() + 15, markupEnd), c.Markup);
 
         const TLineList text = Build(BuildExpertReportText, device.get());
         const auto textEnd =
             std::find(text.begin(), text.end(), u"Input Octets:   1 234 567 bytes");
         ASSERT_NE(textEnd, text.end());
-        ASSERT_EQ(text[7], u"Gateway:   192.168.1.1");
-        EXPECT_EQ(TLineList(text.begin() + 8, textEnd), c.Text);
+        ASSERT_EQ(text[8], u"Gateway:   192.168.1.1");
+        EXPECT_EQ(TLineList(text.begin() + 9, textEnd), c.Text);
     }
 }
 
@@ -348,14 +352,16 @@ TEST_F(ReportLinesTest, DeviceTextsAreEscapedInTheDisplayReportOnly) {
     const auto device = MakeDevice(facts);
     device->m_Address = u"<mac>";
 
-    for (Builder builder : {BuildReportMarkup, BuildExpertReportMarkup}) {
+    // The expert head has one line more, the interface type.
+    for (const auto& [builder, at] : {std::pair<Builder, std::size_t>{BuildReportMarkup, 9},
+                                      std::pair<Builder, std::size_t>{BuildExpertReportMarkup, 10}}) {
         const TLineList markup = Build(builder, device.get());
         EXPECT_EQ(markup[0], u"<font size=\"18\" color=\"#000000\">&lt;b&gt;&amp; Co</font>");
         EXPECT_EQ(markup[5], u"<b>MAC</b>:   &lt;mac&gt;");
-        EXPECT_EQ(markup[9], u"<b>IP Address</b>:   <font size=\"12\" color=\"#0000C4\" "
-                             u"face=\"Verdana\"><b>&lt;ip&gt;</b></font>");
-        EXPECT_EQ(markup[10], u"<b>IP Mask</b>:   &amp;mask");
-        EXPECT_EQ(markup[11], u"<b>Gateway</b>:   gw&gt;");
+        EXPECT_EQ(markup[at], u"<b>IP Address</b>:   <font size=\"12\" color=\"#0000C4\" "
+                              u"face=\"Verdana\"><b>&lt;ip&gt;</b></font>");
+        EXPECT_EQ(markup[at + 1], u"<b>IP Mask</b>:   &amp;mask");
+        EXPECT_EQ(markup[at + 2], u"<b>Gateway</b>:   gw&gt;");
     }
     const TLineList expert = Build(BuildExpertReportMarkup, device.get());
     EXPECT_NE(std::find(expert.begin(), expert.end(), u"<b>DNS</b>:   &lt;dns&gt;"), expert.end());
@@ -364,11 +370,11 @@ TEST_F(ReportLinesTest, DeviceTextsAreEscapedInTheDisplayReportOnly) {
     const TLineList text = Build(BuildExpertReportText, device.get());
     EXPECT_EQ(text[0], u"Network Interface:   <b>& Co");
     EXPECT_EQ(text[2], u"MAC:   <mac>");
-    EXPECT_EQ(text[5], u"IP Address:   <ip>");
-    EXPECT_EQ(text[6], u"IP Mask:   &mask");
-    EXPECT_EQ(text[7], u"Gateway:   gw>");
-    EXPECT_EQ(text[8], u"DNS:   <dns>");
-    EXPECT_EQ(text[9], u"WINS:   <w>");
+    EXPECT_EQ(text[6], u"IP Address:   <ip>");
+    EXPECT_EQ(text[7], u"IP Mask:   &mask");
+    EXPECT_EQ(text[8], u"Gateway:   gw>");
+    EXPECT_EQ(text[9], u"DNS:   <dns>");
+    EXPECT_EQ(text[10], u"WINS:   <w>");
     EXPECT_EQ(Build(BuildReportText, device.get())[0], u"Network Interface:   <b>& Co");
 }
 
@@ -430,7 +436,8 @@ TEST_F(ReportLinesTest, RussianReportShowsItsThreeCountForms) {
     EXPECT_EQ(markup[14], u"<b>Отправлено</b>:   8 589 934 591 байт");
     // Identifiers the language leaves out keep their built-in words.
     const TLineList expert = Build(BuildExpertReportText, device.get());
-    EXPECT_EQ(expert[9], u"Input Unicast Packets:   0");
+    EXPECT_EQ(expert[4], u"Interface Type:   Ethernet");
+    EXPECT_EQ(expert[10], u"Input Unicast Packets:   0");
 }
 
 } // namespace

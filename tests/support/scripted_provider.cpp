@@ -156,7 +156,7 @@ ULONG GetAdaptersInfo(PIP_ADAPTER_INFO AdapterInfo, PULONG SizePointer) {
         r.DhcpEnabled = a.DhcpEnabled;
         FillChain(r.IpAddressList, a.IpCount, a.Ip, a.Mask, spare);
         FillChain(r.GatewayList, a.GatewayCount, a.Gateway, nullptr, spare);
-        FillNode(r.DhcpServer, a.DhcpEnabled ? "192.168.1.1" : "", "");
+        FillNode(r.DhcpServer, a.DhcpEnabled == 1 ? "192.168.1.1" : "", "");
     }
     return ERROR_SUCCESS;
 }
@@ -170,7 +170,7 @@ DWORD GetIfEntry(PMIB_IFROW pIfRow) {
         pIfRow->wszName[i] = static_cast<WCHAR>(a->Name[i]);
     }
     pIfRow->dwType = a->Type;
-    pIfRow->dwMtu = 1500;
+    pIfRow->dwMtu = a->Mtu != 0 ? a->Mtu : 1500;
     pIfRow->dwSpeed = a->Speed32;
     pIfRow->dwPhysAddrLen = a->MacLength;
     std::memcpy(pIfRow->bPhysAddr, a->Mac, sizeof pIfRow->bPhysAddr);
@@ -218,6 +218,9 @@ DWORD GetIfEntry2(PMIB_IF_ROW2 Row) {
     Row->OutOctets = a->OutOctets;
     Row->InUcastPkts = 11;
     Row->OutQLen = 7;
+    Row->PhysicalAddressLength = a->MacLength;
+    std::memcpy(Row->PhysicalAddress, a->Mac, sizeof a->Mac);
+    std::memcpy(Row->PermanentPhysicalAddress, a->PermanentMac, sizeof a->PermanentMac);
     Row->InterfaceAndOperStatusFlags.HardwareInterface = a->Hardware != 0;
     return ERROR_SUCCESS;
 }
@@ -271,6 +274,26 @@ ULONG GetAdaptersAddresses(ULONG, ULONG, PVOID, PIP_ADAPTER_ADDRESSES AdapterAdd
         const std::size_t name = take(std::strlen(a.Name) + 1);
         std::memcpy(out.data() + name, a.Name, std::strlen(a.Name) + 1);
         links.emplace_back(record + offsetof(IP_ADAPTER_ADDRESSES, AdapterName), name);
+        // The suffix as UTF-16, the search list as a chain of suffix nodes.
+        const std::size_t suffix = take(sizeof(WCHAR) * (std::strlen(a.DnsSuffix) + 1));
+        for (std::size_t i = 0; a.DnsSuffix[i] != '\0'; ++i) {
+            reinterpret_cast<WCHAR*>(out.data() + suffix)[i] = static_cast<WCHAR>(a.DnsSuffix[i]);
+        }
+        links.emplace_back(record + offsetof(IP_ADAPTER_ADDRESSES, DnsSuffix), suffix);
+        std::size_t nextSuffix = record + offsetof(IP_ADAPTER_ADDRESSES, FirstDnsSuffix);
+        for (int i = 0; i < a.SearchCount; ++i) {
+            const std::size_t node = take(sizeof(IP_ADAPTER_DNS_SUFFIX));
+            links.emplace_back(nextSuffix, node);
+            nextSuffix = node + offsetof(IP_ADAPTER_DNS_SUFFIX, Next);
+            for (std::size_t c = 0; a.Search[i][c] != '\0'; ++c) {
+                reinterpret_cast<IP_ADAPTER_DNS_SUFFIX*>(out.data() + node)->String[c] =
+                    static_cast<WCHAR>(a.Search[i][c]);
+            }
+        }
+        if (a.Dhcpv4Server[0] != '\0') {
+            socketAddress(record + offsetof(IP_ADAPTER_ADDRESSES, Dhcpv4Server), AF_INET,
+                          a.Dhcpv4Server);
+        }
         std::size_t next = record + offsetof(IP_ADAPTER_ADDRESSES, FirstUnicastAddress);
         for (int i = -1; i < a.Ipv6Count; ++i) {
             if (i < 0 && a.IpCount == 0) {
@@ -404,8 +427,16 @@ DWORD WlanQueryInterface(HANDLE, const GUID* guid, WLAN_INTF_OPCODE opcode, PVOI
     if (a == nullptr) {
         return ERROR_INVALID_PARAMETER;
     }
-    if (!a->WlanConnected || (opcode == wlan_intf_opcode_rssi && a->WlanSignalDbm == 0)) {
+    if (!a->WlanConnected || (opcode == wlan_intf_opcode_rssi && a->WlanSignalDbm == 0) ||
+        (opcode == wlan_intf_opcode_channel_number && a->WlanChannel == 0)) {
         return ERROR_INVALID_STATE;
+    }
+    if (opcode == wlan_intf_opcode_channel_number) {
+        auto* channel = static_cast<ULONG*>(Hand(sizeof(ULONG)));
+        *channel = a->WlanChannel;
+        *size = sizeof(ULONG);
+        *data = channel;
+        return ERROR_SUCCESS;
     }
     if (opcode == wlan_intf_opcode_rssi) {
         auto* rssi = static_cast<LONG*>(Hand(sizeof(LONG)));
@@ -421,6 +452,13 @@ DWORD WlanQueryInterface(HANDLE, const GUID* guid, WLAN_INTF_OPCODE opcode, PVOI
     attributes->wlanAssociationAttributes.dot11BssType = dot11_BSS_type_infrastructure;
     const UCHAR bssid[6] = {2, 0, 0, 0, 0, 7};
     std::memcpy(attributes->wlanAssociationAttributes.dot11Bssid, bssid, sizeof bssid);
+    attributes->wlanAssociationAttributes.ulRxRate = a->WlanRxKbps;
+    attributes->wlanAssociationAttributes.ulTxRate = a->WlanTxKbps;
+    attributes->wlanSecurityAttributes.bSecurityEnabled = a->WlanAuth != 0;
+    attributes->wlanSecurityAttributes.dot11AuthAlgorithm =
+        static_cast<DOT11_AUTH_ALGORITHM>(a->WlanAuth);
+    attributes->wlanSecurityAttributes.dot11CipherAlgorithm =
+        static_cast<DOT11_CIPHER_ALGORITHM>(a->WlanCipher);
     *size = sizeof(WLAN_CONNECTION_ATTRIBUTES);
     *data = attributes;
     return ERROR_SUCCESS;

@@ -15,6 +15,7 @@ struct QmrTestAdapter {
     char Description[128];
     DWORD Index;
     UINT Type;
+    // 1: DHCP with the server 192.168.1.1 in the adapter record; 2: DHCP with none there.
     UINT DhcpEnabled;
     int IpCount;
     char Ip[4][16];
@@ -52,6 +53,23 @@ struct QmrTestAdapter {
     char WlanSsid[33];
     int WlanSignalDbm;
     DWORD WlanFrequencyMhz;
+    // The channel (0: not told), the authentication and cipher algorithms (security enabled
+    // when the authentication is not 0) and the link rates in kbit/s.
+    ULONG WlanChannel;
+    int WlanAuth;
+    int WlanCipher;
+    ULONG WlanRxKbps;
+    ULONG WlanTxKbps;
+    // The interface row's MTU (0: 1500), and the 64-bit row's permanent address (all zero:
+    // none), as long as the current one.
+    DWORD Mtu;
+    BYTE PermanentMac[8];
+    // What GetAdaptersAddresses adds: the DNS suffix and search list, and the DHCPv4 server
+    // (empty: none).
+    char DnsSuffix[64];
+    int SearchCount;
+    char Search[3][64];
+    char Dhcpv4Server[16];
 };
 
 // Forgets adapters, forced statuses and counters.

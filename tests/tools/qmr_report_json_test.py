@@ -5,11 +5,14 @@ that cannot be made is a failure.
 
 Usage: qmr_report_json_test.py QMR_REPORT PROVIDER"""
 
+import datetime
 import json
 import os
 import re
+import shutil
 import subprocess
 import sys
+import time
 import unittest
 
 PROGRAM = PROVIDER = None
@@ -32,10 +35,20 @@ def ip_json(ns, *args):
                       strict=False)
 
 
-def report(ns, *args):
+def report(ns, *args, lease=None):
+    """The program in `ns`; with `lease` (file name, text), in a private /run that holds that
+    networkd lease file and nothing else, so that the host's leases play no part."""
     env = dict(os.environ, LANG="C", QMR_IPHELPER_LIBRARY=PROVIDER,
                ASAN_OPTIONS="intercept_tls_get_addr=0")
-    command = ["ip", "netns", "exec", ns, PROGRAM, *args] if ns else [PROGRAM, *args]
+    command = [PROGRAM, *args]
+    if lease is not None:
+        env["QMR_LEASE_NAME"], env["QMR_LEASE_TEXT"] = lease
+        command = ["unshare", "-m", "sh", "-c",
+                   "mount -t tmpfs qmr-run /run && mkdir -p /run/systemd/netif/leases && "
+                   "printf %s \"$QMR_LEASE_TEXT\" > /run/systemd/netif/leases/$QMR_LEASE_NAME && "
+                   "exec \"$@\"", "sh", *command]
+    if ns:
+        command = ["ip", "netns", "exec", ns, *command]
     return subprocess.run(command, capture_output=True, env=env)
 
 
@@ -117,6 +130,65 @@ class JsonReport(unittest.TestCase):
         self.assertEqual(missing.returncode, 1)
         self.assertIn(b"no adapter has the caption or interface name 'nothing-by-this-name'",
                       missing.stderr)
+
+    def test_details_agree_with_ip_and_the_namespaces_own_files(self):
+        """One table per source of facts: the kernel as ip shows it, the namespace's
+        resolv.conf, and a networkd lease in the namespace's /run."""
+        ip = lambda *a: run("ip", "-n", self.ns, *a)
+        ip("link", "set", "lan0", "mtu", "1400")
+        ip("link", "set", "lan0", "address", "02:00:00:00:61:02")
+        ip("link", "set", "tap0", "mtu", "9000")
+        ip("addr", "add", "10.61.5.2/24", "dev", "lan0", "valid_lft", "3600", "preferred_lft", "1800")
+        resolv = "nameserver 10.61.0.53\nsearch corp.example lab.example\n"
+        os.makedirs(f"/etc/netns/{self.ns}", exist_ok=True)
+        self.addCleanup(shutil.rmtree, f"/etc/netns/{self.ns}", True)
+        with open(f"/etc/netns/{self.ns}/resolv.conf", "w") as f:
+            f.write(resolv)
+        links = {l["ifname"]: l for l in ip_json(self.ns, "link")}
+        lease = "# networkd\nADDRESS=10.61.5.2\nSERVER_ADDRESS=10.61.5.1\n"
+        done = report(self.ns, "--json", lease=(str(links["lan0"]["ifindex"]), lease))
+        self.assertEqual(done.returncode, 0, done.stderr)
+        now = time.time()
+        adapters = {a["interface_name"]: a for a in json.loads(done.stdout)["adapters"]}
+
+        # The kernel: MTU, type and the burnt-in address ip names ("permaddr", where it differs).
+        for name, link in links.items():
+            if name == "lo":
+                continue
+            permanent = link.get("permaddr")
+            table = [("mtu", link["mtu"]),
+                     ("interface_type", "ethernet" if link["link_type"] == "ether" else "other"),
+                     ("permanent_mac", permanent.upper().replace(":", "-") if permanent else None),
+                     ("mac", link["address"].upper().replace(":", "-")),
+                     ("wifi", None)]
+            for key, want in table:
+                self.assertEqual(adapters[name][key], want, f"{name} {key}")
+        self.assertEqual(adapters["lan0"]["mtu"], 1400)  # what the test set, as ip says
+
+        # resolv.conf: every adapter has its search list, the first domain its suffix.
+        search = next(l.split()[1:] for l in resolv.splitlines() if l.startswith("search"))
+        for name, adapter in adapters.items():
+            self.assertEqual((adapter["dns_suffix"], adapter["search_domains"]), (search[0], search),
+                             name)
+
+        # The lease: its server for the link that holds its address, the times from the
+        # address's lifetime as ip gives it; no lease for any other link.
+        held = next(a for a in ip_json(self.ns, "addr", "show", "lan0")[0]["addr_info"]
+                    if a["local"] == "10.61.5.2")
+        dhcp = adapters["lan0"]["dhcp"]
+        self.assertEqual((dhcp["enabled"], dhcp["server"]), (True, "10.61.5.1"))
+        expires = datetime.datetime.fromisoformat(dhcp["lease_expires"].replace("Z", "+00:00"))
+        self.assertAlmostEqual(expires.timestamp(), now + held["valid_life_time"], delta=5)
+        obtained = datetime.datetime.fromisoformat(dhcp["lease_obtained"].replace("Z", "+00:00"))
+        self.assertAlmostEqual(obtained.timestamp(), now, delta=60)
+        for name in ("tap0", "br0"):
+            self.assertEqual(adapters[name]["dhcp"]["server"], None, name)
+
+        # The expert report says the same in words.
+        text = report(self.ns, "--expert", "--adapter", "tap0").stdout.decode()
+        self.assertIn("MTU:   9000\n", text)
+        self.assertIn("DNS Suffix:   corp.example\n", text)
+        self.assertIn("Search Domains:   corp.example, lab.example\n", text)
 
     def test_physical_lists_the_hosts_real_adapters_only(self):
         real = sorted(n for n in os.listdir("/sys/class/net")

@@ -160,6 +160,8 @@ TEST_F(QmrReportNamespace, ExpertReportOfTheOneLink) {
         "Status:   Online",
         "MAC:   02-51-6D-72-00-01",
         "Speed:   10000 Mbps",
+        "MTU:   1500",
+        "Interface Type:   Ethernet",
         "Address Type:   Manual",
     };
     for (std::size_t i = 0; i < witness.size(); ++i) {

@@ -119,7 +119,8 @@ private slots:
         Serve({a, C, b});
         Open();
         QCOMPARE(Captions(*form), (QStringList{"alpha", "charlie"}));
-        QCOMPARE(Access::Presenter(*form).FindShownDevice(0)->m_AdapterName, std::u16string(u"alpha"));
+        QCOMPARE(Access::Presenter(*form).FindShownDevice(0)->m_AdapterName,
+                 std::u16string(u"alpha"));
     }
 
     void loopbackOnlyEndlessOverflowAndNoLibraryLeaveOnlyTheHeading() {

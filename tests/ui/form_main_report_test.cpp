@@ -5,6 +5,7 @@
 #include "report/device_status.h"
 #include "tests/ui/form_main_fixture.h"
 #include "ui/language_menu.h"
+#include "ui/rate_graph.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -68,7 +69,8 @@ private slots:
         std::memset(wide.Description, 'W', sizeof wide.Description - 1);
         Serve({wide});
         Poll();
-        QCOMPARE(Access::List(*form).Item(1)->Caption, QString(wide.Description)); // the list follows
+        QCOMPARE(Access::List(*form).Item(1)->Caption,
+                 QString(wide.Description)); // the list follows
         Idle();
         const int expected =
             Access::MeasureMarkupLine(*form, Access::ReportView(*form).Line(0).chopped(4)).width();
@@ -315,6 +317,39 @@ private slots:
         Access::ClickCopy(*form);
         QVERIFY(QGuiApplication::clipboard()->text().startsWith(
             "Network Interface:   " + contained + "\r\n"));
+    }
+
+    // The Russian labels do not fit side by side at the graph's narrowest; nothing is cut that a
+    // second row can hold, and what no row can hold ends in an ellipsis.
+    void rateGraphLegendTakesASecondRowRatherThanCuttingALabel() {
+        const QFontMetrics metrics{QApplication::font()};
+        const QStringList english = {"Receive Rate", "Send Rate"};
+        const QStringList russian = {QString::fromUtf8("Скорость приёма"),
+                                     QString::fromUtf8("Скорость передачи")};
+        const int russianRow = metrics.height() * 3 + metrics.horizontalAdvance(russian.join(""));
+        struct Case {
+            QStringList labels;
+            int width;
+            bool stacked;
+            bool elided;
+        };
+        const Case cases[] = {
+            {english, 360, false, false},
+            {russian, russianRow + 10, false, false},
+            {russian, russianRow - 10, true, false},
+            {russian, metrics.horizontalAdvance(russian[1]) / 2, true, true},
+        };
+        for (const Case& c : cases) {
+            const auto legend = qmr::TRateGraph::LayOutLegend(metrics, c.width, 50, c.labels);
+            QCOMPARE(legend.size(), std::size_t{2});
+            QCOMPARE(legend[0].TextAt.y(), 50 + metrics.ascent());
+            QCOMPARE(legend[1].TextAt.y() > legend[0].TextAt.y(), c.stacked);
+            for (std::size_t i = 0; i < 2; ++i) {
+                QVERIFY2(legend[i].TextAt.x() + metrics.horizontalAdvance(legend[i].Text) <= c.width,
+                         qPrintable(legend[i].Text));
+                QCOMPARE(legend[i].Text != c.labels[static_cast<int>(i)], c.elided);
+            }
+        }
     }
 
     void ratesReachTheReportGraphAndTrayHintAndTheGraphRepaintsOnlyWhileShown() {

@@ -1,13 +1,14 @@
 #!/usr/bin/env python3
 """qmr-report.exe --expert under Wine lists the links that `ip -j addr` lists for the host
-namespace, loopback aside. Wine's iphlpapi.dll serves the host's interfaces, giving each a
-GUID-like AdapterName ({0000000N-0000-0000-0000-4E6574446576}, N the interface index) and the
-Linux interface name as Description; Wine's ndis.sys registers the same pair under NetworkCards,
-so the friendly name is the Linux interface name. Compared link by link: name, MAC, IPv4
-addresses and masks, default gateway, operational state, the DNS servers of resolv.conf, and the
-byte counters, which must lie between the kernel's counts read just before and just after; and
-the IPv6 addresses with their prefix lengths as `ip -j -6 addr` lists them (in Wine's order,
-so compared as sets), and any IPv6 default router shown among `ip -j -6 route`'s."""
+namespace, loopback aside, each with the MTU ip gives it. Wine's iphlpapi.dll serves the host's
+interfaces, giving each a GUID-like AdapterName ({0000000N-0000-0000-0000-4E6574446576}, N the
+interface index) and the Linux interface name as Description; Wine's ndis.sys registers the
+same pair under NetworkCards, so the friendly name is the Linux interface name. Compared link by
+link: name, MAC, MTU, IPv4 addresses and masks, default gateway, operational state, the DNS
+servers of resolv.conf, and the byte counters, which must lie between the kernel's counts read
+just before and just after; and the IPv6 addresses with their prefix lengths as `ip -j -6 addr`
+lists them (in Wine's order, so compared as sets), and any IPv6 default router shown among
+`ip -j -6 route`'s."""
 
 import argparse
 import ipaddress
@@ -48,6 +49,7 @@ def ip_links():
                            if a.get("family") == "inet6"),
             "gateways6": gateways6.get(link["ifname"], []),
             "operstate": link.get("operstate", ""),
+            "mtu": str(link.get("mtu", "")),
         })
     return result
 
@@ -145,6 +147,7 @@ def main():
         if values(block, "Network Interface") != [name]:
             continue
         check(f"{name} MAC", values(block, "MAC"), [link["mac"]])
+        check(f"{name} MTU", values(block, "MTU"), [link["mtu"]])
         check(f"{name} addresses", list(zip(values(block, r"IP Address\d*"),
                                             values(block, r"IP Mask\d*"))), link["addresses"])
         gateways = values(block, r"Gateway\d*")

@@ -37,6 +37,16 @@ TEST(WlanRecordsOnWindows, SizesAndOffsetsAreThoseOfTheLinuxRecords) {
         {offsetof(WLAN_BSS_LIST, wlanBssEntries), 8},
         {wlan_intf_opcode_current_connection, 7},
         {wlan_intf_opcode_rssi, 0x10000102},
+        {wlan_intf_opcode_channel_number, 8},
+        {offsetof(WLAN_ASSOCIATION_ATTRIBUTES, dot11Bssid), 40},
+        {offsetof(WLAN_ASSOCIATION_ATTRIBUTES, ulRxRate), 60},
+        {offsetof(WLAN_ASSOCIATION_ATTRIBUTES, ulTxRate), 64},
+        {offsetof(WLAN_CONNECTION_ATTRIBUTES, wlanSecurityAttributes), 588},
+        {offsetof(WLAN_SECURITY_ATTRIBUTES, dot11AuthAlgorithm), 8},
+        {offsetof(WLAN_SECURITY_ATTRIBUTES, dot11CipherAlgorithm), 12},
+        {DOT11_AUTH_ALGO_RSNA_PSK, 7},
+        {DOT11_CIPHER_ALGO_CCMP, 4},
+        {DOT11_CIPHER_ALGO_WEP, 0x101},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         EXPECT_EQ(cases[i].first, cases[i].second) << "case " << i;

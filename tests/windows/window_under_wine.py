@@ -1,0 +1,204 @@
+#!/usr/bin/env python3
+"""qmr.exe, the Win32 window, under Wine on Xvfb with openbox, inside a private network namespace
+with known veth links and a Wine prefix made afresh inside it (so that Wine's IP helper sees
+those links and no others). The window must list the namespace's links in their order, move the
+selection by click and by Down, put the selected adapter's plain-text report on the clipboard by
+Ctrl+C and by Copy, equal to what qmr-report.exe --adapter prints for it, switch the report with
+the expert box, and show a link set down within two seconds.
+
+Wine hands the Windows clipboard to X with bare LF line ends, and qmr-report.exe's lines arrive
+through Wine's console with LF as well; the texts are compared as they arrive."""
+
+import argparse
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+from desktop_session import Display, Namespace, can_run, run, wait_for  # noqa: E402
+
+ARGS = None
+SENTINEL = "nothing copied yet"
+
+
+class WindowUnderWine(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        why = can_run() or (None if shutil.which("wine") else "wine is not installed")
+        if why:
+            if os.environ.get("CI") == "true":
+                raise RuntimeError(why)
+            raise unittest.SkipTest(why)
+        cls.ns = Namespace("winui")
+        cls.display = None
+        cls.prefix = tempfile.mkdtemp(prefix="qmr-winui-prefix-")
+        cls.app = None
+        try:
+            # Three links in a known order; lan1 has no address, lan2 no gateway.
+            cls.ns.veth("lan0", "far0", address="10.77.1.2/24", gateway="10.77.1.1")
+            cls.ns.veth("lan1", "far1")
+            cls.ns.veth("lan2", "far2", address="10.77.3.2/24")
+            cls.display = Display(tray=False)
+            # English whatever the machine's locale; Wine's diagnostics and installers silenced.
+            cls.env = dict(cls.display.env, WINEPREFIX=cls.prefix, WINEDEBUG="-all",
+                           WINEDLLOVERRIDES="mscoree,mshtml=", LANG="en_US.UTF-8",
+                           LC_ALL="en_US.UTF-8", LANGUAGE="")
+            # The prefix's wineserver starts here, inside the namespace, and so does every Wine
+            # process after it.
+            cls.wine("wineboot", "-i", timeout=180)
+            cls.app = subprocess.Popen(cls.in_ns("wine", ARGS.window), env=cls.env,
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            found = wait_for(lambda: cls.display.windows_of("qmr.exe", r"^Quillmere$",
+                                                            min_width=200, viewable=True), 60)
+            if not found:
+                raise RuntimeError("the window did not appear")
+            cls.wid = found[0]
+            # The first poll and paint are done once the report has been built.
+            time.sleep(2)
+        except BaseException:
+            cls.tearDownClass()
+            raise
+
+    @classmethod
+    def tearDownClass(cls):
+        if cls.app is not None:
+            cls.app.terminate()
+            try:
+                cls.app.wait(10)
+            except subprocess.TimeoutExpired:
+                cls.app.kill()
+        subprocess.run(cls.in_ns("wineserver", "-k"), env=dict(os.environ, WINEPREFIX=cls.prefix),
+                       capture_output=True, timeout=30)
+        if cls.display is not None:
+            cls.display.close()
+        cls.ns.close()
+        shutil.rmtree(cls.prefix, ignore_errors=True)
+
+    @classmethod
+    def in_ns(cls, *args):
+        return ["ip", "netns", "exec", cls.ns.name, *args]
+
+    @classmethod
+    def wine(cls, *args, timeout=90):
+        return subprocess.run(cls.in_ns("wine", *args), env=cls.env, capture_output=True,
+                              timeout=timeout, check=True).stdout.decode("utf-8")
+
+    def links(self):
+        links = json.loads(self.ns.exec("ip", "-j", "link").stdout)
+        return [link["ifname"] for link in links if link.get("link_type") != "loopback"]
+
+    def report_of(self, name, *options):
+        return self.wine(ARGS.report, *options, "--adapter", name)
+
+    def activate(self):
+        self.display.x("xdotool", "windowactivate", "--sync", str(self.wid))
+        time.sleep(0.3)
+
+    def copied(self, action):
+        """What `action` puts on the clipboard, waited for up to five seconds."""
+        self.display.set_clipboard(SENTINEL)
+        self.pressed_at = time.monotonic()
+        action()
+        wait_for(lambda: self.display.clipboard() != SENTINEL, 5)
+        return self.display.clipboard()
+
+    def ctrl_c(self):
+        self.activate()
+        return self.copied(lambda: self.display.key("ctrl+c"))
+
+    @staticmethod
+    def adapter_of(report):
+        first = report.splitlines()[0] if report else ""
+        return first.partition(":   ")[2]
+
+    # Client coordinates at 96 pixels per inch: the design's 120 scaled by 0.8.
+    def item_point(self, position):
+        heading, item = 32, 35
+        return 100, heading + item * position + item // 2
+
+    def test_1_list_order_keys_and_click(self):
+        names = self.links()
+        self.assertEqual(names, ["lan0", "lan1", "lan2"])
+        # The list has the focus from the start: Down walks it without any click first.
+        self.assertEqual(self.adapter_of(self.ctrl_c()), names[0])
+        shown = [names[0]]
+        for _ in names[1:]:
+            self.activate()
+            self.display.key("Down")
+            shown.append(self.adapter_of(self.ctrl_c()))
+        self.assertEqual(shown, names)
+        self.display.key("Home")
+        self.assertEqual(self.adapter_of(self.ctrl_c()), names[0])
+        self.display.click(self.wid, *self.item_point(1))
+        self.assertEqual(self.adapter_of(self.ctrl_c()), names[1])
+        self.display.key("End")
+        self.assertEqual(self.adapter_of(self.ctrl_c()), names[-1])
+
+    def test_2_copy_equals_qmr_report(self):
+        for position, name in enumerate(self.links()):
+            self.display.click(self.wid, *self.item_point(position))
+            by_keys = self.ctrl_c()
+            # Copy: the button at the window's bottom right, 756..925 by 548..581 in the design.
+            x, y, w, h = self.display.geometry(self.wid)
+            by_button = self.copied(lambda: self.display.click(self.wid, w - 110, h - 22))
+            want = self.report_of(name).replace("\r\n", "\n")
+            self.assertEqual(by_keys, want, name)
+            self.assertEqual(by_button, want, name)
+
+    def test_3_expert_box_switches_the_report(self):
+        self.display.click(self.wid, *self.item_point(0))
+        normal = self.ctrl_c()
+        self.assertNotIn("Input Unicast Packets", normal)
+        x, y, w, h = self.display.geometry(self.wid)
+        box = (40, h - 28)
+        self.display.click(self.wid, *box)
+        try:
+            expert = self.ctrl_c()
+            self.assertIn("Input Unicast Packets", expert)
+            self.assertIn("Receive Rate", expert)
+            # Every line qmr-report --expert prints is there too; the window adds its rates.
+            for line in self.report_of("lan0", "--expert").replace("\r\n", "\n").splitlines():
+                self.assertIn(line, expert.splitlines())
+        finally:
+            self.display.click(self.wid, *box)
+        self.assertEqual(self.ctrl_c(), normal)
+
+    def test_4_link_down_shows_within_two_seconds(self):
+        self.display.click(self.wid, *self.item_point(2))
+        self.assertIn("Status:   Online", self.ctrl_c())
+        run("ip", "-n", self.ns.name, "link", "set", "lan2", "down")
+        try:
+            started = time.monotonic()
+            # A copy shows what the window showed when its key was pressed.
+            seen_at = None
+            while seen_at is None and time.monotonic() - started < 5:
+                if "Status:   Online" not in self.ctrl_c():
+                    seen_at = self.pressed_at - started
+            self.assertIsNotNone(seen_at, "still Online after five seconds")
+            self.assertLessEqual(seen_at, 2.0)
+        finally:
+            run("ip", "-n", self.ns.name, "link", "set", "lan2", "up")
+
+    def test_5_screenshot(self):
+        self.display.click(self.wid, *self.item_point(0))
+        time.sleep(1.2)
+        path = self.display.screenshot(self.wid, "windows-window.png")
+        self.assertTrue(os.path.getsize(path) > 0)
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--window", required=True)
+    parser.add_argument("--report", required=True)
+    ARGS, rest = parser.parse_known_args()
+    unittest.main(argv=[sys.argv[0], *rest], verbosity=2)
+
+
+if __name__ == "__main__":
+    main()

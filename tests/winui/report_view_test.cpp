@@ -1,0 +1,95 @@
+#include "winui/report_view.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace qmr {
+namespace {
+
+// A report view in a shown window of its own, with nothing left to paint.
+class ReportViewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_Parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, 400, 300,
+                                   nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        ASSERT_NE(m_Parent, nullptr);
+        m_View = std::make_unique<TReportView>(m_Parent, 1, nullptr);
+        MoveWindow(m_View->Handle(), 0, 0, 400, 300, TRUE);
+    }
+    void TearDown() override {
+        m_View.reset();
+        DestroyWindow(m_Parent);
+    }
+    void Painted() {
+        ValidateRect(m_View->Handle(), nullptr);
+    }
+    // The rows waiting to be painted, in content coordinates; empty when none.
+    std::pair<int, int> DirtyRows() const {
+        RECT r{};
+        if (!GetUpdateRect(m_View->Handle(), &r, FALSE)) {
+            return {0, 0};
+        }
+        return {r.top + m_View->ScrollPosition().y, r.bottom + m_View->ScrollPosition().y};
+    }
+
+    HWND m_Parent = nullptr;
+    std::unique_ptr<TReportView> m_View;
+};
+
+TEST_F(ReportViewTest, RepaintsOnlyTheLinesThatChanged) {
+    m_View->ShowLines({u"<b>lan0</b>", u"Input Octets:   1 bytes", u"Gateway:   10.0.0.1"});
+    Painted();
+    m_View->ShowLines({u"<b>lan0</b>", u"Input Octets:   2 bytes", u"Gateway:   10.0.0.1"});
+    EXPECT_EQ(DirtyRows(), std::make_pair(m_View->LineTop(1),
+                                          m_View->LineTop(1) + m_View->LineHeight(1)));
+    Painted();
+    m_View->ShowLines({u"<b>lan0</b>", u"Input Octets:   2 bytes", u"Gateway:   10.0.0.1"});
+    EXPECT_EQ(DirtyRows(), std::make_pair(0, 0)) << "the same report repaints nothing";
+}
+
+TEST_F(ReportViewTest, ALineThatGrowsRepaintsEverythingBelowIt) {
+    m_View->ShowLines({u"a", u"b", u"c"});
+    const int oldTop2 = m_View->LineTop(2);
+    Painted();
+    m_View->ShowLines({u"a", u"<font size=\"20\">b</font>", u"c"});
+    EXPECT_GT(m_View->LineTop(2), oldTop2);
+    RECT client{};
+    GetClientRect(m_View->Handle(), &client);
+    EXPECT_EQ(DirtyRows(), std::make_pair(m_View->LineTop(1), static_cast<int>(client.bottom)));
+}
+
+TEST_F(ReportViewTest, WheelScrollsWithinTheContentOnly) {
+    std::vector<std::u16string> lines(80, u"Output Unicast Packets:   12 345");
+    m_View->ShowLines(lines);
+    RECT client{};
+    GetClientRect(m_View->Handle(), &client);
+    const int bottom = m_View->ContentSize().cy - client.bottom;
+    ASSERT_GT(bottom, 0);
+    m_View->ScrollByWheel(WHEEL_DELTA, false);
+    EXPECT_EQ(m_View->ScrollPosition().y, 0) << "no scrolling above the top";
+    m_View->ScrollByWheel(-WHEEL_DELTA, false);
+    EXPECT_EQ(m_View->ScrollPosition().y, 20) << "a notch is 20 pixels at 96 per inch";
+    for (int i = 0; i < 200; ++i) {
+        m_View->ScrollByWheel(-WHEEL_DELTA, false);
+    }
+    EXPECT_EQ(m_View->ScrollPosition().y, bottom);
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_POS;
+    GetScrollInfo(m_View->Handle(), SB_VERT, &si);
+    EXPECT_EQ(si.nPos, bottom) << "the bar follows";
+}
+
+TEST_F(ReportViewTest, ItsTextIsThePlainReport) {
+    m_View->SetPlainText(u"Network Interface:   lan0\r\n");
+    wchar_t text[64] = {};
+    GetWindowTextW(m_View->Handle(), text, 64);
+    EXPECT_STREQ(text, L"Network Interface:   lan0\r\n");
+}
+
+} // namespace
+} // namespace qmr
