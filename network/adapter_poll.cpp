@@ -1,5 +1,6 @@
 #include "adapter_poll.h"
 
+#include "network/answer_chain.h"
 #include "network/iphlpapi_binding.h"
 #include "network/sized_call.h"
 
@@ -7,19 +8,91 @@
 
 namespace qmr {
 
+namespace {
+
+// Every adapter record, and the address and gateway lists each holds, inside the answer.
+bool AdaptersInfoSound(const TCallBuffer& buffer) {
+    const TAnswerSpan span(buffer.data(), buffer.size() * 8);
+    const auto* first = reinterpret_cast<const IP_ADAPTER_INFO*>(buffer.data());
+    if (!span.ChainSound(first)) {
+        return false;
+    }
+    for (const IP_ADAPTER_INFO* adapter = first; adapter != nullptr; adapter = adapter->Next) {
+        if (!span.ChainSound(&adapter->IpAddressList, true) ||
+            !span.ChainSound(&adapter->GatewayList, true)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string StatusText(const TCallFailure& failure) {
+    std::string text = failure.Call +
+                       (failure.BrokenAnswer ? " gave an answer that cannot be "
+                                               "sound (status "
+                                             : " failed with status ") +
+                       std::to_string(failure.Status);
+    if (failure.BrokenAnswer) {
+        text += ")";
+    }
+    if (failure.Times > 1) {
+        text += " (asked " + std::to_string(failure.Times) + " times)";
+    }
+    return text;
+}
+
+} // namespace
+
+std::string TPollFailures::Text() const {
+    std::string text;
+    for (const TCallFailure& failure : Calls) {
+        text += (text.empty() ? "" : "; ") + StatusText(failure);
+    }
+    return text;
+}
+
+std::string DescribeNoAdapters(std::uint32_t status, const TPollFailures& failures) {
+    if (status == ERROR_SUCCESS || status == ERROR_NO_DATA) {
+        return {};
+    }
+    const std::string text = failures.Text();
+    return !text.empty() ? "the adapters could not be read: " + text
+                         : "the adapters could not be read (status " + std::to_string(status) + ")";
+}
+
 std::uint32_t ReadNetworkDevices(TDeviceList& devices) {
+    TPollFailures ignored;
+    return ReadNetworkDevicesTellingFailures(devices, ignored);
+}
+
+std::uint32_t ReadNetworkDevicesTellingFailures(TDeviceList& devices, TPollFailures& failures) {
     // One adapter record's worth to start with.
     TCallBuffer buffer;
-    const ULONG status =
-        CallWithGrowingBuffer(buffer, 640, 0, [](std::uint64_t* data, ULONG* size) {
+    int calls = 0;
+    ULONG status =
+        CallWithGrowingBuffer(buffer, 640, 0, [&calls](std::uint64_t* data, ULONG* size) {
+            ++calls;
             return qmr::GetAdaptersInfo(reinterpret_cast<PIP_ADAPTER_INFO>(data), size);
         });
+    if (status == ERROR_SUCCESS && !AdaptersInfoSound(buffer)) {
+        failures.Calls.push_back({"GetAdaptersInfo", ERROR_INVALID_DATA, 1, true});
+        return ERROR_INVALID_DATA;
+    }
     if (status != ERROR_SUCCESS) {
+        // No adapters is no failure; a library without the call says so through IpHelperProblem.
+        if (status != ERROR_NO_DATA) {
+            failures.Calls.push_back({"GetAdaptersInfo", status, calls});
+        }
         return status;
     }
     const auto* adapters = reinterpret_cast<const IP_ADAPTER_INFO*>(buffer.data());
     const std::size_t adapterCount = buffer.size() * 8 / sizeof(IP_ADAPTER_INFO);
     const TAddressesAnswer answer = ReadAddressesAnswer(adapterCount);
+    if (answer.Status != ERROR_SUCCESS && answer.Status != ERROR_NOT_SUPPORTED &&
+        answer.Status != ERROR_NO_DATA) {
+        failures.Calls.push_back(
+            {"GetAdaptersAddresses", answer.Status, 1, answer.Status == ERROR_INVALID_DATA});
+    }
     // Every device's interface rows in two calls, rather than two calls per device.
     const TInterfaceRowTables rows(adapterCount);
     const TFriendlyNameTable table = ReadFriendlyNameTable(adapters, rows.Table2());

@@ -3,7 +3,9 @@
 
 #include "network/model_network_device.h"
 
+#include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 namespace qmr {
@@ -19,5 +21,33 @@ using TDeviceList = std::vector<std::unique_ptr<TModelNetworkDevice>>;
 // per device for its DNS servers), and wireless ones one WLAN session. Returns the last status; any
 // status but 0 appends nothing. Exceptions from a device's construction leave the function.
 std::uint32_t ReadNetworkDevices(TDeviceList& devices);
+
+// A call of the poll that failed: its name, its last status, and how often it was asked.
+struct TCallFailure {
+    std::string Call;
+    std::uint32_t Status = 0;
+    int Times = 1;
+    // Whether the library answered, but with a record chain or size that cannot be sound.
+    bool BrokenAnswer = false;
+};
+
+// Every call of one poll that failed, the one the adapters come from first when it did.
+struct TPollFailures {
+    std::vector<TCallFailure> Calls;
+    // One line for a person: "GetAdaptersInfo failed with status 111 (asked 8 times); ...";
+    // empty when nothing failed.
+    std::string Text() const;
+};
+
+// The same poll, telling which calls failed: GetAdaptersInfo (then no device at all) and
+// GetAdaptersAddresses (then no IPv6 facts). A library that lacks GetAdaptersAddresses, or
+// knows no adapters, is no failure. A chain in an answer that points backwards, outside the
+// answer or at an unaligned record fails that call with ERROR_INVALID_DATA instead of being
+// walked.
+std::uint32_t ReadNetworkDevicesTellingFailures(TDeviceList& devices, TPollFailures& failures);
+
+// Why a poll that found no adapter found none, for the window's problem line: its failures,
+// else nothing (a machine with only loopback has no adapters to show, and no problem).
+std::string DescribeNoAdapters(std::uint32_t status, const TPollFailures& failures);
 
 } // namespace qmr

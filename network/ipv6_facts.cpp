@@ -2,6 +2,7 @@
 
 #include "base/display_text.h"
 #include "base/utf16_text.h"
+#include "network/answer_chain.h"
 #include "network/iphlpapi_binding.h"
 #include "network/ipv6_zone.h"
 #include "network/sized_call.h"
@@ -54,6 +55,38 @@ std::vector<std::u16string> AddressTexts(const Node* first, const TZoneNames& zo
         }
     }
     return texts;
+}
+
+// Every record, list node, socket address and name the collectors read lies inside the answer.
+template <typename Node> bool NodesSound(const Node* first, const TAnswerSpan& span) {
+    if (!span.ChainSound(first)) {
+        return false;
+    }
+    for (const Node* node = first; node != nullptr; node = node->Next) {
+        const SOCKET_ADDRESS& address = node->Address;
+        if (address.lpSockaddr != nullptr &&
+            (address.iSockaddrLength < 0 ||
+             !span.HoldsBytes(address.lpSockaddr,
+                              static_cast<std::size_t>(address.iSockaddrLength)))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool AddressesSound(const IP_ADAPTER_ADDRESSES* first, const TAnswerSpan& span) {
+    if (!span.ChainSound(first)) {
+        return false;
+    }
+    for (const IP_ADAPTER_ADDRESSES* a = first; a != nullptr; a = a->Next) {
+        if ((a->AdapterName != nullptr && !span.HoldsText(a->AdapterName)) ||
+            !NodesSound(a->FirstUnicastAddress, span) ||
+            !NodesSound(a->FirstGatewayAddress, span) ||
+            !NodesSound(a->FirstDnsServerAddress, span)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 std::uint32_t IndexOf(const IP_ADAPTER_ADDRESSES& adapter) {
@@ -119,10 +152,14 @@ TAddressesAnswer ReadAddressesAnswer(std::size_t adapterCount) {
                                              reinterpret_cast<PIP_ADAPTER_ADDRESSES>(data), room);
         });
     if (status != ERROR_SUCCESS) {
-        return {};
+        return {{}, {}, {}, status};
     }
     const auto* first = reinterpret_cast<const IP_ADAPTER_ADDRESSES*>(buffer.data());
-    return {CollectIpv6Facts(first), CollectIpv4DnsServers(first), CollectAdapterDetails(first)};
+    if (!AddressesSound(first, TAnswerSpan(buffer.data(), buffer.size() * 8))) {
+        return {{}, {}, {}, ERROR_INVALID_DATA};
+    }
+    return {CollectIpv6Facts(first), CollectIpv4DnsServers(first), CollectAdapterDetails(first),
+            ERROR_SUCCESS};
 }
 
 const TIpv6Address* ChooseShownIpv6Address(const std::vector<TIpv6Address>& addresses) {

@@ -51,10 +51,13 @@ struct TAddressesAnswer {
     TIpv6FactsByIndex Ipv6;
     TDnsServersByIndex Ipv4DnsServers;
     TAdapterDetailsByIndex Details;
+    // The call's last status; ERROR_INVALID_DATA for an answer whose chains are not sound.
+    std::uint32_t Status = 0;
 };
 
 // One GetAdaptersAddresses call for a poll that read `adapterCount` adapter records, asked
-// again with the size the library names; empty when the library lacks the call or it fails.
+// again with the size the library names; empty when the library lacks the call or it fails,
+// or answers with a chain that points backwards or outside what it filled.
 TAddressesAnswer ReadAddressesAnswer(std::size_t adapterCount);
 
 // The address the normal report shows: the first preferred global one, non-temporary before

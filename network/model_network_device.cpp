@@ -4,6 +4,7 @@
 #include "base/record_text.h"
 #include "base/tick_count.h"
 #include "base/utf16_text.h"
+#include "network/answer_chain.h"
 #include "network/iphlpapi_binding.h"
 #include "network/sized_call.h"
 
@@ -278,7 +279,10 @@ void TModelNetworkDevice::FillFromPerAdapterInfo() {
             });
         info = reinterpret_cast<PIP_PER_ADAPTER_INFO>(larger.data());
     }
-    if (status != ERROR_SUCCESS) {
+    const TAnswerSpan span = larger.empty() ? TAnswerSpan(first.data(), sizeof first)
+                                            : TAnswerSpan(larger.data(), larger.size() * 8);
+    // A server list that leads outside the answer is no list.
+    if (status != ERROR_SUCCESS || !span.ChainSound(&info->DnsServerList, true)) {
         return;
     }
     m_AutoconfigEnabled = info->AutoconfigEnabled != 0;

@@ -160,7 +160,8 @@ int Run(const std::vector<std::u16string>& args) {
         return kExitNoIpHelper;
     }
     qmr::TDeviceList devices;
-    const std::uint32_t status = qmr::ReadNetworkDevices(devices);
+    qmr::TPollFailures failures;
+    const std::uint32_t status = qmr::ReadNetworkDevicesTellingFailures(devices, failures);
     // Asked while the library that refused them is still loaded.
     const std::string refused = qmr::StateFileProblems();
     qmr::ReleaseIpHelper();
@@ -176,13 +177,24 @@ int Run(const std::vector<std::u16string>& args) {
     if (!refused.empty()) {
         PrintError(programName, refused);
     }
+    // A library without the entry points a poll needs answers 50: say which are missing.
+    const std::string problem =
+        status == ERROR_NOT_SUPPORTED ? qmr::IpHelperProblem() : std::string();
+    if (!problem.empty()) {
+        PrintError(programName, problem);
+    } else {
+        // Every call that failed, also where the rest of the poll went on (no IPv6 facts).
+        for (const qmr::TCallFailure& failure : failures.Calls) {
+            qmr::TPollFailures one;
+            one.Calls.push_back(failure);
+            PrintError(programName, one.Text());
+        }
+    }
     if (status != ERROR_SUCCESS && status != ERROR_NO_DATA) {
-        // A library without the entry points a poll needs answers 50: say which are missing.
-        const std::string problem = qmr::IpHelperProblem();
-        PrintError(programName,
-                   status == ERROR_NOT_SUPPORTED && !problem.empty()
-                       ? problem
-                       : "reading the adapters failed with status " + std::to_string(status));
+        if (problem.empty() && failures.Calls.empty()) {
+            PrintError(programName,
+                       "reading the adapters failed with status " + std::to_string(status));
+        }
         return kExitFailed;
     }
     return kExitPrinted;

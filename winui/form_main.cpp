@@ -4,6 +4,7 @@
 #include "lang/text_ids.h"
 #include "winui/clipboard.h"
 #include "winui/pictures.h"
+#include "winui/popup_menu.h"
 
 #include <commctrl.h>
 
@@ -66,6 +67,14 @@ HFONT MakeFont(int pixels, bool bold) {
                        DEFAULT_PITCH | FF_SWISS, L"Tahoma");
 }
 
+std::u16string TitleOf(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    std::u16string title(static_cast<std::size_t>(length) + 1, u'\0');
+    GetWindowTextW(window, reinterpret_cast<wchar_t*>(title.data()), length + 1);
+    title.resize(static_cast<std::size_t>(length));
+    return title;
+}
+
 std::u16string WithoutMnemonics(std::u16string text) {
     text.erase(std::remove(text.begin(), text.end(), u'&'), text.end());
     return text;
@@ -73,8 +82,9 @@ std::u16string WithoutMnemonics(std::u16string text) {
 } // namespace
 
 TFormMain::TFormMain(HINSTANCE instance, std::vector<std::u16string> arguments,
-                     std::unique_ptr<TChoiceStore> store)
-    : m_Instance(instance), m_Arguments(std::move(arguments)), m_ChoiceStore(std::move(store)) {
+                     std::unique_ptr<TChoiceStore> store, std::function<std::u16string()> aboutText)
+    : m_Instance(instance), m_Arguments(std::move(arguments)), m_AboutText(std::move(aboutText)),
+      m_ChoiceStore(std::move(store)) {
     m_Choices = std::make_unique<TUserChoices>(*m_ChoiceStore);
     m_Presenter = std::make_unique<TWindowPresenter>(static_cast<TWindowView&>(*this), *m_Choices);
 
@@ -400,6 +410,17 @@ LRESULT TFormMain::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
         }
         break;
+    case WM_CONTEXTMENU: {
+        POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        if (at.x == -1 && at.y == -1) {
+            // From the keyboard: at the window's top left corner.
+            RECT frame{};
+            GetWindowRect(m_Handle, &frame);
+            at = {frame.left + Scaled(20), frame.top + Scaled(40)};
+        }
+        m_AdvPopupMenuPopup(at);
+        return 0;
+    }
     case WM_ACTIVATE:
         // Back to the control that had the focus, as a dialog does.
         if (LOWORD(wParam) == WA_INACTIVE) {
@@ -502,15 +523,39 @@ void TFormMain::m_AdvOfficeCheckBox_ExpertModeClick() {
         SendMessageW(m_AdvOfficeCheckBox_ExpertMode, BM_GETCHECK, 0, 0) == BST_CHECKED);
 }
 
+void TFormMain::m_AdvPopupMenuPopup(POINT at) {
+    TPopupState state;
+    state.Languages = m_Presenter->LanguageMenuEntries();
+    state.CurrentLanguage = LANGUAGE::LangStrings ? LANGUAGE::LangStrings->GetCurrentIndex() : -1;
+    state.ShowVirtual = m_Presenter->ShowVirtual();
+    state.Notify = m_Presenter->NotifyOnLinkChanges();
+    const UINT chosen = RunPopupMenu(m_Handle, at, state);
+    if (chosen >= kPopupLanguageFirst &&
+        chosen < kPopupLanguageFirst + static_cast<UINT>(state.Languages.size())) {
+        m_Presenter->ChooseLanguage(static_cast<int>(chosen - kPopupLanguageFirst));
+        return;
+    }
+    switch (chosen) {
+    case kPopupShowVirtual: m_Presenter->SetShowVirtual(!state.ShowVirtual); break;
+    case kPopupNotifyLinkChanges: m_Presenter->SetNotifyOnLinkChanges(!state.Notify); break;
+    case kPopupAbout: m_PopupMenuItem_AboutClick(); break;
+    case kPopupExit: PostMessageW(m_Handle, WM_CLOSE, 0, 0); break;
+    default: break;
+    }
+}
+
+void TFormMain::m_PopupMenuItem_AboutClick() {
+    const std::u16string text = m_AboutText ? m_AboutText() : std::u16string();
+    const std::u16string title = TitleOf(m_Handle);
+    MessageBoxW(m_Handle, Wide(text), Wide(title), MB_OK);
+}
+
 void TFormMain::m_AeroButton_CopyReportClick() {
     m_Presenter->Copy();
 }
 
 void TFormMain::ShowException(const std::u16string& message) {
-    const int length = GetWindowTextLengthW(m_Handle);
-    std::u16string title(static_cast<std::size_t>(length) + 1, u'\0');
-    GetWindowTextW(m_Handle, reinterpret_cast<wchar_t*>(title.data()), length + 1);
-    title.resize(static_cast<std::size_t>(length));
+    const std::u16string title = TitleOf(m_Handle);
     MessageBoxW(m_Handle, Wide(message), Wide(title), MB_OK | MB_ICONERROR);
 }
 

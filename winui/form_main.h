@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,8 +23,9 @@ class TFormMain : public LANGUAGE::TLangControl, private TWindowView {
 public:
     // `arguments` is the command line, position 0 the program itself; `store` keeps the
     // choices between runs. The first poll runs here; an exception from it fails construction.
+    // `aboutText` makes the about box's text (start-up knows the version, the window does not).
     TFormMain(HINSTANCE instance, std::vector<std::u16string> arguments,
-              std::unique_ptr<TChoiceStore> store);
+              std::unique_ptr<TChoiceStore> store, std::function<std::u16string()> aboutText = {});
     ~TFormMain() override;
     TFormMain(const TFormMain&) = delete;
     TFormMain& operator=(const TFormMain&) = delete;
@@ -61,6 +63,7 @@ private:
     std::vector<TAdapterItem> m_Items;
 
     std::vector<std::u16string> m_Arguments;
+    std::function<std::u16string()> m_AboutText;
     std::unique_ptr<TChoiceStore> m_ChoiceStore;
     std::unique_ptr<TUserChoices> m_Choices;
     std::unique_ptr<TWindowPresenter> m_Presenter;
@@ -84,6 +87,9 @@ private:
     void m_AdvOfficeCheckBox_ExpertModeClick();
     void m_AeroButton_CopyReportClick();
     void OnAppIdle();
+    // The popup menu at a point of the screen, and what was chosen in it.
+    void m_AdvPopupMenuPopup(POINT at);
+    void m_PopupMenuItem_AboutClick();
     void ShowException(const std::u16string& message);
 
     // The view's half of the window, as the presenter asks for it.

@@ -3,6 +3,7 @@
 
 #include "base/executable_path.h"
 #include "base/utf16_text.h"
+#include "shell/about_text.h"
 #include "shell/platform_queries.h"
 #include "shell/startup.h"
 #include "winui/choice_store_location.h"
@@ -28,7 +29,8 @@ public:
         MessageBoxW(nullptr, Wide(text), Wide(caption), MB_OK);
     }
     void RunMainWindow() override {
-        qmr::TFormMain window(m_Instance, m_Args, qmr::MakeChoiceStore(qmr::ExecutablePath()));
+        qmr::TFormMain window(m_Instance, m_Args, qmr::MakeChoiceStore(qmr::ExecutablePath()),
+                              qmr::BuildAboutText);
         window.Show(m_ShowCommand);
         window.RunMessageLoop();
     }

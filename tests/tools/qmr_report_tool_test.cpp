@@ -63,6 +63,26 @@ TEST(QmrReportProgram, ALibraryWithoutTheEntryPointsIsNamedForWhatItLacks) {
         << run.Err;
 }
 
+// Every call that failed is said, with its status; only a poll without the adapters fails.
+TEST(QmrReportProgram, FailingCallsAreSaidWithTheirStatus) {
+    const struct {
+        const char* hostility;
+        int exitCode;
+        std::string said;
+    } cases[] = {
+        {"0", 1, "qmr-report: GetAdaptersInfo failed with status 8\n"},
+        {"4", 0, "qmr-report: GetAdaptersAddresses failed with status 8\n"},
+    };
+    for (const auto& c : cases) {
+        auto environment = WithoutIpHelper();
+        environment["QMR_IPHELPER_LIBRARY"] = QMR_HOSTILE_PROVIDER;
+        environment["QMR_TEST_HOSTILITY"] = c.hostility;
+        const TProgramResult run = RunProgram({kProgram}, environment);
+        EXPECT_EQ(run.ExitCode, c.exitCode) << c.hostility;
+        EXPECT_EQ(run.Err, c.said) << c.hostility;
+    }
+}
+
 // A copy of the program in a folder of its own, with a language file written by the test.
 class QmrReportCopy : public ::testing::Test {
 protected:

@@ -4,7 +4,7 @@ with known veth links and a Wine prefix made afresh inside it (so that Wine's IP
 those links and no others). The window must list the namespace's links in their order, move the
 selection by click and by Down, put the selected adapter's plain-text report on the clipboard by
 Ctrl+C and by Copy, equal to what qmr-report.exe --adapter prints for it, switch the report with
-the expert box, and show a link set down within two seconds.
+the expert box, show a link set down within two seconds, and --help must show the usage box.
 
 Wine hands the Windows clipboard to X with bare LF line ends, and qmr-report.exe's lines arrive
 through Wine's console with LF as well; the texts are compared as they arrive."""
@@ -184,7 +184,38 @@ class WindowUnderWine(unittest.TestCase):
         finally:
             run("ip", "-n", self.ns.name, "link", "set", "lan2", "up")
 
-    def test_5_screenshot(self):
+    def test_5_help_shows_the_usage_box(self):
+        helper = subprocess.Popen(self.in_ns("wine", ARGS.window, "--help"), env=self.env,
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            boxes = wait_for(lambda: self.display.windows_of("qmr.exe", r"^Help Info$",
+                                                             viewable=True), 30)
+            self.assertTrue(boxes, "no Help Info box")
+            # The usage box is all that --help shows: no second main window.
+            self.assertEqual(len(self.display.windows_of("qmr.exe", r"^Quillmere$",
+                                                         min_width=200, viewable=True)), 1)
+            self.display.x("xdotool", "windowactivate", "--sync", str(boxes[0]))
+            self.display.key("Return")
+            self.assertEqual(helper.wait(20), 0)
+        finally:
+            if helper.poll() is None:
+                helper.kill()
+
+    def test_7_language_from_the_menu_changes_the_texts(self):
+        with open(os.path.join(os.path.dirname(ARGS.window), "language.ini"), encoding="utf-8") as f:
+            russian = f.read().split("[ru_RU]", 1)[1]
+        label = next(line.split("=", 1)[1] for line in russian.splitlines()
+                     if line.startswith("1049="))
+        self.display.click(self.wid, *self.item_point(0))
+        self.assertTrue(self.ctrl_c().startswith("Network Interface:   lan0"))
+        # The menu's first entry is the language submenu: English, then Russian.
+        self.display.click(self.wid, *self.item_point(0), button=3)
+        time.sleep(0.5)
+        self.display.key("Down", "Right", "Down", "Return")
+        time.sleep(1.5)
+        self.assertTrue(self.ctrl_c().startswith(label + ":   lan0"), label)
+
+    def test_6_screenshot(self):
         self.display.click(self.wid, *self.item_point(0))
         time.sleep(1.2)
         path = self.display.screenshot(self.wid, "windows-window.png")
