@@ -10,10 +10,11 @@ PACKAGES := build-essential cmake pkg-config clang \
 	qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libqt6svg6-dev qt6-svg-dev \
 	libnl-3-dev libnl-genl-3-dev libudev-dev iproute2 nlohmann-json3-dev \
 	python3 xvfb xauth openbox trayer xdotool xclip x11-utils imagemagick iputils-ping \
-	g++-mingw-w64-x86-64 wine64 wine librsvg2-bin icoutils \
+	g++-mingw-w64-x86-64 wine64 wine librsvg2-bin icoutils wixl msitools zip unzip \
 	ccache gzip file man-db dpkg-dev desktop-file-utils appstream lintian
 
-.PHONY: all deps configure build test test-windows test-package package screenshots run clean
+.PHONY: all deps configure build test test-windows test-package package screenshots run clean \
+	windows-package test-windows-package
 
 all: build
 
@@ -40,6 +41,7 @@ test: build
 	ctest --preset ci -j1
 	$(MAKE) test-package
 	$(MAKE) test-windows
+	$(MAKE) test-windows-package
 
 # The Debian package of a release build: validated, checked by lintian, and (as root) installed,
 # run from /usr and removed again (tests/package/check_package.sh).
@@ -68,6 +70,17 @@ test-windows: deps
 	cmake --preset windows
 	cmake --build --preset windows -j$(JOBS)
 	WINEDEBUG=-all ctest --test-dir build/windows -j1 --output-on-failure --repeat until-pass:2
+
+# The Windows packages: a release build of qmr.exe and qmr-report.exe, and from it under build/
+# quillmere-<version>-win64.zip and quillmere-<version>-win64.msi (wixl); checked under Wine by
+# tests/package/check_windows_package.sh.
+windows-package: deps
+	cmake --preset windows-release
+	cmake --build --preset windows-release -j$(JOBS)
+	resources/windows/make_windows_package.sh build/windows-release build
+
+test-windows-package: windows-package
+	tests/package/check_windows_package.sh build build/windows-release
 
 # The window needs a display; without one the expert report of every adapter is printed instead.
 run: deps
