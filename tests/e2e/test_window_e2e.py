@@ -140,7 +140,9 @@ class ListCopyAndDeletion(WindowTest):
 
         self.toggle_expert(wid)
         share = " (0.0 %)" if mbps > 0 else ""
-        expert = head + ["DNS:   10.77.0.53",
+        # The expert form adds the MTU and the interface type after the speed.
+        expert = head[:4] + [f"MTU:   {link['mtu']}", "Interface Type:   Ethernet"] + head[4:] + [
+                         "DNS:   10.77.0.53",
                          "Input Octets:   0 bytes", "Input Unicast Packets:   0",
                          "Input Broadcast/Multicast Packets:   0", "Input Discard Packets:   0",
                          "Input Error Packets:   0",
