@@ -110,7 +110,7 @@ void TWindowPresenter::SyncItems() {
     std::unordered_map<std::uint32_t, const TModelNetworkDevice*> shown;
     for (const auto& device : m_Devices) {
         if (IsAdapterShown(*device, m_ShowVirtual)) {
-            // Devices that share an index (rows that failed to read give 0) share the first's.
+            // Devices that share an index (a library may answer so) share the first's item.
             shown.try_emplace(device->GetIfIndex(), device.get());
         }
     }
