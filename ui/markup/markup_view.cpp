@@ -62,7 +62,23 @@ QString THTMLStaticText::PlainText() const {
 }
 
 QSize THTMLStaticText::MeasureMarkup(const QString& markup) const {
-    return LayoutMarkup(ParseMarkup(markup.toStdU16String()), Metrics());
+    // Counters and rates make new lines every second; the memo is started afresh long before
+    // it could matter.
+    constexpr qsizetype kMeasuredLimit = 4096;
+    const QString measuredFor = font().key() + QLatin1Char('/') + QString::number(m_LineSpacing) +
+                                QLatin1Char('/') + QString::number(logicalDpiY()) +
+                                QLatin1Char('/') +
+                                QString::number(reinterpret_cast<quintptr>(m_Pictures));
+    if (measuredFor != m_MeasuredFor || m_Measured.size() >= kMeasuredLimit) {
+        m_Measured.clear();
+        m_MeasuredFor = measuredFor;
+    }
+    if (const auto found = m_Measured.constFind(markup); found != m_Measured.constEnd()) {
+        return *found;
+    }
+    const QSize size = LayoutMarkup(ParseMarkup(markup.toStdU16String()), Metrics());
+    m_Measured.insert(markup, size);
+    return size;
 }
 
 void THTMLStaticText::paintEvent(QPaintEvent*) {

@@ -4,6 +4,8 @@
 
 #include "ui/markup/markup_layout.h"
 
+#include <QHash>
+#include <QSize>
 #include <QStringList>
 #include <QWidget>
 
@@ -46,6 +48,11 @@ private:
     TMarkupMetrics Metrics() const;
 
     QStringList m_Lines;
+    // The sizes MeasureMarkup found, by markup, for the font, spacing and resolution named by
+    // m_MeasuredFor: from one poll to the next a report repeats most of its lines, and shaping
+    // their text again was most of what the window did in a second.
+    mutable QHash<QString, QSize> m_Measured;
+    mutable QString m_MeasuredFor;
     const TPictureContainer* m_Pictures = nullptr;
     int m_LineSpacing = 4;
     int m_UpdateDepth = 0;
