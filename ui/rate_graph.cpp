@@ -78,7 +78,15 @@ void TRateGraph::paintEvent(QPaintEvent*) {
 
     // The axis's top value above the plot, the legend below it in as many rows as it needs.
     const QStringList labels = {Text(LANGUAGE::TextReceiveRate), Text(LANGUAGE::TextSendRate)};
-    std::vector<TLegendEntry> legend = LayOutLegend(metrics, width(), 0, labels);
+    if (m_Legend.empty() || font() != m_LegendFont || width() != m_LegendWidth ||
+        logicalDpiY() != m_LegendDpi || labels != m_LegendLabels) {
+        m_Legend = LayOutLegend(metrics, width(), 0, labels);
+        m_LegendFont = font();
+        m_LegendWidth = width();
+        m_LegendDpi = logicalDpiY();
+        m_LegendLabels = labels;
+    }
+    const std::vector<TLegendEntry>& legend = m_Legend;
     const int legendHeight = legend.back().Swatch.top() - 3 + line;
     const QRect plot(0, line + 2, width(), height() - line - legendHeight - 6);
     if (plot.width() < 2 || plot.height() < 2) {

@@ -4,6 +4,7 @@
 
 #include "network/traffic_rates.h"
 
+#include <QFont>
 #include <QFontMetrics>
 #include <QStringList>
 #include <QWidget>
@@ -48,6 +49,13 @@ private:
     double m_Largest = 0;
     // Read by tests only: how many repaints were asked for.
     int m_RepaintRequests = 0;
+    // The legend as last laid out and what for: its labels are shaped again only when the
+    // font, the width, the resolution or the language changes, not at every repaint.
+    std::vector<TLegendEntry> m_Legend;
+    QFont m_LegendFont;
+    int m_LegendWidth = -1;
+    int m_LegendDpi = -1;
+    QStringList m_LegendLabels;
 };
 
 } // namespace qmr

@@ -65,13 +65,14 @@ QSize THTMLStaticText::MeasureMarkup(const QString& markup) const {
     // Counters and rates make new lines every second; the memo is started afresh long before
     // it could matter.
     constexpr qsizetype kMeasuredLimit = 4096;
-    const QString measuredFor = font().key() + QLatin1Char('/') + QString::number(m_LineSpacing) +
-                                QLatin1Char('/') + QString::number(logicalDpiY()) +
-                                QLatin1Char('/') +
-                                QString::number(reinterpret_cast<quintptr>(m_Pictures));
-    if (measuredFor != m_MeasuredFor || m_Measured.size() >= kMeasuredLimit) {
+    if (font() != m_MeasuredFont || m_LineSpacing != m_MeasuredSpacing ||
+        logicalDpiY() != m_MeasuredDpi || m_Pictures != m_MeasuredPictures ||
+        m_Measured.size() >= kMeasuredLimit) {
         m_Measured.clear();
-        m_MeasuredFor = measuredFor;
+        m_MeasuredFont = font();
+        m_MeasuredSpacing = m_LineSpacing;
+        m_MeasuredDpi = logicalDpiY();
+        m_MeasuredPictures = m_Pictures;
     }
     if (const auto found = m_Measured.constFind(markup); found != m_Measured.constEnd()) {
         return *found;
