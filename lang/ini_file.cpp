@@ -44,41 +44,11 @@ std::u16string_view Trim(std::u16string_view s) {
     return s;
 }
 
-} // namespace
-
-std::u16string DecodeFileText(std::string_view bytes) {
-    if (StartsWith(bytes, "\xEF\xBB\xBF")) {
-        return qmr::Utf8ToUtf16(bytes.substr(3));
-    }
-    if (StartsWith(bytes, "\xFF\xFE")) {
-        return DecodeUtf16(bytes.substr(2), false);
-    }
-    if (StartsWith(bytes, "\xFE\xFF")) {
-        return DecodeUtf16(bytes.substr(2), true);
-    }
-    return qmr::Utf8ToUtf16(bytes);
-}
-
-TIniFile::TIniFile(std::string_view bytes) {
-    Parse(DecodeFileText(bytes));
-}
-
-std::optional<TIniFile> TIniFile::Read(const std::u16string& path, std::size_t maxBytes,
-                                       std::string* whyNot) {
-    std::string bytes;
-    const qmr::TReadOutcome outcome = qmr::ReadRegularFile(path, bytes, maxBytes);
-    if (outcome != qmr::TReadOutcome::Read) {
-        if (whyNot != nullptr) {
-            *whyNot = qmr::DescribeReadOutcome(outcome);
-        }
-        return std::nullopt;
-    }
-    return TIniFile(bytes);
-}
-
-void TIniFile::Parse(std::u16string_view text) {
-    constexpr std::size_t NoSection = static_cast<std::size_t>(-1);
-    std::size_t current = NoSection;
+// The lines of the text as the reader sees them: `onSection(name)` for every section line with
+// a name, `onValue(key, value)` for every value line under one.
+template <typename OnSection, typename OnValue>
+void WalkIniText(std::u16string_view text, OnSection&& onSection, OnValue&& onValue) {
+    bool inSection = false;
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find_first_of(u"\r\n", start);
@@ -96,20 +66,15 @@ void TIniFile::Parse(std::u16string_view text) {
                 continue; // not a section line; the current section goes on
             }
             const std::u16string_view name = Trim(line.substr(1, close - 1));
-            if (name.empty()) {
-                current = NoSection; // keys under a nameless section belong to no language
-                continue;
+            // Keys under a nameless section belong to no language.
+            inSection = !name.empty();
+            if (inSection) {
+                onSection(name);
             }
-            const auto [it, added] = m_SectionIndex.try_emplace(FoldCase(name), m_Sections.size());
-            if (added) {
-                m_SectionNames.emplace_back(name);
-                m_Sections.emplace_back();
-            }
-            current = it->second;
             continue;
         }
         const std::size_t equals = line.find(u'=');
-        if (current == NoSection || equals == std::u16string_view::npos) {
+        if (!inSection || equals == std::u16string_view::npos) {
             continue;
         }
         const std::u16string_view key = Trim(line.substr(0, equals));
@@ -117,9 +82,82 @@ void TIniFile::Parse(std::u16string_view text) {
             continue;
         }
         std::u16string_view value = line.substr(equals + 1);
-        value = value.substr(0, value.find(u'\0'));
-        m_Sections[current].try_emplace(FoldCase(key), Trim(value));
+        onValue(key, Trim(value.substr(0, value.find(u'\0'))));
     }
+}
+
+} // namespace
+
+std::u16string DecodeFileText(std::string_view bytes) {
+    if (StartsWith(bytes, "\xEF\xBB\xBF")) {
+        return qmr::Utf8ToUtf16(bytes.substr(3));
+    }
+    if (StartsWith(bytes, "\xFF\xFE")) {
+        return DecodeUtf16(bytes.substr(2), false);
+    }
+    if (StartsWith(bytes, "\xFE\xFF")) {
+        return DecodeUtf16(bytes.substr(2), true);
+    }
+    return qmr::Utf8ToUtf16(bytes);
+}
+
+TIniFile::TIniFile(std::string_view bytes) {
+    Parse(DecodeFileText(bytes), nullptr);
+}
+
+TIniFile::TIniFile(std::u16string_view text, const TSectionFilter& keep) {
+    Parse(text, keep);
+}
+
+void ScanIniText(std::u16string_view text,
+                 const std::function<void(std::u16string_view section)>& onSection,
+                 const std::function<void(std::u16string_view section, std::u16string_view key,
+                                          std::u16string_view value)>& onValue) {
+    std::u16string_view section;
+    WalkIniText(
+        text,
+        [&](std::u16string_view name) {
+            section = name;
+            onSection(name);
+        },
+        [&](std::u16string_view key, std::u16string_view value) { onValue(section, key, value); });
+}
+
+std::optional<TIniFile> TIniFile::Read(const std::u16string& path, std::size_t maxBytes,
+                                       std::string* whyNot) {
+    std::string bytes;
+    const qmr::TReadOutcome outcome = qmr::ReadRegularFile(path, bytes, maxBytes);
+    if (outcome != qmr::TReadOutcome::Read) {
+        if (whyNot != nullptr) {
+            *whyNot = qmr::DescribeReadOutcome(outcome);
+        }
+        return std::nullopt;
+    }
+    return TIniFile(bytes);
+}
+
+void TIniFile::Parse(std::u16string_view text, const TSectionFilter& keep) {
+    constexpr std::size_t NoSection = static_cast<std::size_t>(-1);
+    std::size_t current = NoSection;
+    WalkIniText(
+        text,
+        [&](std::u16string_view name) {
+            if (keep && !keep(name)) {
+                current = NoSection;
+                return;
+            }
+            const auto [it, added] = m_SectionIndex.try_emplace(FoldCase(name), m_Sections.size());
+            if (added) {
+                m_SectionNames.emplace_back(name);
+                m_Sections.emplace_back();
+            }
+            current = it->second;
+        },
+        [&](std::u16string_view key, std::u16string_view value) {
+            if (current != NoSection) {
+                m_Sections[current].try_emplace(FoldCase(key), value);
+            }
+        });
 }
 
 std::u16string TIniFile::ReadString(std::u16string_view section, std::u16string_view key,

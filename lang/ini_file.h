@@ -14,6 +14,7 @@
 // become U+FFFD.
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,10 +23,16 @@
 
 namespace LANGUAGE {
 
+// Whether a section, by its name as written, is kept.
+using TSectionFilter = std::function<bool(std::u16string_view name)>;
+
 class TIniFile {
 public:
     // Decodes and parses the bytes of a whole file.
     explicit TIniFile(std::string_view bytes);
+    // Parses decoded text, keeping only the sections `keep` accepts: the others cost nothing,
+    // however many the text holds.
+    TIniFile(std::u16string_view text, const TSectionFilter& keep);
 
     // Nothing when no file exists at `path`, it is no regular file (a FIFO, a device, a
     // folder), it is larger than `maxBytes` or it cannot be read; `whyNot` then says which.
@@ -43,7 +50,7 @@ public:
 private:
     using TValues = std::unordered_map<std::u16string, std::u16string>; // folded key -> value
 
-    void Parse(std::u16string_view text);
+    void Parse(std::u16string_view text, const TSectionFilter& keep);
 
     std::vector<std::u16string> m_SectionNames;
     std::vector<TValues> m_Sections;                                // parallel to m_SectionNames
@@ -52,5 +59,13 @@ private:
 
 // The text of a file's bytes, after its byte order mark.
 std::u16string DecodeFileText(std::string_view bytes);
+
+// Walks decoded text by the rules above without keeping anything: `onSection` gets every
+// section line's name as written, `onValue` every value line with its section's name (a
+// repeated section or key is told again).
+void ScanIniText(std::u16string_view text,
+                 const std::function<void(std::u16string_view section)>& onSection,
+                 const std::function<void(std::u16string_view section, std::u16string_view key,
+                                          std::u16string_view value)>& onValue);
 
 } // namespace LANGUAGE

@@ -1,6 +1,7 @@
 #include "lang/builtin_texts.h"
 #include "lang/ini_file.h"
 #include "lang/lang_strings.h"
+#include "lang/text_case.h"
 
 #include "base/format.h"
 
@@ -45,7 +46,10 @@ TLang::~TLang() = default;
 void TLang::LoadFromFile(const std::u16string& path) {
     if (const qmr::TStateFile read = qmr::ReadStateFile(path, qmr::TStateFileKind::LanguageFile);
         read.WasRead()) {
-        LoadFromIniFile(TIniFile(read.Bytes));
+        // Only this language's section is kept, whatever else the file holds.
+        LoadFromIniFile(TIniFile(DecodeFileText(read.Bytes), [this](std::u16string_view section) {
+            return EqualsIgnoreCase(section, m_Code);
+        }));
     }
 }
 

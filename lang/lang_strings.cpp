@@ -23,27 +23,108 @@ TLangStrings::TLangStrings() {
 
 TLangStrings::~TLangStrings() = default;
 
+namespace {
+
+// The sections the catalogue keeps, offered one at a time: it never holds more than it keeps,
+// so a file of a million sections costs what 64 do.
+class TKeptSections {
+public:
+    // A section seen, and whether it has a Name; a code offered again can only gain its name.
+    void Offer(std::u16string_view code, bool named) {
+        if (m_Kept.size() == Room && !Before(named, code, m_Kept.back())) {
+            return; // the common case of a huge file: nothing to look at
+        }
+        const auto same = std::find_if(m_Kept.begin(), m_Kept.end(), [&](const TEntry& e) {
+            return EqualsIgnoreCase(e.Code, code);
+        });
+        if (same != m_Kept.end()) {
+            if (!named || same->Named) {
+                return;
+            }
+            m_Kept.erase(same);
+        }
+        const auto at = std::find_if(m_Kept.begin(), m_Kept.end(), [&](const TEntry& e) {
+            return Before(named, code, e);
+        });
+        m_Kept.insert(at, TEntry{std::u16string(code), named});
+        if (m_Kept.size() > Room) {
+            m_Kept.pop_back();
+        }
+    }
+
+    // The codes kept, the default's among them, sorted by code.
+    std::vector<std::u16string> Codes() const {
+        std::vector<std::u16string> codes;
+        for (const TEntry& e : m_Kept) {
+            codes.push_back(e.Code);
+        }
+        if (std::none_of(codes.begin(), codes.end(), [](const std::u16string& c) {
+                return EqualsIgnoreCase(c, DefaultLangCode);
+            })) {
+            codes.push_back(DefaultLangCode);
+        }
+        std::stable_sort(codes.begin(), codes.end(),
+                         [](const std::u16string& a, const std::u16string& b) {
+                             return CompareIgnoreCase(a, b) < 0;
+                         });
+        return codes;
+    }
+
+    bool Keeps(std::u16string_view code) const {
+        return std::any_of(m_Kept.begin(), m_Kept.end(),
+                           [&](const TEntry& e) { return EqualsIgnoreCase(e.Code, code); });
+    }
+
+private:
+    struct TEntry {
+        std::u16string Code;
+        bool Named = false;
+    };
+    // Room beside the default, which is always kept.
+    static constexpr std::size_t Room = MaxLanguages - 1;
+    std::vector<TEntry> m_Kept; // named ones first, each kind by code
+
+    static bool Before(bool named, std::u16string_view code, const TEntry& e) {
+        return named != e.Named ? named : CompareIgnoreCase(code, e.Code) < 0;
+    }
+};
+
+bool IsDefaultCode(std::u16string_view code) {
+    return EqualsIgnoreCase(code, DefaultLangCode);
+}
+
+} // namespace
+
 std::string TLangStrings::LoadFromFile(const std::u16string& path) {
     const qmr::TStateFile read = qmr::ReadStateFile(path, qmr::TStateFileKind::LanguageFile);
     if (read.WasRead()) {
-        LoadFromIniFile(TIniFile(read.Bytes));
+        // Which sections to keep is found first, walking the text; only they are then read.
+        const std::u16string text = DecodeFileText(read.Bytes);
+        TKeptSections kept;
+        ScanIniText(
+            text,
+            [&](std::u16string_view section) {
+                kept.Offer(section, false);
+            },
+            [&](std::u16string_view section, std::u16string_view key, std::u16string_view value) {
+                if (!value.empty() && EqualsIgnoreCase(key, u"Name")) {
+                    kept.Offer(section, true);
+                }
+            });
+        LoadFromIniFile(TIniFile(text, [&](std::u16string_view section) {
+            return IsDefaultCode(section) || kept.Keeps(section);
+        }));
     }
     // A missing file is the ordinary case of a program without translations: no reason.
     return read.Why();
 }
 
 void TLangStrings::LoadFromIniFile(const TIniFile& file) {
-    std::vector<std::u16string> codes = file.GetSectionNames();
-    const bool addDefault = std::none_of(codes.begin(), codes.end(), [](const std::u16string& c) {
-        return EqualsIgnoreCase(c, DefaultLangCode);
-    });
-    if (addDefault) {
-        codes.push_back(DefaultLangCode);
+    TKeptSections kept;
+    for (const std::u16string& section : file.GetSectionNames()) {
+        kept.Offer(section, !file.ReadString(section, u"Name", std::u16string()).empty());
     }
-    std::stable_sort(codes.begin(), codes.end(),
-                     [](const std::u16string& a, const std::u16string& b) {
-                         return CompareIgnoreCase(a, b) < 0;
-                     });
+    std::vector<std::u16string> codes = kept.Codes();
 
     // Built aside and swapped in, so that a failure half way leaves the old entries in place.
     std::vector<std::unique_ptr<TLang>> languages;
@@ -51,7 +132,7 @@ void TLangStrings::LoadFromIniFile(const TIniFile& file) {
     for (const std::u16string& code : codes) {
         auto lang = std::make_unique<TLang>(code);
         lang->LoadFromIniFile(file); // not yet connected: a load sends no notice
-        if (addDefault && code == DefaultLangCode) {
+        if (lang->m_Name.empty() && IsDefaultCode(code)) {
             lang->m_Name = DefaultLangName;
         }
         lang->SetOnChange([this](TLang* sender) { LanguageChanged(sender); });

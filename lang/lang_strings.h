@@ -31,6 +31,9 @@ public:
     virtual void HandleLangChanged(int newIndex, TLangStrings* strings) = 0;
 };
 
+// The most languages the catalogue keeps from a file, its default one among them.
+constexpr int MaxLanguages = 64;
+
 // A real translation is a few kilobytes; anything beyond this is no language file.
 constexpr std::size_t LanguageFileMaxBytes =
     qmr::StateFileMaxBytes(qmr::TStateFileKind::LanguageFile);
@@ -78,7 +81,10 @@ public:
     TLangStrings(const TLangStrings&) = delete;
     TLangStrings& operator=(const TLangStrings&) = delete;
 
-    // Rebuilds the entries from the language file, sorted by code. A missing or unreadable file,
+    // Rebuilds the entries from the language file, sorted by code: at most MaxLanguages of its
+    // sections, those with a Name first, each kind the first by code, and the default one (named
+    // DefaultLangName where the file gives it no name). What is left out costs no memory beyond
+    // the file's bytes while it loads. A missing or unreadable file,
     // one that is no regular file or is larger than LanguageFileMaxBytes leaves everything as it
     // was; the return value then says why (empty when the file was read or does not exist).
     // Sends no notice and selects nothing.

@@ -1,6 +1,7 @@
 #include "adapter_poll.h"
 
 #include "network/answer_chain.h"
+#include "network/interface_name_match.h"
 #include "network/iphlpapi_binding.h"
 #include "network/sized_call.h"
 
@@ -24,6 +25,16 @@ bool AdaptersInfoSound(const TCallBuffer& buffer) {
         }
     }
     return true;
+}
+
+// A link deleted or renamed after GetAdaptersInfo answered has no interface row (index 0, MTU 0,
+// its description for a name), or no 64-bit row in a table that was read, or a row under
+// another name: its facts cannot be joined. It is left out of this poll; the next one sees it
+// whole or not at all.
+bool SameLinkInEveryCall(const TModelNetworkDevice& device, const TInterfaceRowTables& rows) {
+    return device.GetIfIndex() != 0 &&
+           (rows.Table2() == nullptr || rows.Row2(device.GetIfIndex()) != nullptr) &&
+           InterfaceNamesMatch(device.m_AdapterName, device.m_IfName);
 }
 
 std::string StatusText(const TCallFailure& failure) {
@@ -110,10 +121,13 @@ std::uint32_t ReadNetworkDevicesTellingFailures(TDeviceList& devices, TPollFailu
         if (adapter->Type != MIB_IF_TYPE_LOOPBACK) {
             const auto facts = answer.Ipv6.find(adapter->Index);
             const auto details = answer.Details.find(adapter->Index);
-            devices.push_back(std::make_unique<TModelNetworkDevice>(
+            auto device = std::make_unique<TModelNetworkDevice>(
                 adapter, names, facts != answer.Ipv6.end() ? &facts->second : nullptr,
                 wlan ? &*wlan : nullptr, &rows, &answer.Ipv4DnsServers,
-                details != answer.Details.end() ? &details->second : nullptr));
+                details != answer.Details.end() ? &details->second : nullptr);
+            if (SameLinkInEveryCall(*device, rows)) {
+                devices.push_back(std::move(device));
+            }
         }
     }
     return status;

@@ -16,6 +16,9 @@ public:
     virtual std::optional<std::u16string> Read(const std::string& key) const = 0;
     // False when the store could not keep it.
     virtual bool Write(const std::string& key, const std::u16string& value) = 0;
+    // Why the last Write that returned false could not keep its value, naming the file or key
+    // ("~/.config/Quillmere/Quillmere.conf is read-only"); empty when the store cannot tell.
+    virtual std::u16string WriteProblem() const { return {}; }
 };
 
 } // namespace qmr

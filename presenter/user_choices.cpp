@@ -109,9 +109,27 @@ std::u16string TUserChoices::Stored(const char* key) const {
 
 void TUserChoices::Save(const char* key, const std::u16string& value) {
     m_Values[key] = value;
+    m_Unsaved.insert(key);
     // At once: the program may be ended by a signal, with no chance to write later. A store
-    // that refuses the write has nothing else to do: the value is kept for this run.
-    m_Store.Write(key, value);
+    // that refuses the write keeps nothing: the value holds for this run, and goes along with
+    // the next choice, so a store that takes writes again keeps it too. One refusal ends the
+    // round, since a busy settings lock costs a second each time.
+    for (auto it = m_Unsaved.begin(); it != m_Unsaved.end();) {
+        if (!m_Store.Write(*it, m_Values[*it])) {
+            m_StoreProblem = m_Store.WriteProblem();
+            return;
+        }
+        it = m_Unsaved.erase(it);
+    }
+    m_StoreProblem.clear();
+}
+
+std::u16string TUserChoices::WriteProblem() const {
+    if (m_Unsaved.empty()) {
+        return {};
+    }
+    return u"the choice is kept for this run only: " +
+           (m_StoreProblem.empty() ? u"it could not be stored" : m_StoreProblem);
 }
 
 bool TUserChoices::Get(const TSwitchChoice& choice) const {

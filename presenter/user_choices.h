@@ -7,6 +7,7 @@
 #include "presenter/choice_store.h"
 
 #include <map>
+#include <set>
 #include <string>
 
 namespace qmr {
@@ -49,10 +50,18 @@ public:
     TWindowRect Geometry() const;
     void SetGeometry(const TWindowRect& geometry);
 
+    // For the window's problem line while some choice could not be stored: that it is kept for
+    // this run only, and why ("... /home/u/.config/Quillmere/Quillmere.conf is read-only");
+    // empty once every choice made is stored.
+    std::u16string WriteProblem() const;
+
 private:
     TChoiceStore& m_Store;
     // What was read and written in this run, so a write that fails loses nothing of it.
     mutable std::map<std::string, std::u16string> m_Values;
+    // Keys the store refused, written again with the next choice; and the store's reason.
+    std::set<std::string> m_Unsaved;
+    std::u16string m_StoreProblem;
 
     std::u16string Stored(const char* key) const;
     void Save(const char* key, const std::u16string& value);

@@ -79,7 +79,16 @@ void TWindowPresenter::PollNow() {
 
 void TWindowPresenter::Poll(bool first) {
     m_Devices.clear();
-    m_LastPollStatus = m_ReadDevices(m_Devices);
+    TPollFailures failures;
+    m_LastPollStatus = m_ReadDevices(m_Devices, failures);
+    std::string problem = m_LastPollStatus != ERROR_SUCCESS
+                              ? DescribeNoAdapters(m_LastPollStatus, failures)
+                              : failures.Text();
+    if (problem != m_PollProblem) {
+        // An emptied list asks for no report of its own: the reason must still be shown.
+        m_PollProblem = std::move(problem);
+        m_ReportPending = true;
+    }
     const std::uint64_t nowMs = MonotonicMs();
     m_TrafficHistory.Record(m_Devices, nowMs);
     NotifyLinkChanges(m_LinkEvents.Record(m_Devices, std::chrono::system_clock::now()), nowMs);
@@ -101,7 +110,7 @@ void TWindowPresenter::SyncItems() {
     std::unordered_map<std::uint32_t, const TModelNetworkDevice*> shown;
     for (const auto& device : m_Devices) {
         if (IsAdapterShown(*device, m_ShowVirtual)) {
-            // Devices that share an index (rows that failed to read give 0) share the first's.
+            // Devices that share an index (a library may answer so) share the first's item.
             shown.try_emplace(device->GetIfIndex(), device.get());
         }
     }
@@ -195,6 +204,13 @@ void TWindowPresenter::ItemSelected(int position) {
     Select(position, false);
     if (const TModelNetworkDevice* device = FindShownDevice(m_SelectedIfIndex)) {
         m_Choices.SetSelectedAdapter(device->m_AdapterName);
+        ChoiceWritten();
+    }
+}
+
+void TWindowPresenter::ChoiceWritten() {
+    if (m_Choices.WriteProblem() != m_ShownChoiceProblem) {
+        m_ReportPending = true;
     }
 }
 
@@ -222,6 +238,7 @@ void TWindowPresenter::SetNotifyOnLinkChanges(bool on) {
     }
     m_Notices.SetEnabled(on);
     m_Choices.Set(kNotifyOnLinkChanges, on);
+    ChoiceWritten();
     m_View.ShowSwitches(m_ExpertMode, m_ShowVirtual, on);
 }
 
@@ -274,9 +291,21 @@ void TWindowPresenter::ShowReport() {
     } else {
         BuildReportMarkup(&lines, device, extras);
     }
-    // Without this, a broken or missing provider reads like a machine without adapters.
-    if (const std::string problem = IpHelperProblem(); !problem.empty()) {
-        BuildProblemMarkup(&lines, Utf8ToUtf16(problem));
+    // Without this, a broken or missing provider, or a poll whose calls failed, reads like a
+    // machine without adapters.
+    std::string problem = IpHelperProblem();
+    // A library that lacks what a poll needs answers 50, and IpHelperProblem says which.
+    if (!m_PollProblem.empty() && (m_LastPollStatus != ERROR_NOT_SUPPORTED || problem.empty())) {
+        problem += (problem.empty() ? "" : "; ") + m_PollProblem;
+    }
+    std::u16string line = Utf8ToUtf16(problem);
+    // Said once, however many choices were refused.
+    m_ShownChoiceProblem = m_Choices.WriteProblem();
+    if (!m_ShownChoiceProblem.empty()) {
+        line += (line.empty() ? u"" : u"; ") + m_ShownChoiceProblem;
+    }
+    if (!line.empty()) {
+        BuildProblemMarkup(&lines, line);
     }
     m_View.ShowReport(lines, track, device != nullptr);
     m_View.SetTrayPicture(GetStatusImageIndex(device));
@@ -327,16 +356,18 @@ void TWindowPresenter::Copy() {
     SetCopyEnabled(true);
 }
 
-std::vector<std::u16string> TWindowPresenter::LanguageMenuEntries() const {
-    std::vector<std::u16string> names;
+std::vector<TWindowPresenter::TLanguageMenuEntry> TWindowPresenter::LanguageMenuEntries() const {
+    std::vector<TLanguageMenuEntry> entries;
     const LANGUAGE::TLangStrings* strings = LANGUAGE::LangStrings.get();
-    // A file of thousands of sections must not bury the screen: its first ones by code.
-    const int count =
-        std::min(strings != nullptr ? strings->GetLanguageCount() : 0, kLanguageMenuMaxItems);
-    for (int i = 0; i < count; ++i) {
-        names.push_back(strings->GetLanguage(i)->m_Name);
+    const int count = strings != nullptr ? strings->GetLanguageCount() : 0;
+    // A section without a name would be a blank item: its texts serve a matching user-interface
+    // language, but it cannot be chosen.
+    for (int i = 0; i < count && entries.size() < kLanguageMenuMaxItems; ++i) {
+        if (!strings->GetLanguage(i)->m_Name.empty()) {
+            entries.push_back({strings->GetLanguage(i)->m_Name, i});
+        }
     }
-    return names;
+    return entries;
 }
 
 void TWindowPresenter::ChooseLanguage(int index) {

@@ -21,12 +21,13 @@ namespace qmr {
 
 class TWindowPresenter {
 public:
-    // Reads the machine's adapters into an empty list and returns the IP helper status.
-    using TReadDevices = std::function<std::uint32_t(TDeviceList&)>;
+    // Reads the machine's adapters into an empty list, notes every call that failed, and
+    // returns the IP helper status.
+    using TReadDevices = std::function<std::uint32_t(TDeviceList&, TPollFailures&)>;
 
     // `view` and `choices` outlive the presenter. Nothing is asked of the view yet.
     TWindowPresenter(TWindowView& view, TUserChoices& choices,
-                     TReadDevices readDevices = ReadNetworkDevices);
+                     TReadDevices readDevices = ReadNetworkDevicesTellingFailures);
 
     // The language chosen from the menu in an earlier run, where the catalogue still offers it;
     // it wins over the one start-up chose by the user-interface language.
@@ -68,9 +69,15 @@ public:
     // The report that Copy puts on the clipboard: CR LF after every line.
     std::u16string CopyText() const;
 
-    // The language menu: the names of the catalogue's languages, at most kLanguageMenuMaxItems;
-    // choosing one selects it and remembers its code.
-    std::vector<std::u16string> LanguageMenuEntries() const;
+    // The language menu: the catalogue's languages that have a name, at most
+    // kLanguageMenuMaxItems, each with its index in the catalogue; choosing one (by that index)
+    // selects it and remembers its code.
+    struct TLanguageMenuEntry {
+        std::u16string Name;
+        int Index = 0;
+        bool operator==(const TLanguageMenuEntry&) const = default;
+    };
+    std::vector<TLanguageMenuEntry> LanguageMenuEntries() const;
     void ChooseLanguage(int index);
 
     // The shown adapter of the last poll with this interface index, or null.
@@ -89,6 +96,10 @@ private:
 
     TDeviceList m_Devices;
     std::uint32_t m_LastPollStatus = 0;
+    // Why the last poll found no adapters, or which of its calls failed; empty when all answered.
+    std::string m_PollProblem;
+    // The refused choices' line as the report last showed it.
+    std::u16string m_ShownChoiceProblem;
     // The list as the view shows it: interface index and caption of each item.
     std::vector<std::pair<std::uint32_t, std::u16string>> m_Items;
     int m_SelectedPosition = -1;
@@ -116,6 +127,8 @@ private:
     int FirstSelection() const;
     void NotifyLinkChanges(const std::vector<TRecordedLinkEvent>& events, std::uint64_t nowMs);
     void ShowReport();
+    // After a choice was stored: a refusal, or the end of one, changes the problem line.
+    void ChoiceWritten();
     void SetCopyEnabled(bool enabled);
     TReportEvents EventsOf(const TModelNetworkDevice* device) const;
     std::u16string TrayHint(const TModelNetworkDevice* device, const TTrafficTrack* track) const;

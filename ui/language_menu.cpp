@@ -12,13 +12,13 @@ TLanguageMenu::TLanguageMenu(QWidget* window, QMenu* popup, TWindowPresenter& pr
 }
 
 void TLanguageMenu::BuildLanguageMenu() {
-    const std::vector<std::u16string> names = m_Presenter.LanguageMenuEntries();
-    m_PopupMenuItem_SelectLanguage->menuAction()->setVisible(names.size() > 1);
+    const auto entries = m_Presenter.LanguageMenuEntries();
+    m_PopupMenuItem_SelectLanguage->menuAction()->setVisible(entries.size() > 1);
     m_PopupMenuItem_SelectLanguage->clear();
-    for (std::size_t i = 0; i < names.size(); ++i) {
+    for (const auto& entry : entries) {
         QAction* item =
-            m_PopupMenuItem_SelectLanguage->addAction(QString::fromStdU16String(names[i]));
-        item->setData(static_cast<int>(i));
+            m_PopupMenuItem_SelectLanguage->addAction(QString::fromStdU16String(entry.Name));
+        item->setData(entry.Index);
         connect(item, &QAction::triggered, this, [this, item] { OnLanguageItemClick(item); });
     }
 }

@@ -29,4 +29,8 @@ bool TSettingsChoiceStore::Write(const std::string& key, const std::u16string& v
     return m_File.Set(key, Utf16ToUtf8(value));
 }
 
+std::u16string TSettingsChoiceStore::WriteProblem() const {
+    return Utf8ToUtf16(m_File.Problem());
+}
+
 } // namespace qmr

@@ -19,6 +19,7 @@ public:
 
     std::optional<std::u16string> Read(const std::string& key) const override;
     bool Write(const std::string& key, const std::u16string& value) override;
+    std::u16string WriteProblem() const override;
 
 private:
     // Read whole at construction; keeps this run's choices where the file takes none.

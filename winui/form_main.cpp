@@ -562,14 +562,20 @@ void TFormMain::m_AdvOfficeCheckBox_ExpertModeClick() {
 
 void TFormMain::m_AdvPopupMenuPopup(POINT at) {
     TPopupState state;
-    state.Languages = m_Presenter->LanguageMenuEntries();
-    state.CurrentLanguage = LANGUAGE::LangStrings ? LANGUAGE::LangStrings->GetCurrentIndex() : -1;
+    const auto languages = m_Presenter->LanguageMenuEntries();
+    const int current = LANGUAGE::LangStrings ? LANGUAGE::LangStrings->GetCurrentIndex() : -1;
+    for (const auto& language : languages) {
+        if (language.Index == current) {
+            state.CurrentLanguage = static_cast<int>(state.Languages.size());
+        }
+        state.Languages.push_back(language.Name);
+    }
     state.ShowVirtual = m_Presenter->ShowVirtual();
     state.Notify = m_Presenter->NotifyOnLinkChanges();
     const UINT chosen = RunPopupMenu(m_Handle, at, state);
     if (chosen >= kPopupLanguageFirst &&
         chosen < kPopupLanguageFirst + static_cast<UINT>(state.Languages.size())) {
-        m_Presenter->ChooseLanguage(static_cast<int>(chosen - kPopupLanguageFirst));
+        m_Presenter->ChooseLanguage(languages[chosen - kPopupLanguageFirst].Index);
         return;
     }
     switch (chosen) {

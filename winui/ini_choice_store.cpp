@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace qmr {
 
 namespace {
@@ -53,7 +55,12 @@ std::optional<std::u16string> TIniChoiceStore::Read(const std::string& key) cons
 bool TIniChoiceStore::Write(const std::string& key, const std::u16string& value) {
     std::u16string section, name;
     Split(key, section, name);
-    return WritePrivateProfileStringW(Wide(section), Wide(name), Wide(value), Wide(m_Path)) != 0;
+    if (WritePrivateProfileStringW(Wide(section), Wide(name), Wide(value), Wide(m_Path)) == 0) {
+        m_WriteProblem = m_Path + u" cannot be written (error " +
+                         Utf8ToUtf16(std::to_string(GetLastError())) + u")";
+        return false;
+    }
+    return true;
 }
 
 } // namespace qmr

@@ -12,11 +12,13 @@ public:
     explicit TIniChoiceStore(std::u16string path);
     std::optional<std::u16string> Read(const std::string& key) const override;
     bool Write(const std::string& key, const std::u16string& value) override;
+    std::u16string WriteProblem() const override { return m_WriteProblem; }
 
     const std::u16string& Path() const { return m_Path; }
 
 private:
     std::u16string m_Path;
+    std::u16string m_WriteProblem;
 };
 
 } // namespace qmr

@@ -21,7 +21,7 @@ enum TPopupCommand : UINT {
 
 struct TPopupState {
     std::vector<std::u16string> Languages;
-    int CurrentLanguage = -1;
+    int CurrentLanguage = -1; // its position in Languages
     bool ShowVirtual = true;
     bool Notify = true;
 };

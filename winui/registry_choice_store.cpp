@@ -2,6 +2,8 @@
 
 #include "base/utf16_text.h"
 
+#include <string>
+
 namespace qmr {
 
 namespace {
@@ -57,15 +59,20 @@ bool TRegistryChoiceStore::Write(const std::string& key, const std::u16string& v
     std::u16string keyPath, name;
     Split(m_Path, key, keyPath, name);
     HKEY handle = nullptr;
-    if (RegCreateKeyExW(m_Root, Wide(keyPath), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle,
-                        nullptr) != ERROR_SUCCESS) {
+    LSTATUS status = RegCreateKeyExW(m_Root, Wide(keyPath), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                                     &handle, nullptr);
+    if (status == ERROR_SUCCESS) {
+        status = RegSetValueExW(handle, Wide(name), 0, REG_SZ,
+                                reinterpret_cast<const BYTE*>(value.c_str()),
+                                static_cast<DWORD>((value.size() + 1) * sizeof(char16_t)));
+        RegCloseKey(handle);
+    }
+    if (status != ERROR_SUCCESS) {
+        m_WriteProblem = u"the registry key " + keyPath + u" cannot be written (error " +
+                         Utf8ToUtf16(std::to_string(status)) + u")";
         return false;
     }
-    const LSTATUS status =
-        RegSetValueExW(handle, Wide(name), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                       static_cast<DWORD>((value.size() + 1) * sizeof(char16_t)));
-    RegCloseKey(handle);
-    return status == ERROR_SUCCESS;
+    return true;
 }
 
 } // namespace qmr

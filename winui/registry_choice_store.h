@@ -16,10 +16,12 @@ public:
                                   std::u16string path = u"Software\\Quillmere\\Quillmere");
     std::optional<std::u16string> Read(const std::string& key) const override;
     bool Write(const std::string& key, const std::u16string& value) override;
+    std::u16string WriteProblem() const override { return m_WriteProblem; }
 
 private:
     HKEY m_Root;
     std::u16string m_Path;
+    std::u16string m_WriteProblem;
 };
 
 } // namespace qmr

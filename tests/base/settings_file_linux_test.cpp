@@ -3,6 +3,7 @@
 #include "base/state_file.h"
 #include "base/utf16_text.h"
 #include "tests/lang/test_files.h"
+#include "tests/support/odd_files_linux.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -47,24 +49,21 @@ TEST(SettingsFile, ValuesReadAndWriteAsQSettingsHasThem) {
 // Whatever lies at the settings path, loading returns at once and reads as empty, saying why.
 TEST(SettingsFile, LoadTakesOnlyARegularFileOfSaneSize) {
     qmr::test::TTempFolder folder;
-    const std::string fifo = qmr::Utf16ToUtf8(folder.PathOf("fifo.conf"));
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const std::string zero = qmr::Utf16ToUtf8(folder.PathOf("zero.conf"));
-    ASSERT_EQ(::symlink("/dev/zero", zero.c_str()), 0);
     const std::string general = "[General]\nExpertMode=true\n";
-    const struct {
+    struct TCase {
         std::u16string path;
         std::string why;
-    } cases[] = {
-        {qmr::Utf8ToUtf16(fifo), "is not a regular file"},
-        {qmr::Utf8ToUtf16(zero), "is not a regular file"},
-        {folder.PathOf(""), "is not a regular file"},
+    };
+    std::vector<TCase> cases = {
         {folder.Write(
              "huge.conf",
              general + std::string(qmr::StateFileMaxBytes(qmr::TStateFileKind::SettingsFile), ';')),
          "is larger than a settings file can be"},
         {folder.Write("plain.conf", general), ""},
     };
+    for (const std::u16string& odd : qmr::test::MakeOddFiles(folder, ".conf")) {
+        cases.push_back({odd, "is not a regular file"});
+    }
     for (const auto& c : cases) {
         TSettingsFile settings(c.path);
         settings.Load();
@@ -102,23 +101,20 @@ TEST(SettingsFile, WritesOnlyAWritableRegularFile) {
     ASSERT_EQ(::symlink(qmr::Utf16ToUtf8(real).c_str(), link.c_str()), 0);
     const std::u16string readOnly = folder.Write("read-only.conf", "[General]\n");
     ASSERT_EQ(::chmod(qmr::Utf16ToUtf8(readOnly).c_str(), 0444), 0);
-    const std::string fifo = qmr::Utf16ToUtf8(folder.PathOf("fifo.conf"));
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const std::string device = qmr::Utf16ToUtf8(folder.PathOf("device.conf"));
-    ASSERT_EQ(::symlink("/dev/null", device.c_str()), 0);
     const std::u16string locked = folder.Write("locked.conf", "[General]\n");
     folder.Write("locked.conf.lock", "4242\nqmr\nanother-host\n");
-    const struct {
+    struct TCase {
         std::u16string path;
         std::string why; // empty: written
-    } cases[] = {
+    };
+    std::vector<TCase> cases = {
         {qmr::Utf8ToUtf16(link), ""},
         {readOnly, "is read-only"},
-        {qmr::Utf8ToUtf16(fifo), "is not a regular file"},
-        {qmr::Utf8ToUtf16(device), "is not a regular file"},
-        {folder.PathOf(""), "is not a regular file"},
         {locked, "is locked by another writer"},
     };
+    for (const std::u16string& odd : qmr::test::MakeOddFiles(folder, ".conf")) {
+        cases.push_back({odd, "is not a regular file"});
+    }
     for (const auto& c : cases) {
         SCOPED_TRACE(qmr::Utf16ToUtf8(c.path));
         TSettingsFile settings(c.path);
@@ -137,7 +133,7 @@ TEST(SettingsFile, WritesOnlyAWritableRegularFile) {
     EXPECT_EQ(Contents(readOnly), "[General]\n");
     ASSERT_EQ(::stat(qmr::Utf16ToUtf8(readOnly).c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0444u);
-    ASSERT_EQ(::stat("/dev/null", &info), 0);
+    ASSERT_EQ(::stat("/dev/zero", &info), 0);
     EXPECT_TRUE(S_ISCHR(info.st_mode));
 }
 

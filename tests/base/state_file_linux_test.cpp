@@ -2,11 +2,11 @@
 
 #include "base/utf16_text.h"
 #include "tests/lang/test_files.h"
+#include "tests/support/odd_files_linux.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -17,28 +17,25 @@ using qmr::TStateFileKind;
 // its kind's size is taken, and anything else is refused with the path and the reason.
 TEST(StateFile, TakesOnlyARegularFileOfSaneSizeAndSaysWhyNot) {
     qmr::test::TTempFolder folder;
-    const std::string fifo = qmr::Utf16ToUtf8(folder.PathOf("fifo"));
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const std::string zero = qmr::Utf16ToUtf8(folder.PathOf("zero"));
-    ASSERT_EQ(::symlink("/dev/zero", zero.c_str()), 0);
     constexpr std::size_t kCap = qmr::StateFileMaxBytes(TStateFileKind::ResolverConfiguration);
     const std::u16string huge = folder.Write("huge", std::string(kCap + 1, '#'));
     const std::u16string full = folder.Write("full", std::string(kCap, '#'));
     const std::u16string plain = folder.Write("plain", "nameserver 10.0.0.1\n");
-    const struct {
+    struct TCase {
         std::u16string path;
         TReadOutcome outcome;
         std::string why;
         std::size_t bytes;
-    } cases[] = {
-        {qmr::Utf8ToUtf16(fifo), TReadOutcome::NotRegularFile, "is not a regular file", 0},
-        {qmr::Utf8ToUtf16(zero), TReadOutcome::NotRegularFile, "is not a regular file", 0},
-        {folder.PathOf(""), TReadOutcome::NotRegularFile, "is not a regular file", 0},
+    };
+    std::vector<TCase> cases = {
         {huge, TReadOutcome::TooLarge, "is larger than a resolver configuration can be", 0},
         {full, TReadOutcome::Read, "", kCap},
         {plain, TReadOutcome::Read, "", 20},
         {folder.PathOf("absent"), TReadOutcome::Missing, "", 0}, // most machines lack most files
     };
+    for (const std::u16string& odd : qmr::test::MakeOddFiles(folder)) {
+        cases.push_back({odd, TReadOutcome::NotRegularFile, "is not a regular file", 0});
+    }
     for (const auto& c : cases) {
         const qmr::TStateFile read =
             qmr::ReadStateFile(c.path, TStateFileKind::ResolverConfiguration);

@@ -1,3 +1,4 @@
+#include "lang/ini_file.h"
 #include "lang/lang_strings.h"
 #include "lang/text_ids.h"
 
@@ -96,6 +97,57 @@ TEST_F(LangStrings, TheDefaultLanguageIsAddedWhenTheFileLacksIt) {
     ASSERT_EQ(noSections.GetLanguageCount(), 1);
     EXPECT_EQ(noSections.GetLanguage(0)->m_Code, u"en_EN");
     EXPECT_EQ(noSections.GetLanguage(0)->m_Name, u"English");
+}
+
+// Whatever number of sections a file holds, the catalogue keeps at most 64: those with a name
+// first, then the nameless ones (whose texts still serve a matching user-interface language),
+// each the first by code, and always the default one. Read from the file (which sections to
+// keep found before they are read) and from a parsed whole, it is the same.
+TEST_F(LangStrings, AtMostSixtyFourLanguagesNamedOnesFirst) {
+    const auto sections = [](const char* prefix, int count, const char* body) {
+        std::string text;
+        for (int i = 0; i < count; ++i) {
+            text += "[" + std::string(prefix) + std::to_string(100000 + i) + "]\n" + body;
+        }
+        return text;
+    };
+    const struct {
+        const char* what;
+        std::string file;
+        std::vector<std::u16string> kept, left;
+    } cases[] = {
+        {"bare sections before a named one",
+         sections("b", 100000, "") + "[zz_ZZ]\nName=Last\n",
+         {u"zz_ZZ", u"en_EN", u"b100000", u"b100061"},
+         {u"b100062"}},
+        {"more named sections than room",
+         sections("n", 100, "Name=N\n") + "[a_A]\n1006=x\n",
+         {u"n100000", u"n100062", u"en_EN"},
+         {u"n100063", u"a_A"}},
+        {"a section named only where it is repeated",
+         sections("n", 70, "Name=N\n") + "[de_DE]\n1006=Kopieren\n[zz]\n[DE_de]\nName=Deutsch\n",
+         {u"de_DE", u"en_EN", u"n100061"},
+         {u"n100062", u"zz"}},
+    };
+    for (const auto& c : cases) {
+        TLangStrings fromFile, fromParsed;
+        fromFile.LoadFromFile(WriteFile(c.file));
+        fromParsed.LoadFromIniFile(LANGUAGE::TIniFile(c.file));
+        for (const TLangStrings* strings : {&fromFile, &fromParsed}) {
+            EXPECT_EQ(strings->GetLanguageCount(), LANGUAGE::MaxLanguages) << c.what;
+            for (const std::u16string& code : c.kept) {
+                EXPECT_GE(strings->IndexOfLanguage(code), 0)
+                    << c.what << ": " << std::string(code.begin(), code.end());
+            }
+            for (const std::u16string& code : c.left) {
+                EXPECT_EQ(strings->IndexOfLanguage(code), -1)
+                    << c.what << ": " << std::string(code.begin(), code.end());
+            }
+        }
+    }
+    EXPECT_EQ(m_Strings.GetLanguageCount(), 1);
+    m_Strings.LoadFromFile(WriteFile(cases[2].file));
+    EXPECT_EQ(m_Strings.GetLanguage(m_Strings.IndexOfLanguage(u"de_DE"))->m_Name, u"Deutsch");
 }
 
 TEST_F(LangStrings, SectionForTheDefaultCodeInOtherCaseIsTheDefaultLanguage) {

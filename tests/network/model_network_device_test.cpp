@@ -1,4 +1,5 @@
 #include "network/adapter_poll.h"
+#include "network/interface_name_match.h"
 #include "network/iphlpapi_binding.h"
 #include "network/model_network_device.h"
 
@@ -329,6 +330,52 @@ TEST_F(DeviceModelTest, PollTakesSuffixSearchListDhcpServerPermanentAddressAndMt
         EXPECT_EQ(other->m_PermanentAddress, u"") << Utf16ToUtf8(other->m_AdapterName);
         EXPECT_TRUE(other->m_DnsSuffix.empty() && other->m_SearchDomains.empty());
         EXPECT_EQ(other->m_Mtu, 1500u);
+    }
+}
+
+// A poll's calls answer one after the other; a link deleted or renamed after GetAdaptersInfo
+// answered is left out of that poll rather than shown half-joined (index 0, MTU 0, its
+// description for a name, or two names), and the next poll shows it as it now is.
+TEST_F(DeviceModelTest, ALinkChangedBetweenAPollsCallsWaitsForTheNextPoll) {
+    const QmrTestAdapter eth0 = MakeTestAdapter("eth0", 2, "10.0.0.2"),
+                         eth1 = MakeTestAdapter("eth1", 3, "10.0.1.2"),
+                         lan1 = MakeTestAdapter("lan1", 3, "10.0.1.2");
+    const struct {
+        const char* what;
+        std::vector<QmrTestAdapter> after; // what the calls after GetAdaptersInfo see
+        std::vector<std::u16string> first, next;
+        bool linuxOnly; // Windows' adapter names are GUIDs, which a rename leaves alone
+    } cases[] = {
+        {"deleted", {eth0}, {u"eth0"}, {u"eth0"}, false},
+        {"renamed", {eth0, lan1}, {u"eth0"}, {u"eth0", u"lan1"}, true},
+    };
+    // Where a rename changes the adapter name (Linux), the two names of a listed link agree.
+    const bool namesTellRenames = !InterfaceNamesMatch(u"eth1", u"lan1");
+    const auto namesOf = [&](const TDeviceList& devices) {
+        std::vector<std::u16string> names;
+        for (const auto& d : devices) {
+            EXPECT_NE(d->GetIfIndex(), 0u);
+            EXPECT_NE(d->m_Mtu, 0u);
+            if (namesTellRenames) {
+                EXPECT_EQ(d->m_IfName, d->m_AdapterName);
+            }
+            names.push_back(d->m_AdapterName);
+        }
+        return names;
+    };
+    for (const auto& c : cases) {
+        if (c.linuxOnly && !namesTellRenames) {
+            continue;
+        }
+        ServeRows({eth0, eth1});
+        ScriptedProviderFunction<decltype(&QmrTestProvider_SetAdaptersAfterAdaptersInfo)>(
+            "QmrTestProvider_SetAdaptersAfterAdaptersInfo")(c.after.data(),
+                                                            static_cast<int>(c.after.size()));
+        TDeviceList first, next;
+        ASSERT_EQ(ReadNetworkDevices(first), 0u) << c.what;
+        EXPECT_EQ(namesOf(first), c.first) << c.what;
+        ASSERT_EQ(ReadNetworkDevices(next), 0u) << c.what;
+        EXPECT_EQ(namesOf(next), c.next) << c.what;
     }
 }
 

@@ -1,6 +1,7 @@
 #include "presenter/minimize_state.h"
 #include "presenter/window_presenter.h"
 
+#include "lang/ini_file.h"
 #include "lang/lang_strings.h"
 #include "tests/support/binding_fixture.h"
 #include "tests/support/scripted_provider.h"
@@ -78,15 +79,43 @@ public:
 class TMapStore : public TChoiceStore {
 public:
     std::map<std::string, std::u16string> Values;
+    // Non-empty: every write is refused, for this reason.
+    std::u16string Refusal;
     std::optional<std::u16string> Read(const std::string& key) const override {
         const auto found = Values.find(key);
         return found != Values.end() ? std::optional(found->second) : std::nullopt;
     }
     bool Write(const std::string& key, const std::u16string& value) override {
+        if (!Refusal.empty()) {
+            return false;
+        }
         Values[key] = value;
         return true;
     }
+    std::u16string WriteProblem() const override { return Refusal; }
 };
+
+// The report's grey problem line, or nothing.
+std::u16string ProblemLine(const TLineList& report) {
+    TLineList marker;
+    BuildProblemMarkup(&marker, u"");
+    const std::u16string head = marker[0].substr(0, marker[0].find(u'>') + 1);
+    for (const std::u16string& line : report) {
+        if (line.starts_with(head)) {
+            return line;
+        }
+    }
+    return {};
+}
+
+std::size_t Occurrences(std::u16string_view text, std::u16string_view part) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(part); at != std::u16string_view::npos;
+         at = text.find(part, at + 1)) {
+        ++n;
+    }
+    return n;
+}
 
 template <typename Fn> Fn Control(const char* name) {
     return test::ScriptedProviderFunction<Fn>(name);
@@ -121,7 +150,7 @@ protected:
         presenter.reset();
         test::UnbindIpHelper();
     }
-    void Open(TWindowPresenter::TReadDevices read = ReadNetworkDevices) {
+    void Open(TWindowPresenter::TReadDevices read = ReadNetworkDevicesTellingFailures) {
         presenter.reset();
         view = TRecordingView();
         choices = std::make_unique<TUserChoices>(store);
@@ -254,6 +283,30 @@ TEST_F(WindowPresenterTest, SwitchesAreRememberedAndTheVirtualOneChangesTheListA
     EXPECT_EQ(view.Items, std::vector<std::u16string>{u"alpha"});
 }
 
+TEST_F(WindowPresenterTest, RefusedChoicesAreKeptForTheRunAndSaidOnceUntilTheStoreTakesThem) {
+    Serve({A});
+    Open();
+    presenter->Idle();
+    store.Refusal = u"/home/u/.config/Quillmere/Quillmere.conf is read-only";
+    presenter->SetExpertMode(true);
+    presenter->SetNotifyOnLinkChanges(false);
+    presenter->Idle();
+    EXPECT_TRUE(presenter->ExpertMode());
+    EXPECT_TRUE(store.Values.empty());
+    EXPECT_EQ(Occurrences(ProblemLine(view.Report),
+                          u"the choice is kept for this run only: /home/u/.config/Quillmere/"
+                          u"Quillmere.conf is read-only"),
+              1u);
+
+    // The next choice the store takes brings the refused ones along, and the line goes.
+    store.Refusal.clear();
+    presenter->SetShowVirtual(false);
+    presenter->Idle();
+    EXPECT_EQ(store.Values["ExpertMode"], u"true");
+    EXPECT_EQ(store.Values["NotifyOnLinkChanges"], u"false");
+    EXPECT_EQ(ProblemLine(view.Report).find(u"kept for this run"), std::u16string::npos);
+}
+
 TEST_F(WindowPresenterTest, CopyPutsTheCrLfReportAndARefusalKeepsCopyOffUntilTheNextRebuild) {
     Serve({A});
     Open();
@@ -289,11 +342,11 @@ TEST_F(WindowPresenterTest, StatusChangesOfHardwareAdaptersBecomeNoticesUnlessSe
 TEST_F(WindowPresenterTest, APollThatThrowsStopsTheTimerAndF5SaysWhy) {
     bool fail = false;
     Serve({A});
-    Open([&](TDeviceList& devices) {
+    Open([&](TDeviceList& devices, TPollFailures& failures) {
         if (fail) {
             throw std::runtime_error("no memory");
         }
-        return ReadNetworkDevices(devices);
+        return ReadNetworkDevicesTellingFailures(devices, failures);
     });
     EXPECT_TRUE(view.TimerRunning);
     fail = true;
@@ -302,6 +355,48 @@ TEST_F(WindowPresenterTest, APollThatThrowsStopsTheTimerAndF5SaysWhy) {
     presenter->PollNow();
     EXPECT_EQ(view.Errors, std::vector<std::u16string>{u"no memory"});
     EXPECT_FALSE(view.TimerRunning);
+}
+
+TEST_F(WindowPresenterTest, AFailedPollSaysWhichCallFailedUntilAPollSucceeds) {
+    const auto push = Control<decltype(&QmrTestProvider_PushAdaptersInfoAnswer)>(
+        "QmrTestProvider_PushAdaptersInfoAnswer");
+    const struct {
+        std::vector<ULONG> statuses; // GetAdaptersInfo's answers, one per call
+        std::u16string why;
+    } cases[] = {
+        {std::vector<ULONG>(8, ERROR_BUFFER_OVERFLOW),
+         u"GetAdaptersInfo failed with status 111 (asked 8 times)"},
+        {{ERROR_NOT_ENOUGH_MEMORY}, u"GetAdaptersInfo failed with status 8"},
+    };
+    for (const auto& c : cases) {
+        Serve({A});
+        Open();
+        for (std::size_t i = 0; i < c.statuses.size(); ++i) {
+            push(c.statuses[i], static_cast<ULONG>(2000 + 1000 * i));
+        }
+        presenter->PollTimer();
+        presenter->Idle();
+        EXPECT_TRUE(view.Items.empty());
+        EXPECT_NE(ProblemLine(view.Report).find(u"the adapters could not be read: " + c.why),
+                  std::u16string::npos);
+        presenter->PollTimer();
+        presenter->Idle();
+        EXPECT_EQ(view.Items, std::vector<std::u16string>{u"alpha"});
+        EXPECT_EQ(ProblemLine(view.Report).find(u"could not be read"), std::u16string::npos)
+            << "a poll that succeeds clears the reason";
+    }
+}
+
+TEST_F(WindowPresenterTest, TheLanguageMenuListsNamedLanguagesByTheirCatalogueIndex) {
+    LANGUAGE::LangStrings->LoadFromIniFile(
+        LANGUAGE::TIniFile("[de_DE]\n1006=Kopieren\n[ru_RU]\nName=Русский\n"));
+    Serve({A});
+    Open();
+    using TEntry = TWindowPresenter::TLanguageMenuEntry;
+    EXPECT_EQ(presenter->LanguageMenuEntries(),
+              (std::vector<TEntry>{{u"English", 1}, {u"Русский", 2}}));
+    presenter->ChooseLanguage(2);
+    EXPECT_EQ(store.Values["Language"], u"ru_RU");
 }
 
 TEST_F(WindowPresenterTest, TrayHintAndPictureFollowTheSelectedAdapter) {

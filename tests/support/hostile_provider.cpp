@@ -57,8 +57,17 @@ QMR_HOSTILE_EXPORT ULONG GetAdaptersInfo(PIP_ADAPTER_INFO AdapterInfo, PULONG Si
     return ERROR_SUCCESS;
 }
 
-QMR_HOSTILE_EXPORT DWORD GetIfEntry(PMIB_IFROW) {
-    return ERROR_NOT_SUPPORTED;
+// The one adapter's row is sound: a poll leaves out a record whose link has no row.
+QMR_HOSTILE_EXPORT DWORD GetIfEntry(PMIB_IFROW Row) {
+    if (Row->dwIndex != 7) {
+        return ERROR_FILE_NOT_FOUND;
+    }
+    for (std::size_t i = 0; i < sizeof "hostile0" - 1; ++i) {
+        Row->wszName[i] = static_cast<WCHAR>("hostile0"[i]);
+    }
+    Row->dwType = MIB_IF_TYPE_ETHERNET;
+    Row->dwMtu = 1500;
+    return ERROR_SUCCESS;
 }
 
 QMR_HOSTILE_EXPORT DWORD GetPerAdapterInfo(ULONG, PIP_PER_ADAPTER_INFO, PULONG) {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -13,6 +14,7 @@ namespace {
 
 struct Script {
     std::vector<QmrTestAdapter> adapters;
+    std::optional<std::vector<QmrTestAdapter>> adaptersAfterInfo;
     std::deque<std::pair<ULONG, ULONG>> forced;
     std::vector<ULONG> sizesIn;
     std::vector<ULONG> perAdapterSizesIn;
@@ -77,6 +79,10 @@ void QmrTestProvider_Reset() {
 
 void QmrTestProvider_SetAdapters(const QmrTestAdapter* adapters, int count) {
     State().adapters.assign(adapters, adapters + count);
+}
+
+void QmrTestProvider_SetAdaptersAfterAdaptersInfo(const QmrTestAdapter* adapters, int count) {
+    State().adaptersAfterInfo.emplace(adapters, adapters + count);
 }
 
 void QmrTestProvider_PushAdaptersInfoAnswer(ULONG status, ULONG size) {
@@ -157,6 +163,10 @@ ULONG GetAdaptersInfo(PIP_ADAPTER_INFO AdapterInfo, PULONG SizePointer) {
         FillChain(r.IpAddressList, a.IpCount, a.Ip, a.Mask, spare);
         FillChain(r.GatewayList, a.GatewayCount, a.Gateway, nullptr, spare);
         FillNode(r.DhcpServer, a.DhcpEnabled == 1 ? "192.168.1.1" : "", "");
+    }
+    if (s.adaptersAfterInfo) {
+        s.adapters = std::move(*s.adaptersAfterInfo);
+        s.adaptersAfterInfo.reset();
     }
     return ERROR_SUCCESS;
 }

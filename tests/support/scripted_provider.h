@@ -76,6 +76,9 @@ struct QmrTestAdapter {
 void QmrTestProvider_Reset();
 // The adapters that GetAdaptersInfo reports from now on, in this order.
 void QmrTestProvider_SetAdapters(const QmrTestAdapter* adapters, int count);
+// The adapters every call sees once the next GetAdaptersInfo call has answered with the ones
+// before: a link deleted, added or renamed between the calls of one poll.
+void QmrTestProvider_SetAdaptersAfterAdaptersInfo(const QmrTestAdapter* adapters, int count);
 // Forces the answer of the next GetAdaptersInfo call (first in, first out): the status, and
 // the size reported back with it.
 void QmrTestProvider_PushAdaptersInfoAnswer(ULONG status, ULONG size);
