@@ -1,5 +1,6 @@
 #include "format.h"
 
+#include <algorithm>
 #include <iterator>
 #include <stdexcept>
 
@@ -7,16 +8,15 @@ namespace qmr {
 
 namespace {
 
-// The digits of v, most significant first.
-std::u16string Digits(std::uint64_t v, unsigned base, bool upper) {
+// The digits of v, most significant first, in `buffer`, which they end.
+std::u16string_view Digits(std::uint64_t v, unsigned base, bool upper, char16_t (&buffer)[64]) {
     const char* digits = upper ? "0123456789ABCDEF" : "0123456789abcdef";
-    char16_t buffer[64];
     char16_t* start = std::end(buffer);
     do {
         *--start = static_cast<char16_t>(digits[v % base]);
         v /= base;
     } while (v != 0);
-    return std::u16string(start, std::end(buffer));
+    return {start, static_cast<std::size_t>(std::end(buffer) - start)};
 }
 
 // Appends the sign and the body padded to `width`: zeros go between the two, spaces before both.
@@ -63,13 +63,21 @@ std::int64_t AsSigned(const FormatArg& arg) {
 } // namespace
 
 std::u16string Format(std::u16string_view format, std::initializer_list<FormatArg> args) {
+    // Room for the whole text at once: a number takes at most 20 digits and a sign.
+    std::size_t room = format.size();
+    for (const FormatArg& arg : args) {
+        const auto* text = std::get_if<std::u16string_view>(&arg.Value());
+        room += text != nullptr ? text->size() : 21;
+    }
     std::u16string out;
-    out.reserve(format.size() + 16 * args.size());
+    out.reserve(room);
     auto next = args.begin();
     for (std::size_t i = 0; i < format.size(); ++i) {
-        const char16_t c = format[i];
-        if (c != u'%') {
-            out.push_back(c);
+        if (format[i] != u'%') {
+            // The text up to the next conversion in one piece.
+            const std::size_t stop = std::min(format.find(u'%', i), format.size());
+            out.append(format.substr(i, stop - i));
+            i = stop - 1;
             continue;
         }
         if (++i >= format.size()) {
@@ -96,6 +104,7 @@ std::u16string Format(std::u16string_view format, std::initializer_list<FormatAr
             throw std::invalid_argument("Format: fewer arguments than conversions");
         }
         const FormatArg& arg = *next++;
+        char16_t digits[64];
         switch (format[i]) {
         case u's': {
             const auto* text = std::get_if<std::u16string_view>(&arg.Value());
@@ -110,15 +119,15 @@ std::u16string Format(std::u16string_view format, std::initializer_list<FormatAr
             const std::int64_t v = AsSigned(arg);
             const std::uint64_t magnitude =
                 v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
-            Pad(out, v < 0 ? u"-" : u"", Digits(magnitude, 10, false), width, zero);
+            Pad(out, v < 0 ? u"-" : u"", Digits(magnitude, 10, false, digits), width, zero);
             break;
         }
         case u'u':
-            Pad(out, {}, Digits(AsUnsigned(arg), 10, false), width, zero);
+            Pad(out, {}, Digits(AsUnsigned(arg), 10, false, digits), width, zero);
             break;
         case u'X':
         case u'x':
-            Pad(out, {}, Digits(AsUnsigned(arg), 16, format[i] == u'X'), width, zero);
+            Pad(out, {}, Digits(AsUnsigned(arg), 16, format[i] == u'X', digits), width, zero);
             break;
         default:
             throw std::invalid_argument("Format: unknown conversion");

@@ -8,46 +8,50 @@ namespace {
 
 constexpr char16_t kReplacement = 0xFFFD;
 
-void AppendCodePoint(std::u16string& out, char32_t cp) {
+char16_t* PutCodePoint(char16_t* out, char32_t cp) {
     if (cp < 0x10000) {
-        out.push_back(static_cast<char16_t>(cp));
+        *out++ = static_cast<char16_t>(cp);
     } else {
         cp -= 0x10000;
-        out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-        out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        *out++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+        *out++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
     }
+    return out;
 }
 
-void AppendUtf8(std::string& out, char32_t cp) {
+// Writes the code point at `out` and returns the end of what it wrote (at most four bytes).
+char* PutUtf8(char* out, char32_t cp) {
     if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
+        *out++ = static_cast<char>(cp);
     } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        *out++ = static_cast<char>(0xC0 | (cp >> 6));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        *out++ = static_cast<char>(0xE0 | (cp >> 12));
+        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
     } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        *out++ = static_cast<char>(0xF0 | (cp >> 18));
+        *out++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        *out++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (cp & 0x3F));
     }
+    return out;
 }
 
 } // namespace
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {
-    std::u16string out;
-    out.reserve(utf8.size());
+    // Written in place: no byte makes more than one unit, and four bytes make at most two.
+    std::u16string out(utf8.size(), u'\0');
+    char16_t* end = out.data();
     const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
     const std::size_t n = utf8.size();
     std::size_t i = 0;
     while (i < n) {
         const unsigned char b = p[i];
         if (b < 0x80) {
-            out.push_back(b);
+            *end++ = b;
             ++i;
             continue;
         }
@@ -61,7 +65,7 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
         } else if ((b & 0xF8) == 0xF0) {
             extra = 3, cp = b & 0x07, min = 0x10000;
         } else {
-            out.push_back(kReplacement);
+            *end++ = kReplacement;
             ++i;
             continue;
         }
@@ -74,21 +78,28 @@ std::u16string Utf8ToUtf16(std::string_view utf8) {
         }
         if (got < extra || cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
             // One replacement for the lead byte and the continuation bytes that followed it.
-            out.push_back(kReplacement);
+            *end++ = kReplacement;
             i = j;
             continue;
         }
-        AppendCodePoint(out, cp);
+        end = PutCodePoint(end, cp);
         i = j;
     }
+    out.resize(static_cast<std::size_t>(end - out.data()));
     return out;
 }
 
 std::string Utf16ToUtf8(std::u16string_view utf16) {
-    std::string out;
-    out.reserve(utf16.size());
+    // Written in place, not appended byte by byte: a report of hundreds of adapters passes
+    // megabytes through here. A unit takes at most three bytes, a pair of two units four.
+    std::string out(utf16.size() * 3, '\0');
+    char* end = out.data();
     for (std::size_t i = 0; i < utf16.size(); ++i) {
         char32_t cu = utf16[i];
+        if (cu < 0x80) {
+            *end++ = static_cast<char>(cu);
+            continue;
+        }
         if (cu >= 0xD800 && cu <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
             utf16[i + 1] <= 0xDFFF) {
             cu = 0x10000 + ((cu - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
@@ -96,8 +107,9 @@ std::string Utf16ToUtf8(std::u16string_view utf16) {
         } else if (cu >= 0xD800 && cu <= 0xDFFF) {
             cu = kReplacement;
         }
-        AppendUtf8(out, cu);
+        end = PutUtf8(end, cu);
     }
+    out.resize(static_cast<std::size_t>(end - out.data()));
     return out;
 }
 

@@ -43,9 +43,8 @@ public:
             }
             m_Kept.erase(same);
         }
-        const auto at = std::find_if(m_Kept.begin(), m_Kept.end(), [&](const TEntry& e) {
-            return Before(named, code, e);
-        });
+        const auto at = std::find_if(m_Kept.begin(), m_Kept.end(),
+                                     [&](const TEntry& e) { return Before(named, code, e); });
         m_Kept.insert(at, TEntry{std::u16string(code), named});
         if (m_Kept.size() > Room) {
             m_Kept.pop_back();
@@ -102,10 +101,7 @@ std::string TLangStrings::LoadFromFile(const std::u16string& path) {
         const std::u16string text = DecodeFileText(read.Bytes);
         TKeptSections kept;
         ScanIniText(
-            text,
-            [&](std::u16string_view section) {
-                kept.Offer(section, false);
-            },
+            text, [&](std::u16string_view section) { kept.Offer(section, false); },
             [&](std::u16string_view section, std::u16string_view key, std::u16string_view value) {
                 if (!value.empty() && EqualsIgnoreCase(key, u"Name")) {
                     kept.Offer(section, true);

@@ -73,7 +73,7 @@ TAdapterSnapshot GroupAdapterFacts(std::vector<TLinkFacts> links,
     return snapshot;
 }
 
-TSizedSnapshot ReadAdapterSnapshot(const TKernelMirror& mirror, std::size_t room) {
+TAdapterSnapshot ReadAdapterSnapshot(const TKernelMirror& mirror) {
     std::vector<TLinkFacts> links;
     std::vector<TIpAddressFacts> addresses;
     links.reserve(mirror.Links().size());
@@ -83,12 +83,23 @@ TSizedSnapshot ReadAdapterSnapshot(const TKernelMirror& mirror, std::size_t room
             addresses.push_back(address.Facts);
         }
     }
-    TSizedSnapshot result;
-    result.Snapshot =
-        GroupAdapterFacts(std::move(links), addresses, mirror.DefaultRoutes(AF_INET));
-    result.Needed = AdaptersInfoSize(result.Snapshot.Records);
-    result.Fits = result.Needed <= room;
-    return result;
+    return GroupAdapterFacts(std::move(links), addresses, mirror.DefaultRoutes(AF_INET));
+}
+
+std::size_t AdaptersInfoSize(const TKernelMirror& mirror) {
+    std::size_t nodes = 0;
+    for (const auto& [index, link] : mirror.Links()) {
+        nodes += link.Ipv4.size() > 1 ? link.Ipv4.size() - 1 : 0;
+    }
+    // Every link's first gateway lives in its record; each further one takes a node.
+    std::unordered_map<std::uint32_t, std::size_t> gateways;
+    for (const TDefaultRoute& route : mirror.DefaultRoutes(AF_INET)) {
+        if (route.Gateway.Family == AF_INET && mirror.Find(route.LinkIndex) != nullptr &&
+            gateways[route.LinkIndex]++ > 0) {
+            ++nodes;
+        }
+    }
+    return mirror.Links().size() * sizeof(IP_ADAPTER_INFO) + nodes * sizeof(IP_ADDR_STRING);
 }
 
 void ApplyDhcp(TAdapterRecord& record, const std::vector<TIpAddressFacts>& addresses,

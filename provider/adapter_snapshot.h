@@ -1,7 +1,7 @@
 #pragma once
 // Every link with its IPv4 addresses and default gateways, as the mirror holds them, turned into
-// adapter records. It is taken in two steps so that a call whose buffer is too small learns the
-// size without asking every driver and lease file.
+// adapter records. A call whose buffer is too small learns the size from the mirror alone,
+// without a copy of it or a question to any driver or lease file.
 
 #include "provider/adapter_records.h"
 #include "provider/dhcp_leases.h"
@@ -35,16 +35,10 @@ TAdapterSnapshot GroupAdapterFacts(std::vector<TLinkFacts> links,
                                    const std::vector<TIpAddressFacts>& addresses,
                                    std::vector<TDefaultRoute> routes);
 
-struct TSizedSnapshot {
-    TAdapterSnapshot Snapshot;
-    // The bytes the whole answer takes.
-    std::size_t Needed = 0;
-    // Whether the answer fits the room.
-    bool Fits = false;
-};
-
-// The records so far, and their size, from the mirror.
-TSizedSnapshot ReadAdapterSnapshot(const TKernelMirror& mirror, std::size_t room);
+// The records so far from the mirror.
+TAdapterSnapshot ReadAdapterSnapshot(const TKernelMirror& mirror);
+// The bytes the records of ReadAdapterSnapshot take packed, told without making them.
+std::size_t AdaptersInfoSize(const TKernelMirror& mirror);
 
 // DHCP from the addresses' permanence and the lease; lease times from the lease, else from
 // the lifetimes of the leased or first dynamic address.

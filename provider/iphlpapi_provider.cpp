@@ -40,22 +40,22 @@ QMR_PROVIDER_EXPORT ULONG GetAdaptersInfo(PIP_ADAPTER_INFO AdapterInfo, PULONG S
     }
     return Guarded([&]() -> DWORD {
         const qmr::TKernelView kernel = qmr::CallerKernel();
-        const std::size_t room = AdapterInfo != nullptr ? *SizePointer : 0;
-        qmr::TSizedSnapshot read = qmr::ReadAdapterSnapshot(kernel.Mirror, room);
-        if (read.Snapshot.Records.empty()) {
+        if (kernel.Mirror.Links().empty()) {
             return ERROR_NO_DATA;
         }
-        if (!FitsSizeArgument(read.Needed)) {
+        const std::size_t needed = qmr::AdaptersInfoSize(kernel.Mirror);
+        if (!FitsSizeArgument(needed)) {
             return ERROR_NOT_ENOUGH_MEMORY;
         }
-        if (!read.Fits) {
-            *SizePointer = static_cast<ULONG>(read.Needed);
+        if (AdapterInfo == nullptr || *SizePointer < needed) {
+            *SizePointer = static_cast<ULONG>(needed);
             return ERROR_BUFFER_OVERFLOW;
         }
-        qmr::CompleteAdapterRecords(read.Snapshot, kernel.Socket.Descriptor(),
+        qmr::TAdapterSnapshot snapshot = qmr::ReadAdapterSnapshot(kernel.Mirror);
+        qmr::CompleteAdapterRecords(snapshot, kernel.Socket.Descriptor(),
                                     qmr::TLeaseBook(qmr::TLeaseSources{}), qmr::ReadClocks(),
                                     kernel.Identities);
-        qmr::PackAdaptersInfo(read.Snapshot.Records, AdapterInfo);
+        qmr::PackAdaptersInfo(snapshot.Records, AdapterInfo);
         return ERROR_SUCCESS;
     });
 }

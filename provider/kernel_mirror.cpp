@@ -247,7 +247,9 @@ bool TKernelMirror::ApplyNotice(const nlmsghdr* message) {
         const auto* route = static_cast<const rtmsg*>(nlmsg_data(message));
         // Replacing and appending routes, and multipath hops coming and going one by one,
         // are the kernel's to order: a notice of a default route has that family's read again.
-        if (route->rtm_dst_len == 0) {
+        // Only the main table's are kept (the kernel names a table beyond 255 by an attribute and
+        // this field as RT_TABLE_COMPAT, so the main table is always named here).
+        if (route->rtm_dst_len == 0 && route->rtm_table == RT_TABLE_MAIN) {
             m_StaleIpv4Routes = m_StaleIpv4Routes || route->rtm_family == AF_INET;
             m_StaleIpv6Routes = m_StaleIpv6Routes || route->rtm_family == AF_INET6;
         }
@@ -256,8 +258,9 @@ bool TKernelMirror::ApplyNotice(const nlmsghdr* message) {
     case NLMSG_NOOP:
         return true;
     default:
-        // An overrun, an error, or a type never asked for: nothing to trust what follows.
-        return false;
+        // An overrun, an error or an end of dump has no place among notices: nothing to trust
+        // what follows. A notice of a kind the mirror does not keep changes nothing it holds.
+        return message->nlmsg_type >= NLMSG_MIN_TYPE;
     }
 }
 

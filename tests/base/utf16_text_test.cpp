@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
 namespace qmr {
 namespace {
 
@@ -25,6 +29,27 @@ TEST(Utf16Text, InvalidUtf8IsReplacedNeverDropped) {
 
 TEST(Utf16Text, UnpairedSurrogateBecomesReplacement) {
     EXPECT_EQ(Utf16ToUtf8(std::u16string(1, char16_t(0xD800)) + u"x"), "\xEF\xBF\xBDx");
+    // A lone low surrogate at the end, and a high one at the end.
+    EXPECT_EQ(Utf16ToUtf8(u"a" + std::u16string(1, char16_t(0xDC00))), "a\xEF\xBF\xBD");
+    EXPECT_EQ(Utf16ToUtf8(u"a" + std::u16string(1, char16_t(0xDBFF))), "a\xEF\xBF\xBD");
+}
+
+// Texts made only of the widest units, where the bytes written are most per unit.
+TEST(Utf16Text, TextsOfOnlyWideCharactersConvertWhole) {
+    for (const auto& [unit, bytes] : std::vector<std::pair<std::u16string, std::string>>{
+             {u"\u00E9", "\xC3\xA9"},
+             {u"\u4E2D", "\xE4\xB8\xAD"},
+             {u"\U0001F600", "\xF0\x9F\x98\x80"},
+             {std::u16string(1, char16_t(0xDFFF)), "\xEF\xBF\xBD"}}) {
+        std::u16string text;
+        std::string expected;
+        for (int i = 0; i < 1000; ++i) {
+            text += unit;
+            expected += bytes;
+        }
+        EXPECT_EQ(Utf16ToUtf8(text), expected);
+        EXPECT_EQ(Utf16ToUtf8(unit), bytes);
+    }
 }
 
 TEST(Utf16Text, BlankMeansOnlySpacesAndControls) {

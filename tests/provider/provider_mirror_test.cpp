@@ -334,5 +334,38 @@ TEST_F(ProviderNamespace, AMirrorWithNothingToHearOfAsksTheKernelNothing) {
     });
 }
 
+// Notices of what the mirror does not keep (routes of other tables, routes to a subnet) ask the
+// kernel nothing and leave the mirror as it was.
+TEST_F(ProviderNamespace, NoticesOfWhatTheMirrorDoesNotKeepAskTheKernelNothing) {
+    Ip("link add quiet type veth peer name quiet-far netns " + far);
+    Ip("link set quiet up");
+    Ip("addr add 10.9.0.2/24 dev quiet");
+    Inside([&] {
+        TRouteSocket socket;
+        TKernelMirror mirror;
+        mirror.Refresh(socket, HundredthsSinceBoot());
+        ::usleep(200'000);
+        mirror.Refresh(socket, HundredthsSinceBoot());
+        for (const char* change :
+             {"route add default via 10.9.0.1 table 100", "-6 route add default dev quiet table 100",
+              "route add default via 10.9.0.1 table 1000", "route add 10.20.0.0/16 via 10.9.0.1"}) {
+            const std::size_t asked = socket.Requests();
+            ASSERT_EQ(Shell("ip -n " + ns + " " + change), 0) << change;
+            ::usleep(50'000);
+            mirror.Refresh(socket, HundredthsSinceBoot());
+            EXPECT_EQ(socket.Requests(), asked) << change;
+        }
+        EXPECT_EQ(mirror.Fills(), 1u);
+        EXPECT_TRUE(mirror.DefaultRoutes(AF_INET).empty());
+        EXPECT_TRUE(mirror.DefaultRoutes(AF_INET6).empty());
+        // A default route of the main table is still heard of.
+        const std::size_t asked = socket.Requests();
+        ASSERT_EQ(Shell("ip -n " + ns + " route add default via 10.9.0.1"), 0);
+        mirror.Refresh(socket, HundredthsSinceBoot());
+        EXPECT_EQ(socket.Requests(), asked + 1);
+        EXPECT_EQ(mirror.DefaultRoutes(AF_INET).size(), 1u);
+    });
+}
+
 } // namespace
 } // namespace qmr

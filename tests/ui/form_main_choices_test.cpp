@@ -200,6 +200,11 @@ private slots:
         QVERIFY(!Access::ShowVirtualItem(*form).isChecked());
         QVERIFY(Access::ExpertBox(*form).isChecked());
         QCOMPARE(LANGUAGE::LangStrings->GetCurrentIndex(), russian);
+        // The report's last line says so, naming the file.
+        Idle();
+        const qmr::THTMLStaticText& report = Access::ReportView(*form);
+        QVERIFY(report.Line(report.LineCount() - 1)
+                    .contains("the choice is kept for this run only: " + SettingsFile()));
         const QRect defaultGeometry = form->geometry();
 
         // Nothing was written, so the next run starts as the first did.

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -77,6 +78,27 @@ TEST(IniChoiceStore, ReadsLongValuesWhole) {
     const std::u16string value(3000, u'x');
     ASSERT_TRUE(store.Write("SelectedAdapter", value));
     EXPECT_EQ(store.Read("SelectedAdapter"), value);
+}
+
+// A refused write names where the choice should have gone, for the window's problem line.
+TEST(ChoiceStores, ARefusedWriteSaysWhere) {
+    ScratchFolder folder;
+    const std::u16string nowhere = U16(folder.Path() / "no-such-folder" / "quillmere.ini");
+    TIniChoiceStore ini(nowhere);
+    TRegistryChoiceStore registry(reinterpret_cast<HKEY>(std::uintptr_t{0x1234}),
+                                  u"Software\\QuillmereTests");
+    const struct {
+        TChoiceStore* store;
+        std::u16string where;
+    } cases[] = {
+        {&ini, nowhere + u" cannot be written (error "},
+        {&registry, u"the registry key Software\\QuillmereTests cannot be written (error "},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.store->WriteProblem(), u"");
+        EXPECT_FALSE(c.store->Write("ExpertMode", u"true"));
+        EXPECT_EQ(c.store->WriteProblem().substr(0, c.where.size()), c.where);
+    }
 }
 
 TEST(RegistryChoiceStore, KeepsValuesUnderItsKeyAndGroupSubkeys) {
