@@ -14,7 +14,7 @@ PACKAGES := build-essential cmake pkg-config clang \
 	ccache gzip file man-db dpkg-dev desktop-file-utils appstream lintian
 
 .PHONY: all deps configure build test test-windows test-package package screenshots run clean \
-	windows-package test-windows-package
+	windows-package test-windows-package screenshots-windows
 
 all: build
 
@@ -61,6 +61,17 @@ screenshots: build
 	ctest --preset ci -R '^e2e\.Screenshots$$'
 	mkdir -p docs
 	cd tests/e2e/artifacts && cp $(SCREENSHOTS) ../../../docs/
+
+# The Win32 window's pictures: the Wine window test's screenshots (normal, expert, and at 192
+# pixels per inch), copied to docs/.
+WINDOWS_SCREENSHOTS := window-windows.png window-windows-expert.png window-windows-2x.png
+screenshots-windows: deps
+	cmake --preset windows
+	cmake --build --preset windows -j$(JOBS) --target qmr_win qmr-report
+	cd tests/e2e/artifacts 2>/dev/null && rm -f $(WINDOWS_SCREENSHOTS) || true
+	WINEDEBUG=-all ctest --test-dir build/windows -R '^WindowOnWine\.' --output-on-failure
+	mkdir -p docs
+	cd tests/e2e/artifacts && cp $(WINDOWS_SCREENSHOTS) ../../../docs/
 
 # The Qt-free core cross-built with mingw-w64 and its tests run under Wine, in a prefix of the
 # build tree that every ctest run throws away and makes anew (build/windows/CTestCustom.cmake).

@@ -7,7 +7,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 
-#include <algorithm>
+#include <array>
 
 namespace qmr {
 
@@ -17,8 +17,26 @@ const QColor kReceiveColor(0x00, 0xA0, 0x00);
 const QColor kSendColor(0x00, 0x50, 0xD0);
 const QColor kAxisColor(0xA0, 0xA0, 0xA0);
 
-QString Text(int id) {
-    return QString::fromStdU16String(LANGUAGE::GetLangText(id));
+class TQtGraphMetrics : public TGraphTextMetrics {
+public:
+    explicit TQtGraphMetrics(const QFontMetrics& metrics) : m_Metrics(metrics) {}
+    int Width(const std::u16string& text) const override {
+        return m_Metrics.horizontalAdvance(QString::fromStdU16String(text));
+    }
+    int LineHeight() const override { return m_Metrics.height(); }
+    int Ascent() const override { return m_Metrics.ascent(); }
+
+private:
+    const QFontMetrics& m_Metrics;
+};
+
+std::vector<std::u16string> Labels() {
+    return {LANGUAGE::GetLangText(LANGUAGE::TextReceiveRate),
+            LANGUAGE::GetLangText(LANGUAGE::TextSendRate)};
+}
+
+QRect ToQt(const TGraphRect& r) {
+    return QRect(r.Left, r.Top, r.Width, r.Height);
 }
 
 } // namespace
@@ -26,16 +44,11 @@ QString Text(int id) {
 TRateGraph::TRateGraph(QWidget* parent) : QWidget(parent) {
     // Paints every pixel of its area, so nothing beneath is repainted with it.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    m_Track.Points.reserve(TTrafficTrack::kCapacity);
 }
 
 void TRateGraph::ShowTrack(const TTrafficTrack* track) {
-    m_Count = track != nullptr ? track->Count() : 0;
-    m_Largest = 0;
-    for (int i = 0; i < m_Count; ++i) {
-        m_Points[static_cast<std::size_t>(i)] = track->Point(i);
-        m_Largest = std::max({m_Largest, track->Point(i).InBps, track->Point(i).OutBps});
-    }
-    m_AxisTop = std::max(m_Largest, 1.0);
+    TakeGraphTrack(track, m_Track);
     if (isVisible()) {
         ++m_RepaintRequests;
         update();
@@ -45,27 +58,14 @@ void TRateGraph::ShowTrack(const TTrafficTrack* track) {
 std::vector<TRateGraph::TLegendEntry> TRateGraph::LayOutLegend(const QFontMetrics& metrics,
                                                                int width, int top,
                                                                const QStringList& labels) {
-    const int line = metrics.height();
-    // A box, a gap, the label; a line's height between entries of one row.
-    const int boxAndGap = line - 2;
-    int oneRow = 0;
+    std::vector<std::u16string> texts;
     for (const QString& label : labels) {
-        oneRow += (oneRow > 0 ? line : 0) + boxAndGap + metrics.horizontalAdvance(label);
+        texts.push_back(label.toStdU16String());
     }
-    const bool stacked = oneRow > width;
     std::vector<TLegendEntry> entries;
-    int x = 0;
-    int y = top;
-    for (const QString& label : labels) {
-        const QString text =
-            metrics.elidedText(label, Qt::ElideRight, std::max(0, width - boxAndGap));
-        entries.push_back({QRect(x, y + 3, line - 6, line - 6),
-                           QPoint(x + boxAndGap, y + metrics.ascent()), text});
-        if (stacked) {
-            y += line;
-        } else {
-            x += boxAndGap + metrics.horizontalAdvance(text) + line;
-        }
+    for (const qmr::TLegendEntry& e : qmr::LayOutLegend(TQtGraphMetrics(metrics), width, top, texts)) {
+        entries.push_back({ToQt(e.Swatch), QPoint(e.TextX, e.Baseline),
+                           QString::fromStdU16String(e.Text)});
     }
     return entries;
 }
@@ -74,44 +74,39 @@ void TRateGraph::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
     const QFontMetrics metrics = fontMetrics();
-    const int line = metrics.height();
 
     // The axis's top value above the plot, the legend below it in as many rows as it needs.
-    const QStringList labels = {Text(LANGUAGE::TextReceiveRate), Text(LANGUAGE::TextSendRate)};
-    std::vector<TLegendEntry> legend = LayOutLegend(metrics, width(), 0, labels);
-    const int legendHeight = legend.back().Swatch.top() - 3 + line;
-    const QRect plot(0, line + 2, width(), height() - line - legendHeight - 6);
-    if (plot.width() < 2 || plot.height() < 2) {
+    const TRateGraphLayout layout =
+        LayOutRateGraph(TQtGraphMetrics(metrics), width(), height(), Labels());
+    if (!layout.Drawable) {
         return;
     }
+    const QRect plot = ToQt(layout.Plot);
     painter.setPen(Qt::black);
-    painter.drawText(QPoint(plot.left(), metrics.ascent()),
-                     QString::fromStdU16String(GetRateText(m_Largest)));
-    const int legendTop = plot.bottom() + 4;
+    painter.drawText(QPoint(plot.left(), layout.AxisTextBaseline),
+                     QString::fromStdU16String(GetRateText(m_Track.Largest)));
     const QColor colors[] = {kReceiveColor, kSendColor};
-    for (std::size_t i = 0; i < legend.size(); ++i) {
-        painter.fillRect(legend[i].Swatch.translated(0, legendTop), colors[i]);
+    for (std::size_t i = 0; i < layout.Legend.size(); ++i) {
+        const qmr::TLegendEntry& entry = layout.Legend[i];
+        painter.fillRect(ToQt(entry.Swatch), colors[i]);
         painter.setPen(Qt::black);
-        painter.drawText(legend[i].TextAt + QPoint(0, legendTop), legend[i].Text);
+        painter.drawText(QPoint(entry.TextX, entry.Baseline), QString::fromStdU16String(entry.Text));
     }
     painter.setPen(kAxisColor);
     painter.drawRect(plot.adjusted(0, 0, -1, -1));
 
-    // The latest point at the right edge, one step a point, 120 points across.
-    const double step = static_cast<double>(plot.width() - 1) / (TTrafficTrack::kCapacity - 1);
-    const auto at = [&](int i, double bps) {
-        return QPointF(plot.right() - (m_Count - 1 - i) * step,
-                       plot.bottom() - bps / m_AxisTop * (plot.height() - 1));
-    };
+    const int count = PointCount();
     std::array<QPointF, TTrafficTrack::kCapacity> points;
     painter.setRenderHint(QPainter::Antialiasing);
     for (const bool receive : {true, false}) {
-        for (int i = 0; i < m_Count; ++i) {
-            const TTrafficRate& p = m_Points[static_cast<std::size_t>(i)];
-            points[static_cast<std::size_t>(i)] = at(i, receive ? p.InBps : p.OutBps);
+        for (int i = 0; i < count; ++i) {
+            const TTrafficRate& p = m_Track.Points[static_cast<std::size_t>(i)];
+            const TGraphPoint at = GraphPointAt(layout.Plot, i, count,
+                                                receive ? p.InBps : p.OutBps, m_Track.AxisTop());
+            points[static_cast<std::size_t>(i)] = QPointF(at.X, at.Y);
         }
         painter.setPen(QPen(receive ? kReceiveColor : kSendColor, 1.5));
-        painter.drawPolyline(points.data(), m_Count);
+        painter.drawPolyline(points.data(), count);
     }
 }
 

@@ -1,14 +1,15 @@
 #pragma once
 // The graph of the selected adapter's receive and send rates over the last two minutes, a part
 // of the report: the report pane places it beside the lines, or below them when they are wide.
+// Its geometry is report/rate_graph_layout.h's, which the Win32 window draws too.
 
 #include "network/traffic_rates.h"
+#include "report/rate_graph_layout.h"
 
 #include <QFontMetrics>
 #include <QStringList>
 #include <QWidget>
 
-#include <array>
 #include <vector>
 
 namespace qmr {
@@ -21,9 +22,7 @@ public:
     // while it is on the screen: a window in the notification area draws nothing.
     void ShowTrack(const TTrafficTrack* track);
 
-    // Where the legend's colour boxes and labels go in a graph `width` wide, the first row at
-    // `top`: side by side where they fit, else one under the other, a label that still does not
-    // fit cut with an ellipsis. Measured, as a translated label may be twice the English one.
+    // The legend as LayOutLegend places it, measured with `metrics`.
     struct TLegendEntry {
         QRect Swatch;
         QPoint TextAt; // the baseline's left end
@@ -32,9 +31,9 @@ public:
     static std::vector<TLegendEntry> LayOutLegend(const QFontMetrics& metrics, int width, int top,
                                                   const QStringList& labels);
 
-    int PointCount() const { return m_Count; }
+    int PointCount() const { return static_cast<int>(m_Track.Points.size()); }
     // The top of the axis: the largest rate shown, at least 1 bit per second.
-    double AxisTop() const { return m_AxisTop; }
+    double AxisTop() const { return m_Track.AxisTop(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -42,10 +41,7 @@ protected:
 private:
     friend class TFormMainTestAccess;
 
-    std::array<TTrafficRate, TTrafficTrack::kCapacity> m_Points{};
-    int m_Count = 0;
-    double m_AxisTop = 1;
-    double m_Largest = 0;
+    TGraphTrack m_Track;
     // Read by tests only: how many repaints were asked for.
     int m_RepaintRequests = 0;
 };

@@ -74,20 +74,12 @@ void TReportPane::ShowReport(const TLineList& lines, const TTrafficTrack* track,
 }
 
 int TReportPane::PlaceRateGraph(int textWidth, int textHeight, int viewWidth) {
-    const int graphHeight = ScaledLength(*m_Window, 130);
-    const int gap = ScaledLength(*m_Window, 24);
-    // Beside the lines, level with the last ones (the counters and rates), where they leave
-    // room; otherwise below them, where it scrolls with the report.
-    const int graphWidth =
-        std::min(ScaledLength(*m_Window, 360),
-                 std::max(ScaledLength(*m_Window, 220), viewWidth - textWidth - gap));
-    if (textWidth + gap + graphWidth <= viewWidth) {
-        m_RateGraph->setGeometry(viewWidth - graphWidth, std::max(0, textHeight - graphHeight),
-                                 graphWidth, graphHeight);
-        return 0;
-    }
-    m_RateGraph->setGeometry(0, textHeight + gap, graphWidth, graphHeight);
-    return gap + graphHeight;
+    const TGraphPlacement placed =
+        qmr::PlaceRateGraph(textWidth, textHeight, viewWidth,
+                            [this](int length) { return ScaledLength(*m_Window, length); });
+    const TGraphRect& r = placed.Rect;
+    m_RateGraph->setGeometry(r.Left, r.Top, r.Width, r.Height);
+    return placed.AddedHeight;
 }
 
 QSize TReportPane::MeasureMarkupLine(const QString& line) const {

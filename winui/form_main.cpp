@@ -644,7 +644,8 @@ void TFormMain::SelectItem(int position) {
     SendMessageW(m_AdvPolyList, LB_SETCURSEL, static_cast<WPARAM>(position + 1), 0);
 }
 
-void TFormMain::ShowReport(const TLineList& markup, const TTrafficTrack*, bool) {
+void TFormMain::ShowReport(const TLineList& markup, const TTrafficTrack* track, bool hasDevice) {
+    m_HTMLStaticText_Report->ShowGraph(track, hasDevice);
     m_HTMLStaticText_Report->ShowLines(markup);
     m_HTMLStaticText_Report->SetPlainText(m_Presenter->CopyText());
 }

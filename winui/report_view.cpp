@@ -37,14 +37,18 @@ TReportView::TReportView(HWND parent, int id, TPictureLookup pictures) : m_Pictu
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
     RegisterClassOnce(instance);
     m_Handle = CreateWindowExW(WS_EX_CLIENTEDGE, kClassName, L"",
-                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL, 0, 0,
+                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL |
+                                   WS_CLIPCHILDREN,
+                               0, 0,
                                10, 10, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                instance, nullptr);
     SetWindowLongPtrW(m_Handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(m_Handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&WindowProc));
+    m_RateGraph = std::make_unique<TRateGraph>(m_Handle);
 }
 
 TReportView::~TReportView() {
+    m_RateGraph.reset();
     if (IsWindow(m_Handle)) {
         SetWindowLongPtrW(m_Handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DefWindowProcW));
         DestroyWindow(m_Handle);
@@ -64,6 +68,7 @@ void TReportView::SetScale(int dpi) {
         return;
     }
     m_Dpi = dpi;
+    m_RateGraph->SetScale(dpi);
     ClearFonts();
     HDC dc = GetDC(m_Handle);
     for (Line& line : m_Lines) {
@@ -124,8 +129,36 @@ void TReportView::Relayout() {
         y += line.Height;
         widest = std::max(widest, line.Width);
     }
-    m_Content = {widest + 2 * Margin(), y + Margin()};
+    int graphHeight = 0;
+    if ((GetWindowLongW(m_RateGraph->Handle(), GWL_STYLE) & WS_VISIBLE) != 0) {
+        RECT client{};
+        GetClientRect(m_Handle, &client);
+        const TGraphPlacement placed =
+            PlaceRateGraph(widest, y - Margin(), client.right - 2 * Margin(),
+                           [this](int length) { return Scaled(length); });
+        m_GraphRect = placed.Rect;
+        graphHeight = placed.AddedHeight;
+    }
+    m_Content = {widest + 2 * Margin(), y + graphHeight + Margin()};
     UpdateScrollBars();
+    MoveGraph();
+}
+
+void TReportView::MoveGraph() {
+    SetWindowPos(m_RateGraph->Handle(), nullptr, Margin() + m_GraphRect.Left - m_ScrollX,
+                 Margin() + m_GraphRect.Top - m_ScrollY, m_GraphRect.Width, m_GraphRect.Height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TReportView::ShowGraph(const TTrafficTrack* track, bool hasDevice) {
+    // No graph beside "No Network Interfaces".
+    const bool shown = (GetWindowLongW(m_RateGraph->Handle(), GWL_STYLE) & WS_VISIBLE) != 0;
+    if (shown != hasDevice) {
+        ShowWindow(m_RateGraph->Handle(), hasDevice ? SW_SHOWNA : SW_HIDE);
+        Relayout();
+        InvalidateRect(m_Handle, nullptr, FALSE);
+    }
+    m_RateGraph->ShowTrack(track);
 }
 
 void TReportView::ShowLines(const std::vector<std::u16string>& lines) {
@@ -270,6 +303,7 @@ void TReportView::ScrollTo(int x, int y) {
     m_ScrollX = x;
     m_ScrollY = y;
     UpdateScrollBars();
+    MoveGraph();
     InvalidateRect(m_Handle, nullptr, FALSE);
 }
 
@@ -320,7 +354,8 @@ LRESULT TReportView::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
         return 1;
     case WM_SIZE:
-        UpdateScrollBars();
+        // The graph's place depends on the width.
+        Relayout();
         InvalidateRect(m_Handle, nullptr, FALSE);
         return 0;
     case WM_VSCROLL:

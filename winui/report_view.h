@@ -2,13 +2,16 @@
 // The report of the selected adapter as a control of its own: the markup lines painted with
 // GDI (fonts, colours, bold, sizes, pictures), white, with scroll bars and the wheel. A new
 // report measures and repaints only the lines whose text changed. Its window text is the plain
-// report, which is what a screen reader reads of it.
+// report, which is what a screen reader reads of it. The rate graph sits beside the last lines
+// where they leave room, else below them, and scrolls with them.
 
 #include "ui/markup/markup_parser.h"
+#include "winui/rate_graph.h"
 
 #include <windows.h>
 
 #include <map>
+#include <memory>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -31,6 +34,9 @@ public:
     void SetScale(int dpi);
     void ShowLines(const std::vector<std::u16string>& lines);
     void SetPlainText(const std::u16string& text);
+    // The graph of `track` (null for none), shown only beside an adapter's report.
+    void ShowGraph(const TTrafficTrack* track, bool hasDevice);
+    const TRateGraph& RateGraph() const { return *m_RateGraph; }
     // One wheel turn of `delta` (120 a notch, negative towards the user); sideways with Shift.
     void ScrollByWheel(int delta, bool sideways);
 
@@ -56,6 +62,9 @@ private:
     SIZE m_Content{0, 0};
     int m_ScrollX = 0, m_ScrollY = 0;
     std::map<FontKey, HFONT> m_Fonts;
+    std::unique_ptr<TRateGraph> m_RateGraph;
+    // The graph's place in content coordinates, the lines' top left corner at (0, 0).
+    TGraphRect m_GraphRect;
 
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
@@ -65,6 +74,7 @@ private:
     HFONT FontOf(const TMarkupStyle& style);
     void Measure(HDC dc, Line& line);
     void Relayout();
+    void MoveGraph();
     void Paint(HDC dc, const RECT& dirty);
     void UpdateScrollBars();
     void ScrollTo(int x, int y);

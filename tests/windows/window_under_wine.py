@@ -5,6 +5,8 @@ those links and no others). The window must list the namespace's links in their 
 selection by click and by Down, put the selected adapter's plain-text report on the clipboard by
 Ctrl+C and by Copy, equal to what qmr-report.exe --adapter prints for it, switch the report with
 the expert box, show a link set down within two seconds, and --help must show the usage box.
+The rate graph must climb with the traffic of a ping between the test's two namespaces; the
+README's pictures are taken then, normal, expert and at 192 pixels per inch.
 With trayer as the notification area, `-u` must start with the window unseen and an icon in the
 tray, a click on the icon bring the window back in front with the list focused, Esc send it
 back, and Exit take the icon away; the place and size the user gave the window come back at the
@@ -28,6 +30,9 @@ from desktop_session import Display, Namespace, can_run, run, wait_for  # noqa: 
 
 ARGS = None
 SENTINEL = "nothing copied yet"
+# The graph's receive and send colours.
+RECEIVE = bytes((0x00, 0xA0, 0x00))
+SEND = bytes((0x00, 0x50, 0xD0))
 
 
 class WineSession(unittest.TestCase):
@@ -36,6 +41,7 @@ class WineSession(unittest.TestCase):
     tag = "winui"
     # The width of trayer's panel, None for a desktop without a notification area.
     tray_width = None
+    screen = "1280x800"
     app = None
 
     @classmethod
@@ -50,7 +56,8 @@ class WineSession(unittest.TestCase):
         cls.prefix = tempfile.mkdtemp(prefix="qmr-winui-prefix-")
         try:
             cls.make_links()
-            cls.display = Display(tray=cls.tray_width is not None, tray_width=cls.tray_width)
+            cls.display = Display(tray=cls.tray_width is not None, screen=cls.screen,
+                                  tray_width=cls.tray_width)
             # English whatever the machine's locale; Wine's diagnostics and installers silenced.
             cls.env = dict(cls.display.env, WINEPREFIX=cls.prefix, WINEDEBUG="-all",
                            WINEDLLOVERRIDES="mscoree,mshtml=", LANG="en_US.UTF-8",
@@ -120,6 +127,9 @@ class WineSession(unittest.TestCase):
 
 
 class WindowUnderWine(WineSession):
+    # Room for the window at twice the scale.
+    screen = "1920x1200"
+
     @classmethod
     def make_links(cls):
         # Three links in a known order; lan1 has no address, lan2 no gateway.
@@ -234,7 +244,7 @@ class WindowUnderWine(WineSession):
             if helper.poll() is None:
                 helper.kill()
 
-    def test_7_language_from_the_menu_changes_the_texts(self):
+    def test_8_language_from_the_menu_changes_the_texts(self):
         with open(os.path.join(os.path.dirname(ARGS.window), "language.ini"), encoding="utf-8") as f:
             russian = f.read().split("[ru_RU]", 1)[1]
         label = next(line.split("=", 1)[1] for line in russian.splitlines()
@@ -248,11 +258,77 @@ class WindowUnderWine(WineSession):
         time.sleep(1.5)
         self.assertTrue(self.ctrl_c().startswith(label + ":   lan0"), label)
 
-    def test_6_screenshot(self):
+    def start_traffic(self, seconds):
+        """Echo requests from the far side to lan0, and one-way packets to an address nobody
+        holds on lan0's link, which a fixed neighbour entry sends to lan0 (it drops them): more
+        received than sent, so that neither line hides the other. Bounded in time, and never
+        leaving the test's two namespaces."""
+        mac = json.loads(self.ns.exec("ip", "-j", "link", "show", "lan0").stdout)[0]["address"]
+        run("ip", "-n", self.ns.peer, "neigh", "replace", "10.77.1.99", "lladdr", mac,
+            "dev", "far0")
+        for target, size in (("10.77.1.2", "1200"), ("10.77.1.99", "300")):
+            ping = subprocess.Popen(["ip", "netns", "exec", self.ns.peer, "ping", "-q", "-i",
+                                     "0.01", "-s", size, "-w", str(seconds), target],
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            self.addCleanup(lambda p=ping: p.poll() is None and p.kill())
+
+    def graph_span(self, color):
+        """The rows that `color` spans in the right half of the window, where the graph is (the
+        receive colour is also the green of "Online", at the report's left)."""
+        width, height, rgb = self.display.pixels(self.wid)
+        rows = [y for y in range(height) for x in range(width // 2, width)
+                if rgb[(y * width + x) * 3:(y * width + x) * 3 + 3] == color]
+        return max(rows) - min(rows) + 1 if rows else 0
+
+    def test_6_graph_draws_traffic_and_screenshots(self):
         self.display.click(self.wid, *self.item_point(0))
         time.sleep(1.2)
-        path = self.display.screenshot(self.wid, "windows-window.png")
+        # Idle: the lines lie on the plot's floor, just above the legend's boxes.
+        idle = self.graph_span(RECEIVE), self.graph_span(SEND)
+        self.assertGreater(min(idle), 0, "no graph beside the report")
+        # The README's pictures are taken meanwhile.
+        self.start_traffic(40)
+        time.sleep(6)
+        busy = self.graph_span(RECEIVE), self.graph_span(SEND)
+        # Both lines climb from the floor, the received one to the axis top and the sent one
+        # to four fifths of it: each well above where it lay idle.
+        for before, after in zip(idle, busy):
+            self.assertGreater(after, before + 30, (idle, busy))
+        path = self.display.screenshot(self.wid, "window-windows.png")
         self.assertTrue(os.path.getsize(path) > 0)
+        x, y, w, h = self.display.geometry(self.wid)
+        box = (40, h - 28)
+        self.display.click(self.wid, *box)
+        try:
+            # The expert lines push the graph to the report's foot: End scrolls there.
+            self.display.click(self.wid, w - 100, 100)
+            self.display.key("End")
+            time.sleep(1.2)
+            self.display.screenshot(self.wid, "window-windows-expert.png")
+        finally:
+            self.display.key("Home")
+            self.display.click(self.wid, *box)
+
+    def test_7_twice_the_scale(self):
+        """At 192 pixels per inch everything is twice as large and the pictures sharp; taken
+        in a second window, with the traffic of a ping again."""
+        self.wine("reg", "add", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/t",
+                  "REG_DWORD", "/d", "192", "/f")
+        self.start_traffic(30)
+        app = subprocess.Popen(self.in_ns("wine", ARGS.window), env=self.env,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            found = wait_for(lambda: [w for w in self.display.windows_of(
+                "qmr.exe", r"^Quillmere$", min_width=200, viewable=True) if w != self.wid], 60)
+            self.assertTrue(found, "the second window did not appear")
+            x, y, w, h = self.display.geometry(found[0])
+            self.assertGreater(w, 2 * 700, "not at twice the scale")
+            time.sleep(6)
+            self.display.screenshot(found[0], "window-windows-2x.png")
+        finally:
+            app.terminate()
+            app.wait(10)
+            self.wine("reg", "delete", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/f")
 
 
 class TrayAndGeometry(WineSession):

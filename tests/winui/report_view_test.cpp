@@ -91,5 +91,45 @@ TEST_F(ReportViewTest, ItsTextIsThePlainReport) {
     EXPECT_STREQ(text, L"Network Interface:   lan0\r\n");
 }
 
+// Beside short lines the graph adds no height; below wide ones it does, and it scrolls with
+// them. It repaints for a new track only while its window is shown, and is no tab stop.
+TEST_F(ReportViewTest, RateGraphTakesRoomOnlyBelowWideLinesAndRepaintsOnlyWhileShown) {
+    const std::vector<std::u16string> shortLines(20, u"Receive Rate:   0.0 bps");
+    const std::vector<std::u16string> wideLines(20, std::u16string(60, u'W'));
+    const TRateGraph& graph = m_View->RateGraph();
+    m_View->ShowLines(shortLines);
+    const LONG plain = m_View->ContentSize().cy;
+    m_View->ShowGraph(nullptr, true);
+    EXPECT_TRUE(IsWindowVisible(graph.Handle()));
+    EXPECT_EQ((GetWindowLongW(graph.Handle(), GWL_STYLE) & WS_TABSTOP), 0);
+    EXPECT_EQ(m_View->ContentSize().cy, plain) << "beside the lines";
+    m_View->ShowLines(wideLines);
+    EXPECT_EQ(m_View->ContentSize().cy, plain + MulDiv(24, 96, 120) + MulDiv(130, 96, 120))
+        << "below the lines";
+    RECT before{}, after{};
+    GetWindowRect(graph.Handle(), &before);
+    m_View->ScrollByWheel(-WHEEL_DELTA, false);
+    GetWindowRect(graph.Handle(), &after);
+    ASSERT_GT(m_View->ScrollPosition().y, 0);
+    EXPECT_EQ(after.top, before.top - m_View->ScrollPosition().y);
+    m_View->ShowGraph(nullptr, false);
+    EXPECT_FALSE(IsWindowVisible(graph.Handle()));
+    EXPECT_EQ(m_View->ContentSize().cy, plain) << "no room for a hidden graph";
+
+    m_View->ShowLines({u"Receive Rate:   0.0 bps"}); // the graph in sight again
+    m_View->ShowGraph(nullptr, true);
+    UpdateWindow(graph.Handle());
+    const int requests = graph.RepaintRequests(), paints = graph.Paints();
+    m_View->ShowGraph(nullptr, true);
+    UpdateWindow(graph.Handle());
+    EXPECT_EQ(graph.RepaintRequests(), requests + 1);
+    EXPECT_EQ(graph.Paints(), paints + 1);
+    ShowWindow(m_Parent, SW_HIDE);
+    m_View->ShowGraph(nullptr, true);
+    UpdateWindow(graph.Handle());
+    EXPECT_EQ(graph.RepaintRequests(), requests + 1) << "hidden, as in the notification area";
+    EXPECT_EQ(graph.Paints(), paints + 1);
+}
+
 } // namespace
 } // namespace qmr
