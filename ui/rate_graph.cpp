@@ -8,6 +8,7 @@
 #include <QPainter>
 
 #include <array>
+#include <utility>
 
 namespace qmr {
 
@@ -76,8 +77,16 @@ void TRateGraph::paintEvent(QPaintEvent*) {
     const QFontMetrics metrics = fontMetrics();
 
     // The axis's top value above the plot, the legend below it in as many rows as it needs.
-    const TRateGraphLayout layout =
-        LayOutRateGraph(TQtGraphMetrics(metrics), width(), height(), Labels());
+    std::vector<std::u16string> labels = Labels();
+    if (m_LayoutDpi < 0 || font() != m_LayoutFont || size() != m_LayoutSize ||
+        logicalDpiY() != m_LayoutDpi || labels != m_LayoutLabels) {
+        m_Layout = LayOutRateGraph(TQtGraphMetrics(metrics), width(), height(), labels);
+        m_LayoutFont = font();
+        m_LayoutSize = size();
+        m_LayoutDpi = logicalDpiY();
+        m_LayoutLabels = std::move(labels);
+    }
+    const TRateGraphLayout& layout = m_Layout;
     if (!layout.Drawable) {
         return;
     }

@@ -6,10 +6,13 @@
 #include "network/traffic_rates.h"
 #include "report/rate_graph_layout.h"
 
+#include <QFont>
 #include <QFontMetrics>
+#include <QSize>
 #include <QStringList>
 #include <QWidget>
 
+#include <string>
 #include <vector>
 
 namespace qmr {
@@ -44,6 +47,13 @@ private:
     TGraphTrack m_Track;
     // Read by tests only: how many repaints were asked for.
     int m_RepaintRequests = 0;
+    // The layout as last made and what for: the labels are shaped again only when the font,
+    // the size, the resolution or the language changes, not at every repaint.
+    TRateGraphLayout m_Layout;
+    QFont m_LayoutFont;
+    QSize m_LayoutSize;
+    int m_LayoutDpi = -1;
+    std::vector<std::u16string> m_LayoutLabels;
 };
 
 } // namespace qmr

@@ -5,6 +5,7 @@
 #include "report/device_status.h"
 #include "tests/ui/form_main_fixture.h"
 #include "ui/language_menu.h"
+#include "ui/markup/markup_view.h"
 #include "ui/rate_graph.h"
 
 #include <QApplication>
@@ -76,6 +77,24 @@ private slots:
             Access::MeasureMarkupLine(*form, Access::ReportView(*form).Line(0).chopped(4)).width();
         QVERIFY(expected > client.width() - 24);
         QCOMPARE(Access::ReportView(*form).width(), expected);
+    }
+
+    void aMeasuredLineIsMeasuredAgainForAnotherFontOrSpacing() {
+        qmr::THTMLStaticText view;
+        const QString line = QStringLiteral("<b>IP Address</b>:   10.0.0.6");
+        QFont font = view.font();
+        font.setPointSize(10);
+        view.setFont(font);
+        const QSize small = view.MeasureMarkup(line);
+        QCOMPARE(view.MeasureMarkup(line), small);
+        font.setPointSize(20);
+        view.setFont(font);
+        const QSize large = view.MeasureMarkup(line);
+        QVERIFY(large.width() > small.width());
+        QVERIFY(large.height() > small.height());
+        view.SetLineSpacing(view.LineSpacing() + 10);
+        QCOMPARE(view.MeasureMarkup(line).height(), large.height() + 10);
+        QCOMPARE(view.MeasureMarkup(line).width(), large.width());
     }
 
     void reportAreaKeepsItsPlaceAndGrowsWithTheWindow() {

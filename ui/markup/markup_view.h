@@ -4,6 +4,9 @@
 
 #include "ui/markup/markup_layout.h"
 
+#include <QFont>
+#include <QHash>
+#include <QSize>
 #include <QStringList>
 #include <QWidget>
 
@@ -46,6 +49,14 @@ private:
     TMarkupMetrics Metrics() const;
 
     QStringList m_Lines;
+    // The sizes MeasureMarkup found, by markup, for the font, spacing and resolution it found
+    // them with: from one poll to the next a report repeats most of its lines, and shaping
+    // their text again was most of what the window did in a second.
+    mutable QHash<QString, QSize> m_Measured;
+    mutable QFont m_MeasuredFont;
+    mutable int m_MeasuredSpacing = -1;
+    mutable int m_MeasuredDpi = -1;
+    mutable const TPictureContainer* m_MeasuredPictures = nullptr;
     const TPictureContainer* m_Pictures = nullptr;
     int m_LineSpacing = 4;
     int m_UpdateDepth = 0;
