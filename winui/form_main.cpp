@@ -108,6 +108,9 @@ TFormMain::TFormMain(HINSTANCE instance, std::vector<std::u16string> arguments,
     m_Dpi = DpiOf(m_Handle);
     CreateFonts();
     CreateControls();
+    m_TrayMinimizer = std::make_unique<TTrayMinimizer>(
+        m_Handle, m_AdvPolyList, [this](POINT at) { m_AdvPopupMenuPopup(at); });
+    m_TaskbarCreatedMessage = RegisterWindowMessageW(L"TaskbarCreated");
 
     // The client area of the design, centred on the work area of the window's screen.
     RECT frame{0, 0, Scaled(kClientWidth), Scaled(kClientHeight)};
@@ -118,6 +121,7 @@ TFormMain::TFormMain(HINSTANCE instance, std::vector<std::u16string> arguments,
     SetWindowPos(m_Handle, nullptr, work.left + std::max(0L, (work.right - work.left - width) / 2),
                  work.top + std::max(0L, (work.bottom - work.top - height) / 2), width, height,
                  SWP_NOZORDER | SWP_NOACTIVATE);
+    ApplyRememberedGeometry();
     Layout();
 
     if (LANGUAGE::LangStrings) {
@@ -227,6 +231,13 @@ void TFormMain::ApplyTexts() {
 }
 
 void TFormMain::Show(int showCommand) {
+    if (TTrayMinimizer::StartsMinimized(m_Arguments)) {
+        // Straight into the notification area: the window is never seen until its icon is
+        // clicked.
+        m_TrayMinimizer->MinimizeApplication();
+        m_Presenter->InvalidateReport();
+        return;
+    }
     ShowWindow(m_Handle, showCommand);
     UpdateWindow(m_Handle);
     // The list has the focus when the window opens.
@@ -252,7 +263,7 @@ bool TFormMain::HandleWindowKey(const MSG& msg) {
         return true;
     }
     if (msg.wParam == VK_ESCAPE && !ctrl && !alt && !shift) {
-        ShowWindow(m_Handle, SW_MINIMIZE);
+        m_TrayMinimizer->MinimizeApplication();
         return true;
     }
     return false;
@@ -317,8 +328,17 @@ LRESULT TFormMain::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam != SIZE_MINIMIZED) {
             Layout();
             m_Presenter->InvalidateReport();
+            GeometryChanged();
         }
+        // The minimise button, the window menu and the taskbar go the way Esc goes.
+        m_TrayMinimizer->WindowStateChanged(wParam == SIZE_MINIMIZED);
         return 0;
+    case WM_MOVE:
+        GeometryChanged();
+        break;
+    case WM_EXITSIZEMOVE:
+        SaveGeometry();
+        break;
     case WM_GETMINMAXINFO: {
         auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
         info->ptMinTrackSize = {Scaled(392), Scaled(262)};
@@ -378,7 +398,7 @@ LRESULT TFormMain::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             }
             return 0;
         case IDCANCEL:
-            ShowWindow(m_Handle, SW_MINIMIZE);
+            m_TrayMinimizer->MinimizeApplication();
             return 0;
         default:
             break;
@@ -387,6 +407,14 @@ LRESULT TFormMain::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
         if (wParam == kPollTimerId) {
             m_Timer_PollTimer();
+            return 0;
+        }
+        if (wParam == kSaveGeometryTimerId) {
+            SaveGeometry();
+            return 0;
+        }
+        if (wParam == TTrayMinimizer::kNoticeTimerId) {
+            m_TrayMinimizer->NoticeTimer();
             return 0;
         }
         break;
@@ -431,13 +459,22 @@ LRESULT TFormMain::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         return 0;
     case WM_CLOSE:
+        SaveGeometry();
         DestroyWindow(m_Handle);
         return 0;
     case WM_DESTROY:
         KillTimer(m_Handle, kPollTimerId);
+        m_TrayMinimizer->RemoveIcon();
         PostQuitMessage(0);
         return 0;
+    case TTrayMinimizer::kIconMessage:
+        m_TrayMinimizer->HandleIconMessage(wParam, lParam);
+        return 0;
     default:
+        if (message == m_TaskbarCreatedMessage && m_TaskbarCreatedMessage != 0) {
+            m_TrayMinimizer->TaskbarCreated();
+            return 0;
+        }
         if (message == static_cast<UINT>(LANGUAGE::WM_LANGCHANGED)) {
             ApplyTexts();
             m_Presenter->InvalidateReport();
@@ -622,15 +659,15 @@ bool TFormMain::PutOnClipboard(const std::u16string& text, std::u16string& error
 }
 
 void TFormMain::SetTrayPicture(int index) {
-    m_TrayPicture = index;
+    m_TrayMinimizer->SetPictureIndex(index);
 }
 
 void TFormMain::SetTrayHint(const std::u16string& hint) {
-    m_TrayHint = hint;
+    m_TrayMinimizer->SetHint(hint);
 }
 
-void TFormMain::ShowNotice(const std::u16string&, const std::u16string&) {
-    // Balloons come from the tray icon, which this window does not have yet.
+void TFormMain::ShowNotice(const std::u16string& title, const std::u16string& text) {
+    m_TrayMinimizer->ShowNotice(title, text);
 }
 
 void TFormMain::ShowError(const std::u16string& text) {
@@ -647,7 +684,7 @@ void TFormMain::SetPollTimer(bool running) {
 }
 
 bool TFormMain::IsInFront() const {
-    return GetForegroundWindow() == m_Handle && !IsIconic(m_Handle);
+    return GetForegroundWindow() == m_Handle && IsWindowVisible(m_Handle) && !IsIconic(m_Handle);
 }
 
 void TFormMain::ShowSwitches(bool expert, bool, bool) {

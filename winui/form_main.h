@@ -9,6 +9,7 @@
 #include "presenter/window_presenter.h"
 #include "presenter/window_view.h"
 #include "winui/report_view.h"
+#include "winui/tray_minimizer.h"
 
 #include <windows.h>
 
@@ -55,9 +56,10 @@ private:
     // The control that had the focus when the window was last deactivated.
     HWND m_LastFocus = nullptr;
 
-    // What the tray icon shows once the window is in the notification area.
-    int m_TrayPicture = 0;
-    std::u16string m_TrayHint;
+    // The notification area's half of the window: its icon, and minimising to it.
+    std::unique_ptr<TTrayMinimizer> m_TrayMinimizer;
+    // The shell's message that it started anew and lost every icon.
+    UINT m_TaskbarCreatedMessage = 0;
 
     // What the list shows below its heading, position by position.
     std::vector<TAdapterItem> m_Items;
@@ -78,6 +80,12 @@ private:
     void ApplyTexts();
     void Layout();
     int Scaled(int designLength) const { return MulDiv(designLength, m_Dpi, 120); }
+    // The remembered geometry (form_main_geometry.cpp): put in place before the window shows
+    // where a monitor shows it, saved once a move or resize has ended.
+    static constexpr UINT_PTR kSaveGeometryTimerId = 0x7132;
+    void ApplyRememberedGeometry();
+    void GeometryChanged();
+    void SaveGeometry();
     void MeasureListItem(MEASUREITEMSTRUCT& item) const;
     void DrawListItem(const DRAWITEMSTRUCT& item) const;
 

@@ -74,7 +74,7 @@ class Namespace:
 class Display:
     """Xvfb at 96 dots per inch with openbox, and trayer as notification area when asked."""
 
-    def __init__(self, tray, screen="1280x800"):
+    def __init__(self, tray, screen="1280x800", tray_width=None):
         self.number = self._free_display()
         self.env = dict(os.environ, DISPLAY=f":{self.number}")
         self.env.pop("WAYLAND_DISPLAY", None)
@@ -94,7 +94,12 @@ class Display:
         if not wait_for(lambda: self.xprop_root("_NET_CLIENT_LIST"), 10):
             raise RuntimeError("openbox did not start")
         if tray:
-            self._start("trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
+            # A panel of fixed width for Wine, whose stand-in for a foreign X window keeps the
+            # size that window had when first seen: a panel that grows with its first icon
+            # leaves that icon outside Wine's idea of it, unclickable.
+            width = (["--widthtype", "request"] if tray_width is None else
+                     ["--widthtype", "pixel", "--width", str(tray_width)])
+            self._start("trayer", "--edge", "top", "--align", "right", *width,
                         "--height", "24", "--SetDockType", "true", "--transparent", "false",
                         "--expand", "true")
             if not wait_for(lambda: self.xprop_root("_NET_CLIENT_LIST") and

@@ -7,6 +7,10 @@ Ctrl+C and by Copy, equal to what qmr-report.exe --adapter prints for it, switch
 the expert box, show a link set down within two seconds, and --help must show the usage box.
 The rate graph must climb with the traffic of a ping between the test's two namespaces; the
 README's pictures are taken then, normal, expert and at 192 pixels per inch.
+With trayer as the notification area, `-u` must start with the window unseen and an icon in the
+tray, a click on the icon bring the window back in front with the list focused, Esc send it
+back, and Exit take the icon away; the place and size the user gave the window come back at the
+next start, unless no monitor shows them.
 
 Wine hands the Windows clipboard to X with bare LF line ends, and qmr-report.exe's lines arrive
 through Wine's console with LF as well; the texts are compared as they arrive."""
@@ -31,7 +35,15 @@ RECEIVE = bytes((0x00, 0xA0, 0x00))
 SEND = bytes((0x00, 0x50, 0xD0))
 
 
-class WindowUnderWine(unittest.TestCase):
+class WineSession(unittest.TestCase):
+    """A namespace with the class's links, an X session and a fresh prefix made inside them."""
+
+    tag = "winui"
+    # The width of trayer's panel, None for a desktop without a notification area.
+    tray_width = None
+    screen = "1280x800"
+    app = None
+
     @classmethod
     def setUpClass(cls):
         why = can_run() or (None if shutil.which("wine") else "wine is not installed")
@@ -39,17 +51,13 @@ class WindowUnderWine(unittest.TestCase):
             if os.environ.get("CI") == "true":
                 raise RuntimeError(why)
             raise unittest.SkipTest(why)
-        cls.ns = Namespace("winui")
+        cls.ns = Namespace(cls.tag)
         cls.display = None
         cls.prefix = tempfile.mkdtemp(prefix="qmr-winui-prefix-")
-        cls.app = None
         try:
-            # Three links in a known order; lan1 has no address, lan2 no gateway.
-            cls.ns.veth("lan0", "far0", address="10.77.1.2/24", gateway="10.77.1.1")
-            cls.ns.veth("lan1", "far1")
-            cls.ns.veth("lan2", "far2", address="10.77.3.2/24")
-            # Room for the window at twice the scale.
-            cls.display = Display(tray=False, screen="1920x1200")
+            cls.make_links()
+            cls.display = Display(tray=cls.tray_width is not None, screen=cls.screen,
+                                  tray_width=cls.tray_width)
             # English whatever the machine's locale; Wine's diagnostics and installers silenced.
             cls.env = dict(cls.display.env, WINEPREFIX=cls.prefix, WINEDEBUG="-all",
                            WINEDLLOVERRIDES="mscoree,mshtml=", LANG="en_US.UTF-8",
@@ -57,18 +65,22 @@ class WindowUnderWine(unittest.TestCase):
             # The prefix's wineserver starts here, inside the namespace, and so does every Wine
             # process after it.
             cls.wine("wineboot", "-i", timeout=180)
-            cls.app = subprocess.Popen(cls.in_ns("wine", ARGS.window), env=cls.env,
-                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            found = wait_for(lambda: cls.display.windows_of("qmr.exe", r"^Quillmere$",
-                                                            min_width=200, viewable=True), 60)
-            if not found:
-                raise RuntimeError("the window did not appear")
-            cls.wid = found[0]
-            # The first poll and paint are done once the report has been built.
-            time.sleep(2)
+            cls.start_session()
         except BaseException:
             cls.tearDownClass()
             raise
+
+    @classmethod
+    def make_links(cls):
+        pass
+
+    @classmethod
+    def start_session(cls):
+        pass
+
+    @classmethod
+    def main_windows(cls, viewable=True):
+        return cls.display.windows_of("qmr.exe", r"^Quillmere$", min_width=200, viewable=viewable)
 
     @classmethod
     def tearDownClass(cls):
@@ -98,6 +110,44 @@ class WindowUnderWine(unittest.TestCase):
         links = json.loads(self.ns.exec("ip", "-j", "link").stdout)
         return [link["ifname"] for link in links if link.get("link_type") != "loopback"]
 
+    def copied(self, action):
+        """What `action` puts on the clipboard, waited for up to five seconds."""
+        self.display.set_clipboard(SENTINEL)
+        self.pressed_at = time.monotonic()
+        action()
+        # Wine may answer with nothing for a moment while it takes the selection over; a copy
+        # is never empty.
+        wait_for(lambda: self.display.clipboard() not in (SENTINEL, ""), 5)
+        return self.display.clipboard()
+
+    @staticmethod
+    def adapter_of(report):
+        first = report.splitlines()[0] if report else ""
+        return first.partition(":   ")[2]
+
+
+class WindowUnderWine(WineSession):
+    # Room for the window at twice the scale.
+    screen = "1920x1200"
+
+    @classmethod
+    def make_links(cls):
+        # Three links in a known order; lan1 has no address, lan2 no gateway.
+        cls.ns.veth("lan0", "far0", address="10.77.1.2/24", gateway="10.77.1.1")
+        cls.ns.veth("lan1", "far1")
+        cls.ns.veth("lan2", "far2", address="10.77.3.2/24")
+
+    @classmethod
+    def start_session(cls):
+        cls.app = subprocess.Popen(cls.in_ns("wine", ARGS.window), env=cls.env,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        found = wait_for(cls.main_windows, 60)
+        if not found:
+            raise RuntimeError("the window did not appear")
+        cls.wid = found[0]
+        # The first poll and paint are done once the report has been built.
+        time.sleep(2)
+
     def report_of(self, name, *options):
         return self.wine(ARGS.report, *options, "--adapter", name)
 
@@ -105,22 +155,9 @@ class WindowUnderWine(unittest.TestCase):
         self.display.x("xdotool", "windowactivate", "--sync", str(self.wid))
         time.sleep(0.3)
 
-    def copied(self, action):
-        """What `action` puts on the clipboard, waited for up to five seconds."""
-        self.display.set_clipboard(SENTINEL)
-        self.pressed_at = time.monotonic()
-        action()
-        wait_for(lambda: self.display.clipboard() != SENTINEL, 5)
-        return self.display.clipboard()
-
     def ctrl_c(self):
         self.activate()
         return self.copied(lambda: self.display.key("ctrl+c"))
-
-    @staticmethod
-    def adapter_of(report):
-        first = report.splitlines()[0] if report else ""
-        return first.partition(":   ")[2]
 
     # Client coordinates at 96 pixels per inch: the design's 120 scaled by 0.8.
     def item_point(self, position):
@@ -292,6 +329,124 @@ class WindowUnderWine(unittest.TestCase):
             app.terminate()
             app.wait(10)
             self.wine("reg", "delete", r"HKCU\Control Panel\Desktop", "/v", "LogPixels", "/f")
+
+
+class TrayAndGeometry(WineSession):
+    tag = "wintray"
+    tray_width = 64
+    KEY = r"HKCU\Software\Quillmere\Quillmere"
+
+    @classmethod
+    def make_links(cls):
+        # lan0 holds the default route, so it is selected at start; Down moves to lan1.
+        cls.ns.veth("lan0", "far0", address="10.77.1.2/24", gateway="10.77.1.1")
+        cls.ns.veth("lan1", "far1")
+
+    def start(self, *args):
+        app = subprocess.Popen(self.in_ns("wine", ARGS.window, *args), env=self.env,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.addCleanup(self.stop, app)
+        return app
+
+    @staticmethod
+    def stop(app):
+        if app.poll() is None:
+            app.terminate()
+            try:
+                app.wait(10)
+            except subprocess.TimeoutExpired:
+                app.kill()
+
+    def shown_window(self, app):
+        found = wait_for(self.main_windows, 60)
+        self.assertTrue(found, "the window did not appear")
+        time.sleep(1.5)
+        return found[0]
+
+    def close(self, app, wid):
+        """Closes the window as the user does, and waits for the program to end."""
+        self.display.x("xdotool", "windowactivate", "--sync", str(wid))
+        self.display.key("alt+F4")
+        self.assertEqual(app.wait(20), 0)
+
+    def tray_icons(self):
+        """Wine's icon windows docked in trayer's panel (the icon is a window of its explorer)."""
+        panels = [self.display.geometry(w) for w in self.display.search("--name", "^panel$")
+                  if self.display.map_state(w) == "IsViewable"]
+        inside = lambda x, y, p: p[0] <= x < p[0] + p[2] and p[1] <= y < p[1] + p[3]
+        return [w for w in self.display.windows_of("explorer.exe", max_width=32, viewable=True)
+                if any(inside(*self.display.geometry(w)[:2], p) for p in panels)]
+
+    def click_icon(self):
+        icons = wait_for(self.tray_icons, 10)
+        self.assertTrue(icons, "no icon in the notification area")
+        x, y, w, h = self.display.geometry(icons[0])
+        self.display.click(icons[0], w // 2, h // 2)
+
+    def focused(self):
+        out = self.display.x("xdotool", "getwindowfocus").stdout.strip()
+        return int(out) if out.isdigit() else None
+
+    def test_1_u_starts_in_the_tray_a_click_restores_and_esc_goes_back(self):
+        app = self.start("-u")
+        self.assertTrue(wait_for(self.tray_icons, 60), "no icon in the notification area")
+        # The window was never shown; it exists, unmapped.
+        time.sleep(1)
+        self.assertEqual(self.main_windows(viewable=True), [], "-u showed the window")
+        self.assertTrue(self.main_windows(viewable=False))
+        for round in ("from -u", "from Esc"):
+            self.click_icon()
+            shown = wait_for(self.main_windows, 10)
+            self.assertTrue(shown, "a click on the icon did not bring the window back " + round)
+            wid = shown[0]
+            # In front with the list focused: keys reach the list without any activation.
+            self.assertTrue(wait_for(lambda: self.focused() == wid, 5), "not in front " + round)
+            self.display.key("Home")
+            self.assertEqual(self.adapter_of(self.copied(lambda: self.display.key("ctrl+c"))), "lan0")
+            self.display.key("Down")
+            self.assertEqual(self.adapter_of(self.copied(lambda: self.display.key("ctrl+c"))), "lan1")
+            # The icon is there while the window is down only.
+            self.assertTrue(wait_for(lambda: not self.tray_icons(), 5), "icon left " + round)
+            self.display.key("Escape")
+            self.assertTrue(wait_for(lambda: not self.main_windows(), 10), "Esc left it up")
+            self.assertTrue(wait_for(self.tray_icons, 10), "Esc brought no icon")
+        self.click_icon()
+        wid = wait_for(self.main_windows, 10)[0]
+        # The window manager's minimise goes to the tray as Esc does.
+        self.display.x("xdotool", "windowminimize", str(wid))
+        self.assertTrue(wait_for(lambda: not self.main_windows(), 10), "minimise left it up")
+        self.assertTrue(wait_for(self.tray_icons, 10), "minimise brought no icon")
+        self.click_icon()
+        self.assertTrue(wait_for(self.main_windows, 10))
+        # Exit takes the icon with it: shown again for a moment by Esc, then the program ends.
+        self.display.key("Escape")
+        self.assertTrue(wait_for(self.tray_icons, 10))
+        self.click_icon()
+        self.close(app, wait_for(self.main_windows, 10)[0])
+        self.assertEqual(self.tray_icons(), [])
+
+    def test_2_geometry_comes_back_unless_off_every_monitor(self):
+        self.wine("reg", "add", self.KEY, "/v", "Geometry", "/d", "", "/f")
+        app = self.start()
+        wid = self.shown_window(app)
+        default = self.display.geometry(wid)
+        moved = (100, 150, 800, 520)
+        self.assertNotEqual(default, moved)
+        self.display.x("xdotool", "windowmove", str(wid), *map(str, moved[:2]))
+        self.display.x("xdotool", "windowsize", str(wid), *map(str, moved[2:]))
+        self.assertTrue(wait_for(lambda: self.display.geometry(wid) == moved, 10))
+        self.close(app, wid)
+
+        app = self.start()
+        wid = self.shown_window(app)
+        self.assertEqual(self.display.geometry(wid), moved)
+        self.close(app, wid)
+
+        # A monitor since unplugged: the window opens where it opens the first time.
+        self.wine("reg", "add", self.KEY, "/v", "Geometry", "/d", "@Rect(5000 5000 800 520)", "/f")
+        app = self.start()
+        wid = self.shown_window(app)
+        self.assertEqual(self.display.geometry(wid), default)
 
 
 def main():
