@@ -1,4 +1,5 @@
 #include "winui/rate_graph.h"
+#include "winui/window_class.h"
 
 #include "lang/lang_strings.h"
 #include "lang/text_ids.h"
@@ -39,22 +40,6 @@ private:
     TEXTMETRICW m_Metrics{};
 };
 
-void RegisterClassOnce(HINSTANCE instance) {
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof existing;
-    if (GetClassInfoExW(instance, kClassName, &existing)) {
-        return;
-    }
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = DefWindowProcW; // replaced per window once `this` is known
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = nullptr; // painted whole in WM_PAINT
-    wc.lpszClassName = kClassName;
-    RegisterClassExW(&wc);
-}
 
 void PutText(HDC dc, int x, int baseline, const std::u16string& text) {
     TextOutW(dc, x, baseline, Wide(text), static_cast<int>(text.size()));
@@ -63,7 +48,7 @@ void PutText(HDC dc, int x, int baseline, const std::u16string& text) {
 
 TRateGraph::TRateGraph(HWND parent) {
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
-    RegisterClassOnce(instance);
+    RegisterPaintedClassOnce(instance, kClassName);
     // No WS_TABSTOP: the graph shows what the report's rate lines say.
     m_Handle = CreateWindowExW(0, kClassName, L"", WS_CHILD, 0, 0, 10, 10, parent, nullptr,
                                instance, nullptr);

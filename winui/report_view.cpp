@@ -1,4 +1,5 @@
 #include "winui/report_view.h"
+#include "winui/window_class.h"
 
 #include "winui/line_changes.h"
 
@@ -15,27 +16,11 @@ const wchar_t* Wide(const std::u16string& text) {
     return reinterpret_cast<const wchar_t*>(text.c_str());
 }
 
-void RegisterClassOnce(HINSTANCE instance) {
-    WNDCLASSEXW existing{};
-    existing.cbSize = sizeof existing;
-    if (GetClassInfoExW(instance, kClassName, &existing)) {
-        return;
-    }
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = DefWindowProcW; // replaced per window once `this` is known
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = nullptr; // painted whole in WM_PAINT, so it never flickers white first
-    wc.lpszClassName = kClassName;
-    RegisterClassExW(&wc);
-}
 } // namespace
 
 TReportView::TReportView(HWND parent, int id, TPictureLookup pictures) : m_Pictures(pictures) {
     const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(parent, GWLP_HINSTANCE));
-    RegisterClassOnce(instance);
+    RegisterPaintedClassOnce(instance, kClassName);
     m_Handle = CreateWindowExW(WS_EX_CLIENTEDGE, kClassName, L"",
                                WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL |
                                    WS_CLIPCHILDREN,
