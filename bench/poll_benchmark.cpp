@@ -254,7 +254,7 @@ TBreakdown MeasureBreakdown(int rounds) {
     const qmr::TInterfaceRowTables rows(indexes.size());
     b.Names = Measure(rounds, [&] {
         qmr::ReadFriendlyNameTable(reinterpret_cast<const IP_ADAPTER_INFO*>(records.data()),
-                                   rows.Table2());
+                                   rows.Rows2());
     });
     b.Addresses = Measure(rounds, [&] { qmr::ReadAddressesAnswer(indexes.size()); });
     return b;

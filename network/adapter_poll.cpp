@@ -33,7 +33,7 @@ bool AdaptersInfoSound(const TCallBuffer& buffer) {
 // whole or not at all.
 bool SameLinkInEveryCall(const TModelNetworkDevice& device, const TInterfaceRowTables& rows) {
     return device.GetIfIndex() != 0 &&
-           (rows.Table2() == nullptr || rows.Row2(device.GetIfIndex()) != nullptr) &&
+           (rows.Rows2() == nullptr || rows.Row2(device.GetIfIndex()) != nullptr) &&
            InterfaceNamesMatch(device.m_AdapterName, device.m_IfName);
 }
 
@@ -106,7 +106,7 @@ std::uint32_t ReadNetworkDevicesTellingFailures(TDeviceList& devices, TPollFailu
     }
     // Every device's interface rows in two calls, rather than two calls per device.
     const TInterfaceRowTables rows(adapterCount);
-    const TFriendlyNameTable table = ReadFriendlyNameTable(adapters, rows.Table2());
+    const TFriendlyNameTable table = ReadFriendlyNameTable(adapters, rows.Rows2());
     const TFriendlyNameIndex names(table);
     // The WLAN API is opened, and its interfaces listed, once a poll and only for a poll that
     // found a wireless adapter.

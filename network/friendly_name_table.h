@@ -4,6 +4,7 @@
 // index an adapter record has gives (that record's adapter name, the row's alias: the link's
 // alias, or its name when it has none). Read once per poll and shared by all its devices.
 
+#include "network/interface_row_tables.h"
 #include "network/iphlpapi_records.h"
 
 #include <string>
@@ -26,9 +27,9 @@ using TFriendlyNameTable = std::vector<TFriendlyNameEntry>;
 
 // `adapters` is the poll's chain of adapter records (null for none); Windows does not need it.
 TFriendlyNameTable ReadFriendlyNameTable(const IP_ADAPTER_INFO* adapters);
-// The same from the poll's GetIfTable2 block (null when the poll has none), where Linux takes
+// The same from the poll's GetIfTable2 rows (null when the poll has none), where Linux takes
 // the names; Windows reads the registry as above.
 TFriendlyNameTable ReadFriendlyNameTable(const IP_ADAPTER_INFO* adapters,
-                                         const MIB_IF_TABLE2* rows);
+                                         const std::vector<TInterfaceRow2>* rows);
 
 } // namespace qmr

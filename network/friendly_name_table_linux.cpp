@@ -5,7 +5,6 @@
 #include "network/iphlpapi_binding.h"
 
 #include <algorithm>
-#include <memory>
 #include <unordered_map>
 
 namespace qmr {
@@ -16,12 +15,13 @@ TFriendlyNameTable ReadFriendlyNameTable(const IP_ADAPTER_INFO* adapters) {
     if (adapters == nullptr || qmr::GetIfTable2(&answer) != ERROR_SUCCESS || answer == nullptr) {
         return {};
     }
-    const std::unique_ptr<MIB_IF_TABLE2, TMibTableRelease> rows(answer);
-    return ReadFriendlyNameTable(adapters, rows.get());
+    std::vector<TInterfaceRow2> rows(answer->Table, answer->Table + answer->NumEntries);
+    qmr::FreeMibTable(answer);
+    return ReadFriendlyNameTable(adapters, &rows);
 }
 
 TFriendlyNameTable ReadFriendlyNameTable(const IP_ADAPTER_INFO* adapters,
-                                         const MIB_IF_TABLE2* rows) {
+                                         const std::vector<TInterfaceRow2>* rows) {
     TFriendlyNameTable table;
     if (rows == nullptr) {
         return table;
@@ -32,15 +32,13 @@ TFriendlyNameTable ReadFriendlyNameTable(const IP_ADAPTER_INFO* adapters,
     for (const IP_ADAPTER_INFO* adapter = adapters; adapter != nullptr; adapter = adapter->Next) {
         byIndex.emplace(adapter->Index, adapter);
     }
-    const MIB_IF_ROW2* row = rows->Table;
-    for (ULONG i = 0; i < rows->NumEntries; ++i, ++row) {
-        const auto [first, last] = byIndex.equal_range(row->InterfaceIndex);
+    for (const TInterfaceRow2& row : *rows) {
+        const auto [first, last] = byIndex.equal_range(row.InterfaceIndex);
         for (auto match = first; match != last; ++match) {
             const IP_ADAPTER_INFO& adapter = *match->second;
-            const WCHAR* alias = row->Alias;
             TFriendlyNameEntry entry;
             entry.ServiceName = RecordTextToUtf16(adapter.AdapterName, sizeof adapter.AdapterName);
-            entry.Description.assign(alias, std::find(alias, alias + IF_MAX_STRING_SIZE + 1, 0));
+            entry.Description = row.Alias;
             table.push_back(std::move(entry));
         }
     }

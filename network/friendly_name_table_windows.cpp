@@ -43,7 +43,8 @@ ValueRead ReadStringValue(HKEY key, const wchar_t* name, std::u16string& out) {
 
 } // namespace
 
-TFriendlyNameTable ReadFriendlyNameTable(const IP_ADAPTER_INFO* adapters, const MIB_IF_TABLE2*) {
+TFriendlyNameTable ReadFriendlyNameTable(const IP_ADAPTER_INFO* adapters,
+                                         const std::vector<TInterfaceRow2>*) {
     return ReadFriendlyNameTable(adapters);
 }
 

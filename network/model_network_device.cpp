@@ -173,7 +173,7 @@ void TModelNetworkDevice::FillDnsServers(const TDnsServersByIndex* dns) {
 }
 
 void TModelNetworkDevice::FillFromInterfaceRows(const TInterfaceRowTables* rows) {
-    if (const MIB_IFROW* polled = rows != nullptr ? rows->Row(m_Index) : nullptr) {
+    if (const TInterfaceRow* polled = rows != nullptr ? rows->Row(m_Index) : nullptr) {
         FillFromRow(*polled);
     } else {
         MIB_IFROW row;
@@ -182,10 +182,10 @@ void TModelNetworkDevice::FillFromInterfaceRows(const TInterfaceRowTables* rows)
         if (qmr::GetIfEntry(&row) != ERROR_SUCCESS) {
             return;
         }
-        FillFromRow(row);
+        FillFromRow(TInterfaceRow(row));
     }
     // The 64-bit row, where the library has it, carries what the 32-bit one cannot hold.
-    if (const MIB_IF_ROW2* polled = rows != nullptr ? rows->Row2(m_Index) : nullptr) {
+    if (const TInterfaceRow2* polled = rows != nullptr ? rows->Row2(m_Index) : nullptr) {
         FillFromRow2(*polled);
         return;
     }
@@ -193,71 +193,57 @@ void TModelNetworkDevice::FillFromInterfaceRows(const TInterfaceRowTables* rows)
     std::memset(&row2, 0, sizeof row2);
     row2.InterfaceIndex = m_Index;
     if (qmr::GetIfEntry2(&row2) == ERROR_SUCCESS) {
-        FillFromRow2(row2);
+        FillFromRow2(TInterfaceRow2(row2));
     }
 }
 
-void TModelNetworkDevice::FillFromRow(const MIB_IFROW& row) {
-    const std::size_t nameLength =
-        std::find(row.wszName, row.wszName + MAX_INTERFACE_NAME_LEN, 0) - row.wszName;
-    m_IfName.assign(reinterpret_cast<const char16_t*>(row.wszName), nameLength);
-    m_IfIndex = row.dwIndex;
-    m_IfType = row.dwType;
-    m_Mtu = row.dwMtu;
-    m_Speed = row.dwSpeed;
-    m_PhysAddress = FormatHardwareAddress(
-        row.bPhysAddr, std::min<std::size_t>(row.dwPhysAddrLen, MAXLEN_PHYSADDR));
-    m_AdminStatus = row.dwAdminStatus == MIB_IF_ADMIN_STATUS_UP; // down is 2, testing 3
-    m_OperStatus = row.dwOperStatus;
-    m_LastChange = row.dwLastChange != 0 ? row.dwLastChange : SystemTickCount();
-    m_InOctets = row.dwInOctets;
-    m_InUcastPkts = row.dwInUcastPkts;
-    m_InNUcastPkts = row.dwInNUcastPkts;
-    m_InDiscards = row.dwInDiscards;
-    m_InErrors = row.dwInErrors;
-    m_InUnknownProtos = row.dwInUnknownProtos;
-    m_OutOctets = row.dwOutOctets;
-    m_OutUcastPkts = row.dwOutUcastPkts;
-    m_OutNUcastPkts = row.dwOutNUcastPkts;
-    m_OutDiscards = row.dwOutDiscards;
-    m_OutErrors = row.dwOutErrors;
-    m_OutQLen = row.dwOutQLen;
+void TModelNetworkDevice::FillFromRow(const TInterfaceRow& row) {
+    m_IfName = row.Name;
+    m_IfIndex = row.Index;
+    m_IfType = row.Type;
+    m_Mtu = row.Mtu;
+    m_Speed = row.Speed;
+    m_PhysAddress = FormatHardwareAddress(row.PhysAddr.data(), row.PhysAddrLength);
+    m_AdminStatus = row.AdminStatus == MIB_IF_ADMIN_STATUS_UP; // down is 2, testing 3
+    m_OperStatus = row.OperStatus;
+    m_LastChange = row.LastChange != 0 ? row.LastChange : SystemTickCount();
+    SetCounters(row.Counters);
     m_Counters32Bit = true;
-    // Exactly dwDescrLen bytes as they stand, no search for a terminating zero; the field
-    // holds 256 bytes, so a longer claimed length is cut there.
-    m_IfDescription = RecordBytesToUtf16(reinterpret_cast<const char*>(row.bDescr),
-                                         std::min<std::size_t>(row.dwDescrLen, MAXLEN_IFDESCR));
+    m_IfDescription = row.Description;
     if (IsBlankText(m_FriendlyName)) {
         m_FriendlyName = m_IfDescription;
     }
 }
 
-void TModelNetworkDevice::FillFromRow2(const MIB_IF_ROW2& row2) {
-    m_HardwareInterface = row2.InterfaceAndOperStatusFlags.HardwareInterface != 0;
+void TModelNetworkDevice::FillFromRow2(const TInterfaceRow2& row2) {
+    m_HardwareInterface = row2.HardwareInterface;
     m_InterfaceGuid = row2.InterfaceGuid;
-    // Both addresses have the current one's length; an all-zero permanent one is none.
-    const std::size_t length =
-        std::min<std::size_t>(row2.PhysicalAddressLength, IF_MAX_PHYS_ADDRESS_LENGTH);
-    const UCHAR* permanent = row2.PermanentPhysicalAddress;
+    // An all-zero permanent address is none.
+    const auto permanent = row2.PermanentPhysicalAddress.begin();
+    const std::size_t length = row2.PhysicalAddressLength;
     m_PermanentAddress.clear();
     if (std::any_of(permanent, permanent + length, [](UCHAR b) { return b != 0; }) &&
-        std::memcmp(permanent, row2.PhysicalAddress, length) != 0) {
-        m_PermanentAddress = FormatHardwareAddress(permanent, length);
+        !std::equal(permanent, permanent + length, row2.PhysicalAddress.begin())) {
+        m_PermanentAddress = FormatHardwareAddress(&*permanent, length);
     }
     m_Speed = row2.ReceiveLinkSpeed;
-    m_InOctets = row2.InOctets;
-    m_InUcastPkts = row2.InUcastPkts;
-    m_InNUcastPkts = row2.InNUcastPkts;
-    m_InDiscards = row2.InDiscards;
-    m_InErrors = row2.InErrors;
-    m_InUnknownProtos = row2.InUnknownProtos;
-    m_OutOctets = row2.OutOctets;
-    m_OutUcastPkts = row2.OutUcastPkts;
-    m_OutNUcastPkts = row2.OutNUcastPkts;
-    m_OutDiscards = row2.OutDiscards;
-    m_OutErrors = row2.OutErrors;
-    m_OutQLen = row2.OutQLen;
+    SetCounters(row2.Counters);
     m_Counters32Bit = false;
+}
+
+void TModelNetworkDevice::SetCounters(const TInterfaceCounters& counters) {
+    m_InOctets = counters.InOctets;
+    m_InUcastPkts = counters.InUcastPkts;
+    m_InNUcastPkts = counters.InNUcastPkts;
+    m_InDiscards = counters.InDiscards;
+    m_InErrors = counters.InErrors;
+    m_InUnknownProtos = counters.InUnknownProtos;
+    m_OutOctets = counters.OutOctets;
+    m_OutUcastPkts = counters.OutUcastPkts;
+    m_OutNUcastPkts = counters.OutNUcastPkts;
+    m_OutDiscards = counters.OutDiscards;
+    m_OutErrors = counters.OutErrors;
+    m_OutQLen = counters.OutQLen;
 }
 
 void TModelNetworkDevice::FillFromPerAdapterInfo() {

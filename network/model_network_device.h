@@ -132,8 +132,9 @@ private:
     void FillFromAdapter(const IP_ADAPTER_INFO* adapter, const TFriendlyNameIndex& names,
                          const TInterfaceRowTables* rows, const TDnsServersByIndex* dns);
     void FillFromInterfaceRows(const TInterfaceRowTables* rows);
-    void FillFromRow(const MIB_IFROW& row);
-    void FillFromRow2(const MIB_IF_ROW2& row2);
+    void FillFromRow(const TInterfaceRow& row);
+    void FillFromRow2(const TInterfaceRow2& row2);
+    void SetCounters(const TInterfaceCounters& counters);
     void FillDnsServers(const TDnsServersByIndex* dns);
     void FillFromPerAdapterInfo();
     void FillFromDetails(const TAdapterDetails& details);

@@ -412,5 +412,31 @@ TEST(AdapterDetails, MalformedRecordsAreReadNoFurtherThanTheirFields) {
     EXPECT_FALSE(CollectAdapterDetails(&record).contains(5));
 }
 
+// The tables keep rows without their fixed-size fields: what a row claims beyond a field's end,
+// or a text without its terminating zero, stops where the field stops.
+TEST(InterfaceRows, RowsAreReadNoFurtherThanTheirFields) {
+    MIB_IFROW row;
+    std::memset(&row, 0xA5, sizeof row); // no zero anywhere
+    row.dwDescrLen = 0xFFFFFFFF;
+    row.dwPhysAddrLen = 99;
+    const TInterfaceRow kept(row);
+    EXPECT_EQ(kept.Name.size(), std::size_t{MAX_INTERFACE_NAME_LEN});
+    EXPECT_EQ(kept.PhysAddrLength, std::size_t{MAXLEN_PHYSADDR});
+    EXPECT_EQ(kept.Counters.OutQLen, 0xA5A5A5A5u);
+    row.dwDescrLen = 3; // exactly this many bytes, zero or not
+    std::memcpy(row.bDescr, "ethernet", 8);
+    EXPECT_EQ(TInterfaceRow(row).Description, u"eth");
+
+    MIB_IF_ROW2 row2;
+    std::memset(&row2, 0xA5, sizeof row2);
+    row2.PhysicalAddressLength = 999;
+    const TInterfaceRow2 kept2(row2);
+    EXPECT_EQ(kept2.Alias.size(), std::size_t{IF_MAX_STRING_SIZE + 1});
+    EXPECT_EQ(kept2.PhysicalAddressLength, std::size_t{IF_MAX_PHYS_ADDRESS_LENGTH});
+    EXPECT_EQ(kept2.Counters.InOctets, 0xA5A5A5A5A5A5A5A5u);
+    row2.Alias[2] = 0;
+    EXPECT_EQ(TInterfaceRow2(row2).Alias.size(), 2u);
+}
+
 } // namespace
 } // namespace qmr
