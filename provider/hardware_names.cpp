@@ -3,7 +3,9 @@
 #include <libudev.h>
 
 #include <cstring>
+#include <dlfcn.h>
 #include <new>
+#include <type_traits>
 
 namespace qmr {
 
@@ -16,10 +18,70 @@ std::string Text(const char* text) {
     return text != nullptr ? text : std::string();
 }
 
+// libudev is opened at the first link with a device behind it, not with the provider: most
+// calls meet only virtual links, and loading the library costs a process that asks once
+// (qmr-report) about as much as reading a hundred links. Without it no link is named.
+struct TUdevCalls {
+#define QMR_UDEV_CALL(name) decltype(&::name) name = nullptr;
+    QMR_UDEV_CALL(udev_new)
+    QMR_UDEV_CALL(udev_unref)
+    QMR_UDEV_CALL(udev_hwdb_new)
+    QMR_UDEV_CALL(udev_hwdb_unref)
+    QMR_UDEV_CALL(udev_hwdb_get_properties_list_entry)
+    QMR_UDEV_CALL(udev_device_new_from_subsystem_sysname)
+    QMR_UDEV_CALL(udev_device_unref)
+    QMR_UDEV_CALL(udev_device_get_parent)
+    QMR_UDEV_CALL(udev_device_get_devtype)
+    QMR_UDEV_CALL(udev_device_get_sysattr_value)
+    QMR_UDEV_CALL(udev_device_get_property_value)
+    QMR_UDEV_CALL(udev_list_entry_get_next)
+    QMR_UDEV_CALL(udev_list_entry_get_name)
+    QMR_UDEV_CALL(udev_list_entry_get_value)
+#undef QMR_UDEV_CALL
+};
+
+// Null when the library or one of its calls is missing. Opened once and never closed.
+const TUdevCalls* Udev() {
+    static const TUdevCalls* const calls = []() -> const TUdevCalls* {
+        void* library = ::dlopen("libudev.so.1", RTLD_NOW | RTLD_LOCAL);
+        if (library == nullptr) {
+            return nullptr;
+        }
+        static TUdevCalls loaded;
+        bool complete = true;
+        const auto find = [&](auto& call, const char* name) {
+            call = reinterpret_cast<std::remove_reference_t<decltype(call)>>(::dlsym(library, name));
+            complete = complete && call != nullptr;
+        };
+#define QMR_UDEV_FIND(name) find(loaded.name, #name);
+        QMR_UDEV_FIND(udev_new)
+        QMR_UDEV_FIND(udev_unref)
+        QMR_UDEV_FIND(udev_hwdb_new)
+        QMR_UDEV_FIND(udev_hwdb_unref)
+        QMR_UDEV_FIND(udev_hwdb_get_properties_list_entry)
+        QMR_UDEV_FIND(udev_device_new_from_subsystem_sysname)
+        QMR_UDEV_FIND(udev_device_unref)
+        QMR_UDEV_FIND(udev_device_get_parent)
+        QMR_UDEV_FIND(udev_device_get_devtype)
+        QMR_UDEV_FIND(udev_device_get_sysattr_value)
+        QMR_UDEV_FIND(udev_device_get_property_value)
+        QMR_UDEV_FIND(udev_list_entry_get_next)
+        QMR_UDEV_FIND(udev_list_entry_get_name)
+        QMR_UDEV_FIND(udev_list_entry_get_value)
+#undef QMR_UDEV_FIND
+        return complete ? &loaded : nullptr;
+    }();
+    return calls;
+}
+
 struct TDeviceReference {
     udev_device* Device;
     explicit TDeviceReference(udev_device* device) : Device(device) {}
-    ~TDeviceReference() { udev_device_unref(Device); }
+    ~TDeviceReference() {
+        if (Device != nullptr) {
+            Udev()->udev_device_unref(Device);
+        }
+    }
     TDeviceReference(const TDeviceReference&) = delete;
     TDeviceReference& operator=(const TDeviceReference&) = delete;
 };
@@ -34,13 +96,17 @@ std::string JoinVendorAndModel(const std::string& vendor, const std::string& mod
 }
 
 THardwareNames::~THardwareNames() {
-    udev_hwdb_unref(m_Hwdb);
-    udev_unref(m_Udev);
+    if (m_Hwdb != nullptr) {
+        Udev()->udev_hwdb_unref(m_Hwdb);
+    }
+    if (m_Udev != nullptr) {
+        Udev()->udev_unref(m_Udev);
+    }
 }
 
-udev* THardwareNames::Udev() {
+udev* THardwareNames::Context() {
     if (m_Udev == nullptr) {
-        m_Udev = udev_new();
+        m_Udev = Udev()->udev_new();
         if (m_Udev == nullptr) {
             throw std::bad_alloc();
         }
@@ -52,34 +118,35 @@ udev_hwdb* THardwareNames::Hwdb() {
     if (!m_HwdbOpened) {
         m_HwdbOpened = true;
         // Null where no database is installed; the lookups then find nothing.
-        m_Hwdb = udev_hwdb_new(Udev());
+        m_Hwdb = Udev()->udev_hwdb_new(Context());
     }
     return m_Hwdb;
 }
 
 std::string THardwareNames::ModelOf(udev_device* device) {
+    const TUdevCalls& u = *Udev();
     std::string stored =
-        JoinVendorAndModel(Text(udev_device_get_property_value(device, kVendorKey)),
-                           Text(udev_device_get_property_value(device, kModelKey)));
+        JoinVendorAndModel(Text(u.udev_device_get_property_value(device, kVendorKey)),
+                           Text(u.udev_device_get_property_value(device, kModelKey)));
     if (!stored.empty()) {
         return stored;
     }
     // Without udevd's database (containers, early boot) ask the hardware database directly.
     for (udev_device* node = device; node != nullptr && Hwdb() != nullptr;
-         node = udev_device_get_parent(node)) {
-        const char* modalias = udev_device_get_sysattr_value(node, "modalias");
+         node = u.udev_device_get_parent(node)) {
+        const char* modalias = u.udev_device_get_sysattr_value(node, "modalias");
         if (modalias == nullptr) {
             continue;
         }
         std::string vendor;
         std::string model;
-        udev_list_entry* entry = udev_hwdb_get_properties_list_entry(Hwdb(), modalias, 0);
-        for (; entry != nullptr; entry = udev_list_entry_get_next(entry)) {
-            const char* key = udev_list_entry_get_name(entry);
+        udev_list_entry* entry = u.udev_hwdb_get_properties_list_entry(Hwdb(), modalias, 0);
+        for (; entry != nullptr; entry = u.udev_list_entry_get_next(entry)) {
+            const char* key = u.udev_list_entry_get_name(entry);
             if (std::strcmp(key, kVendorKey) == 0) {
-                vendor = Text(udev_list_entry_get_value(entry));
+                vendor = Text(u.udev_list_entry_get_value(entry));
             } else if (std::strcmp(key, kModelKey) == 0) {
-                model = Text(udev_list_entry_get_value(entry));
+                model = Text(u.udev_list_entry_get_value(entry));
             }
         }
         if (std::string name = JoinVendorAndModel(vendor, model); !name.empty()) {
@@ -91,18 +158,22 @@ std::string THardwareNames::ModelOf(udev_device* device) {
 
 THardwareIdentity THardwareNames::Identify(const TLinkFacts& link, const TDriverInfo& driver) {
     THardwareIdentity identity;
-    TDeviceReference net(udev_device_new_from_subsystem_sysname(Udev(), "net", link.Name.c_str()));
+    if (Udev() == nullptr) {
+        return identity;
+    }
+    const TUdevCalls& u = *Udev();
+    TDeviceReference net(u.udev_device_new_from_subsystem_sysname(Context(), "net", link.Name.c_str()));
     // The same name in another namespace's sysfs is another link: the index must agree too.
     if (net.Device != nullptr &&
-        Text(udev_device_get_sysattr_value(net.Device, "ifindex")) == std::to_string(link.Index)) {
+        Text(u.udev_device_get_sysattr_value(net.Device, "ifindex")) == std::to_string(link.Index)) {
         identity.SeenInSysfs = true;
-        identity.Wireless = Text(udev_device_get_devtype(net.Device)) == "wlan";
+        identity.Wireless = Text(u.udev_device_get_devtype(net.Device)) == "wlan";
         identity.Model = ModelOf(net.Device);
         return identity;
     }
     // Bus devices are not per namespace: a PCI address from the driver still finds its device.
     TDeviceReference bus(
-        udev_device_new_from_subsystem_sysname(Udev(), "pci", driver.BusInfo.c_str()));
+        u.udev_device_new_from_subsystem_sysname(Context(), "pci", driver.BusInfo.c_str()));
     if (bus.Device != nullptr) {
         identity.Model = ModelOf(bus.Device);
     }

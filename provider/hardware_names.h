@@ -1,7 +1,8 @@
 #pragma once
 // The vendor and model of the device behind a link, as udev's hardware database names them,
 // and whether the device is an 802.11 one. udev and its database are opened on first use and
-// closed with the object, which lives for one entry-point call.
+// closed with the object, which lives for one entry-point call. Where libudev cannot be
+// loaded, no link is identified.
 
 #include "provider/interface_ioctls.h"
 #include "provider/kernel_facts.h"
@@ -36,7 +37,7 @@ public:
     THardwareIdentity Identify(const TLinkFacts& link, const TDriverInfo& driver);
 
 private:
-    udev* Udev();
+    udev* Context();
     udev_hwdb* Hwdb();
     // The stored udev properties of the device, else the database entry of the nearest
     // device up the tree that has a modalias.
