@@ -19,6 +19,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://quillmere.org/")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The provider opens libudev itself, when a link has a device behind it, to name the hardware.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS libudev1)
 # dpkg-shlibdeps looks into the private library folder for the provider's own needs.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS
     ${CMAKE_INSTALL_FULL_LIBDIR}/quillmere)
