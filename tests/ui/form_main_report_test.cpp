@@ -132,8 +132,9 @@ private slots:
             if (view.Line(i) != before[i]) {
                 changedRows += visible.isEmpty() ? 0 : 1;
                 QVERIFY2((visible - recorder.Painted()).isEmpty(), qPrintable(view.Line(i)));
-            } else {
-                QVERIFY2(!recorder.Painted().intersects(row), qPrintable(view.Line(i)));
+            } else { // but for the edges next to a changed row
+                QVERIFY2(!recorder.Painted().intersects(row.adjusted(0, 2, 0, -2)),
+                         qPrintable(view.Line(i)));
             }
         }
         QVERIFY(changedRows > 0);

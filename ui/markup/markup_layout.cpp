@@ -71,8 +71,7 @@ Piece Measure(const TMarkupRun& run, const TMarkupMetrics& m, MetricsCache& cach
 
 } // namespace
 
-std::vector<int> MarkupLineTops(std::span<const TMarkupLine> lines,
-                                const TMarkupMetrics& metrics) {
+std::vector<int> MarkupLineTops(std::span<const TMarkupLine> lines, const TMarkupMetrics& metrics) {
     const QFontMetrics baseMetrics(metrics.BaseFont);
     MetricsCache cache(metrics.BaseFont);
     std::vector<int> tops{0};

@@ -72,8 +72,9 @@ void THTMLStaticText::RepaintChanges() {
     LayOut();
     const std::size_t oldCount = oldLines.size();
     const std::size_t newCount = m_LaidLines.size();
+    // With two rows of the neighbours, where an accent or a descender may reach.
     auto row = [this](const std::vector<int>& tops, std::size_t i) {
-        return QRect(0, tops[i], width(), tops[i + 1] - tops[i]);
+        return QRect(0, tops[i] - 2, width(), tops[i + 1] - tops[i] + 4);
     };
     QRegion changed;
     for (std::size_t i = 0; i < std::max(oldCount, newCount); ++i) {
