@@ -6,6 +6,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QRegion>
 
 #include <array>
 #include <utility>
@@ -50,10 +51,29 @@ TRateGraph::TRateGraph(QWidget* parent) : QWidget(parent) {
 
 void TRateGraph::ShowTrack(const TTrafficTrack* track) {
     TakeGraphTrack(track, m_Track);
-    if (isVisible()) {
-        ++m_RepaintRequests;
-        update();
+    std::u16string axisText = GetRateText(m_Track.Largest);
+    const bool axisChanged = axisText != m_AxisText;
+    m_AxisText = std::move(axisText);
+    if (!isVisible()) {
+        return;
     }
+    ++m_RepaintRequests;
+    if (LayoutStale(Labels()) || !m_Layout.Drawable) {
+        update();
+        return;
+    }
+    // A tick moves the curves, which stay inside the plot but for half their pen; the texts
+    // outside it are shaped and drawn again only when they change.
+    QRegion changed(ToQt(m_Layout.Plot).adjusted(-1, -1, 1, 1));
+    if (axisChanged) {
+        changed += QRect(0, 0, width(), m_Layout.Plot.Top - 2);
+    }
+    update(changed);
+}
+
+bool TRateGraph::LayoutStale(const std::vector<std::u16string>& labels) const {
+    return m_LayoutDpi < 0 || font() != m_LayoutFont || size() != m_LayoutSize ||
+           logicalDpiY() != m_LayoutDpi || labels != m_LayoutLabels;
 }
 
 std::vector<TRateGraph::TLegendEntry> TRateGraph::LayOutLegend(const QFontMetrics& metrics,
@@ -71,15 +91,14 @@ std::vector<TRateGraph::TLegendEntry> TRateGraph::LayOutLegend(const QFontMetric
     return entries;
 }
 
-void TRateGraph::paintEvent(QPaintEvent*) {
+void TRateGraph::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
     const QFontMetrics metrics = fontMetrics();
 
     // The axis's top value above the plot, the legend below it in as many rows as it needs.
     std::vector<std::u16string> labels = Labels();
-    if (m_LayoutDpi < 0 || font() != m_LayoutFont || size() != m_LayoutSize ||
-        logicalDpiY() != m_LayoutDpi || labels != m_LayoutLabels) {
+    if (LayoutStale(labels)) {
         m_Layout = LayOutRateGraph(TQtGraphMetrics(metrics), width(), height(), labels);
         m_LayoutFont = font();
         m_LayoutSize = size();
@@ -91,15 +110,25 @@ void TRateGraph::paintEvent(QPaintEvent*) {
         return;
     }
     const QRect plot = ToQt(layout.Plot);
+    // A text line is drawn when the repaint reaches it or the row either side, where
+    // antialiasing may spill over; a tick's repaint of the plot reaches none.
+    const auto reaches = [&](int lineTop) {
+        return event->region().intersects(QRect(0, lineTop - 1, width(), metrics.height() + 2));
+    };
     painter.setPen(Qt::black);
-    painter.drawText(QPoint(plot.left(), layout.AxisTextBaseline),
-                     QString::fromStdU16String(GetRateText(m_Track.Largest)));
+    if (reaches(layout.AxisTextBaseline - metrics.ascent())) {
+        painter.drawText(QPoint(plot.left(), layout.AxisTextBaseline),
+                         QString::fromStdU16String(GetRateText(m_Track.Largest)));
+    }
     const QColor colors[] = {kReceiveColor, kSendColor};
     for (std::size_t i = 0; i < layout.Legend.size(); ++i) {
         const qmr::TLegendEntry& entry = layout.Legend[i];
         painter.fillRect(ToQt(entry.Swatch), colors[i]);
         painter.setPen(Qt::black);
-        painter.drawText(QPoint(entry.TextX, entry.Baseline), QString::fromStdU16String(entry.Text));
+        if (reaches(entry.Baseline - metrics.ascent())) {
+            painter.drawText(QPoint(entry.TextX, entry.Baseline),
+                             QString::fromStdU16String(entry.Text));
+        }
     }
     painter.setPen(kAxisColor);
     painter.drawRect(plot.adjusted(0, 0, -1, -1));

@@ -44,6 +44,9 @@ protected:
 private:
     friend class TFormMainTestAccess;
 
+    // Whether the layout below was made for another font, size, resolution or language.
+    bool LayoutStale(const std::vector<std::u16string>& labels) const;
+
     TGraphTrack m_Track;
     // Read by tests only: how many repaints were asked for.
     int m_RepaintRequests = 0;
@@ -54,6 +57,8 @@ private:
     QSize m_LayoutSize;
     int m_LayoutDpi = -1;
     std::vector<std::u16string> m_LayoutLabels;
+    // The axis top's text as the last track gave it, to tell whether it changed.
+    std::u16string m_AxisText;
 };
 
 } // namespace qmr

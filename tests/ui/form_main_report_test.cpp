@@ -10,6 +10,9 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QPaintEvent>
+#include <QRegion>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTemporaryDir>
 
@@ -18,6 +21,29 @@
 #include <fstream>
 
 using namespace formtest;
+
+namespace {
+
+// What the view was asked to paint since the last Clear, from its own paint events.
+class PaintRecorder : public QObject {
+public:
+    explicit PaintRecorder(QWidget& widget) { widget.installEventFilter(this); }
+    const QRegion& Painted() const { return m_Painted; }
+    void Clear() { m_Painted = {}; }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            m_Painted += static_cast<QPaintEvent*>(event)->region();
+        }
+        return false;
+    }
+
+private:
+    QRegion m_Painted;
+};
+
+} // namespace
 
 class FormMainReportTest : public QObject, FormMainFixture {
     Q_OBJECT
@@ -53,6 +79,69 @@ private slots:
         Access::ExpertBox(*form).click();
         Idle();
         QCOMPARE(Access::ReportView(*form).LineCount(), normalLines);
+    }
+
+    // What a tick repaints: the report rows whose text changed, and the graph's plot.
+    void aTickRepaintsTheRowsWhoseTextChangedAndNoOther() {
+        QmrTestAdapter a = A;
+        a.InOctets = 1000;
+        Serve({a});
+        Open();
+        Access::PollTimer(*form).stop();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        Idle();
+        const qmr::THTMLStaticText& view = Access::ReportView(*form);
+        PaintRecorder recorder(const_cast<qmr::THTMLStaticText&>(view));
+        qmr::TRateGraph& graph = Access::RateGraph(*form);
+        PaintRecorder graphRecorder(graph);
+        RunLoopFor(100);
+        recorder.Clear();
+        graphRecorder.Clear();
+        Poll();
+        Idle();
+        RunLoopFor(100);
+        QVERIFY2(recorder.Painted().isEmpty(), "an unchanged report repaints nothing");
+        // The curves move; the axis top (still 0) above them and the legend below keep theirs.
+        const int textLine = graph.fontMetrics().height();
+        QVERIFY(!graphRecorder.Painted().isEmpty());
+        QVERIFY(!graphRecorder.Painted().intersects(QRect(0, 0, graph.width(), textLine)));
+        QVERIFY(!graphRecorder.Painted().intersects(
+            QRect(0, graph.height() - textLine, graph.width(), textLine)));
+
+        QStringList before;
+        for (int i = 0; i < view.LineCount(); ++i) {
+            before << view.Line(i);
+        }
+        RunLoopFor(600); // past the shortest interval between two points: the graph moves too
+        a.InOctets = 2000;
+        Serve({a});
+        Poll();
+        Idle();
+        RunLoopFor(100);
+        QCOMPARE(view.LineCount(), before.size());
+        // Each report line is one row, as high as the view measures it alone.
+        int top = 0;
+        int changedRows = 0;
+        for (int i = 0; i < view.LineCount(); ++i) {
+            const int height = Access::MeasureMarkupLine(*form, view.Line(i).chopped(4)).height();
+            const QRect row(0, top, view.width(), height);
+            top += height;
+            // The graph beside the last rows paints its own part of them.
+            const QRegion visible = view.visibleRegion() & row;
+            if (view.Line(i) != before[i]) {
+                changedRows += visible.isEmpty() ? 0 : 1;
+                QVERIFY2((visible - recorder.Painted()).isEmpty(), qPrintable(view.Line(i)));
+            } else { // but for the edges next to a changed row
+                QVERIFY2(!recorder.Painted().intersects(row.adjusted(0, 2, 0, -2)),
+                         qPrintable(view.Line(i)));
+            }
+        }
+        QVERIFY(changedRows > 0);
+        // What the ticks left on the screen is what a whole new paint draws.
+        const QImage screen = form->screen()->grabWindow(form->winId()).toImage();
+        QCOMPARE(screen.convertToFormat(QImage::Format_RGB32),
+                 form->grab().toImage().convertToFormat(QImage::Format_RGB32));
     }
 
     void viewIsTheClientAreaLessTwentyFourOrLargerForLongNames() {

@@ -55,7 +55,9 @@ private:
     std::vector<std::pair<TMarkupStyle, QFontMetrics>> m_Entries;
 };
 
-Piece Measure(const TMarkupRun& run, const TMarkupMetrics& m, MetricsCache& cache) {
+// `withWidth` false leaves the width 0: a line's height needs no text shaped.
+Piece Measure(const TMarkupRun& run, const TMarkupMetrics& m, MetricsCache& cache,
+              bool withWidth = true) {
     if (!run.Image.empty()) {
         const QPixmap picture =
             m.Pictures ? m.Pictures->Picture(QString::fromStdU16String(run.Image)) : QPixmap();
@@ -63,12 +65,31 @@ Piece Measure(const TMarkupRun& run, const TMarkupMetrics& m, MetricsCache& cach
         return {size.width(), size.height(), 0};
     }
     const QFontMetrics& fm = cache.For(run.Style);
-    return {fm.horizontalAdvance(QString::fromStdU16String(run.Text)), fm.ascent(), fm.descent()};
+    return {withWidth ? fm.horizontalAdvance(QString::fromStdU16String(run.Text)) : 0, fm.ascent(),
+            fm.descent()};
 }
 
 } // namespace
 
-QSize LayoutMarkup(const std::vector<TMarkupLine>& lines, const TMarkupMetrics& metrics,
+std::vector<int> MarkupLineTops(std::span<const TMarkupLine> lines, const TMarkupMetrics& metrics) {
+    const QFontMetrics baseMetrics(metrics.BaseFont);
+    MetricsCache cache(metrics.BaseFont);
+    std::vector<int> tops{0};
+    tops.reserve(lines.size() + 1);
+    for (const TMarkupLine& line : lines) {
+        int ascent = baseMetrics.ascent();
+        int descent = baseMetrics.descent();
+        for (const TMarkupRun& run : line) {
+            const Piece piece = Measure(run, metrics, cache, false);
+            ascent = std::max(ascent, piece.Ascent);
+            descent = std::max(descent, piece.Descent);
+        }
+        tops.push_back(tops.back() + ascent + descent + metrics.LineSpacing);
+    }
+    return tops;
+}
+
+QSize LayoutMarkup(std::span<const TMarkupLine> lines, const TMarkupMetrics& metrics,
                    QPainter* painter, QPoint origin) {
     const QFontMetrics baseMetrics(metrics.BaseFont);
     MetricsCache cache(metrics.BaseFont);

@@ -9,6 +9,9 @@
 #include <QPoint>
 #include <QSize>
 
+#include <span>
+#include <vector>
+
 class QPainter;
 
 namespace qmr {
@@ -24,7 +27,11 @@ struct TMarkupMetrics {
 
 // Lays the lines out from `origin` downwards; paints them when `painter` is given. Returns the
 // size taken: the widest line, and the sum of the line heights, each with its line spacing.
-QSize LayoutMarkup(const std::vector<TMarkupLine>& lines, const TMarkupMetrics& metrics,
+QSize LayoutMarkup(std::span<const TMarkupLine> lines, const TMarkupMetrics& metrics,
                    QPainter* painter = nullptr, QPoint origin = {});
+
+// Where each line's top lies as LayoutMarkup lays the lines out from 0, and one more: the foot
+// of the last. Cheaper than a layout: no text is shaped.
+std::vector<int> MarkupLineTops(std::span<const TMarkupLine> lines, const TMarkupMetrics& metrics);
 
 } // namespace qmr
