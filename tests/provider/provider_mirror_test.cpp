@@ -307,19 +307,30 @@ TEST_F(ProviderNamespace, NoticesLostToAFullBufferMakeTheMirrorReadEverythingAga
     });
 }
 
+// A link with an address, and `check` run inside the namespace on a mirror that has heard the
+// last of the link's coming up.
+class QuietMirror : public ProviderNamespace {
+protected:
+    template <typename Check> void WithSettledMirror(Check check) {
+        Ip("link add quiet type veth peer name quiet-far netns " + far);
+        Ip("link set quiet up");
+        Ip("addr add 10.9.0.2/24 dev quiet");
+        Inside([&] {
+            TRouteSocket socket;
+            TKernelMirror mirror;
+            mirror.Refresh(socket, HundredthsSinceBoot());
+            // The link's own notices of coming up may still be on their way.
+            ::usleep(200'000);
+            mirror.Refresh(socket, HundredthsSinceBoot());
+            check(socket, mirror);
+        });
+    }
+};
+
 // Where nothing changed, the next refresh asks the kernel nothing: no dump of links, addresses
 // or routes.
-TEST_F(ProviderNamespace, AMirrorWithNothingToHearOfAsksTheKernelNothing) {
-    Ip("link add quiet type veth peer name quiet-far netns " + far);
-    Ip("link set quiet up");
-    Ip("addr add 10.9.0.2/24 dev quiet");
-    Inside([&] {
-        TRouteSocket socket;
-        TKernelMirror mirror;
-        mirror.Refresh(socket, HundredthsSinceBoot());
-        // The link's own notices of coming up may still be on their way.
-        ::usleep(200'000);
-        mirror.Refresh(socket, HundredthsSinceBoot());
+TEST_F(QuietMirror, AMirrorWithNothingToHearOfAsksTheKernelNothing) {
+    WithSettledMirror([&](TRouteSocket& socket, TKernelMirror& mirror) {
         const std::size_t asked = socket.Requests();
         for (int i = 0; i < 5; ++i) {
             mirror.Refresh(socket, HundredthsSinceBoot());
@@ -336,16 +347,8 @@ TEST_F(ProviderNamespace, AMirrorWithNothingToHearOfAsksTheKernelNothing) {
 
 // Notices of what the mirror does not keep (routes of other tables, routes to a subnet) ask the
 // kernel nothing and leave the mirror as it was.
-TEST_F(ProviderNamespace, NoticesOfWhatTheMirrorDoesNotKeepAskTheKernelNothing) {
-    Ip("link add quiet type veth peer name quiet-far netns " + far);
-    Ip("link set quiet up");
-    Ip("addr add 10.9.0.2/24 dev quiet");
-    Inside([&] {
-        TRouteSocket socket;
-        TKernelMirror mirror;
-        mirror.Refresh(socket, HundredthsSinceBoot());
-        ::usleep(200'000);
-        mirror.Refresh(socket, HundredthsSinceBoot());
+TEST_F(QuietMirror, NoticesOfWhatTheMirrorDoesNotKeepAskTheKernelNothing) {
+    WithSettledMirror([&](TRouteSocket& socket, TKernelMirror& mirror) {
         for (const char* change :
              {"route add default via 10.9.0.1 table 100", "-6 route add default dev quiet table 100",
               "route add default via 10.9.0.1 table 1000", "route add 10.20.0.0/16 via 10.9.0.1"}) {
