@@ -14,7 +14,12 @@ fi
 # The poll and ip run on the same core: the cores of a virtual machine can differ in speed by
 # a third.
 core=$(($(nproc) - 1))
+pin=
 if command -v taskset >/dev/null 2>&1 && taskset -c "$core" true 2>/dev/null; then
-    exec taskset -c "$core" "$build/bin/qmr-bench-poll" "$@"
+    pin="taskset -c $core"
 fi
-exec "$build/bin/qmr-bench-poll" "$@"
+# The run takes the lock too (after the build has let it go: do not wrap this script in it).
+if command -v flock >/dev/null 2>&1; then
+    exec flock /tmp/qmr-build.lock $pin "$build/bin/qmr-bench-poll" "$@"
+fi
+exec $pin "$build/bin/qmr-bench-poll" "$@"
