@@ -18,9 +18,9 @@ TInterfaceRow::TInterfaceRow(const MIB_IFROW& row)
       Type(row.dwType), Mtu(row.dwMtu), Speed(row.dwSpeed), AdminStatus(row.dwAdminStatus),
       OperStatus(row.dwOperStatus), LastChange(row.dwLastChange) {
     std::copy_n(row.bPhysAddr, PhysAddr.size(), PhysAddr.begin());
-    Counters = {row.dwInOctets,     row.dwInUcastPkts,  row.dwInNUcastPkts, row.dwInDiscards,
-                row.dwInErrors,     row.dwInUnknownProtos, row.dwOutOctets, row.dwOutUcastPkts,
-                row.dwOutNUcastPkts, row.dwOutDiscards, row.dwOutErrors,    row.dwOutQLen};
+    Counters = {row.dwInOctets,      row.dwInUcastPkts,     row.dwInNUcastPkts, row.dwInDiscards,
+                row.dwInErrors,      row.dwInUnknownProtos, row.dwOutOctets,    row.dwOutUcastPkts,
+                row.dwOutNUcastPkts, row.dwOutDiscards,     row.dwOutErrors,    row.dwOutQLen};
 }
 
 TInterfaceRow2::TInterfaceRow2(const MIB_IF_ROW2& row)
@@ -35,9 +35,9 @@ TInterfaceRow2::TInterfaceRow2(const MIB_IF_ROW2& row)
     std::copy_n(row.PhysicalAddress, PhysicalAddress.size(), PhysicalAddress.begin());
     std::copy_n(row.PermanentPhysicalAddress, PermanentPhysicalAddress.size(),
                 PermanentPhysicalAddress.begin());
-    Counters = {row.InOctets,     row.InUcastPkts,  row.InNUcastPkts, row.InDiscards,
-                row.InErrors,     row.InUnknownProtos, row.OutOctets, row.OutUcastPkts,
-                row.OutNUcastPkts, row.OutDiscards, row.OutErrors,    row.OutQLen};
+    Counters = {row.InOctets,      row.InUcastPkts,     row.InNUcastPkts, row.InDiscards,
+                row.InErrors,      row.InUnknownProtos, row.OutOctets,    row.OutUcastPkts,
+                row.OutNUcastPkts, row.OutDiscards,     row.OutErrors,    row.OutQLen};
 }
 
 TInterfaceRowTables::TInterfaceRowTables(std::size_t rowsExpected) {

@@ -50,7 +50,8 @@ const TUdevCalls* Udev() {
         static TUdevCalls loaded;
         bool complete = true;
         const auto find = [&](auto& call, const char* name) {
-            call = reinterpret_cast<std::remove_reference_t<decltype(call)>>(::dlsym(library, name));
+            call =
+                reinterpret_cast<std::remove_reference_t<decltype(call)>>(::dlsym(library, name));
             complete = complete && call != nullptr;
         };
 #define QMR_UDEV_FIND(name) find(loaded.name, #name);
@@ -162,10 +163,11 @@ THardwareIdentity THardwareNames::Identify(const TLinkFacts& link, const TDriver
         return identity;
     }
     const TUdevCalls& u = *Udev();
-    TDeviceReference net(u.udev_device_new_from_subsystem_sysname(Context(), "net", link.Name.c_str()));
+    TDeviceReference net(
+        u.udev_device_new_from_subsystem_sysname(Context(), "net", link.Name.c_str()));
     // The same name in another namespace's sysfs is another link: the index must agree too.
-    if (net.Device != nullptr &&
-        Text(u.udev_device_get_sysattr_value(net.Device, "ifindex")) == std::to_string(link.Index)) {
+    if (net.Device != nullptr && Text(u.udev_device_get_sysattr_value(net.Device, "ifindex")) ==
+                                     std::to_string(link.Index)) {
         identity.SeenInSysfs = true;
         identity.Wireless = Text(u.udev_device_get_devtype(net.Device)) == "wlan";
         identity.Model = ModelOf(net.Device);
