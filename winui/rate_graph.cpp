@@ -1,4 +1,5 @@
 #include "winui/rate_graph.h"
+#include "winui/offscreen_canvas.h"
 #include "winui/window_class.h"
 
 #include "lang/lang_strings.h"
@@ -108,15 +109,10 @@ void TRateGraph::SetRatesText(const TTrafficTrack* track) {
 
 void TRateGraph::Paint(HDC target) {
     ++m_Paints;
-    RECT client{};
-    GetClientRect(m_Handle, &client);
-    // Drawn off screen first, so the lines never show half-painted.
-    HDC dc = CreateCompatibleDC(target);
-    HBITMAP bitmap = CreateCompatibleBitmap(target, std::max(1L, client.right),
-                                            std::max(1L, client.bottom));
-    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-    HGDIOBJ oldFont = SelectObject(dc, m_Font);
-    FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    const TOffscreenCanvas canvas(m_Handle, target);
+    HDC dc = canvas.Dc();
+    const RECT& client = canvas.Client();
+    SelectObject(dc, m_Font);
 
     const TRateGraphLayout layout =
         LayOutRateGraph(TGdiGraphMetrics(dc), client.right, client.bottom,
@@ -167,11 +163,7 @@ void TRateGraph::Paint(HDC target) {
         SelectObject(dc, oldPen);
         DeleteObject(axis);
     }
-    BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
-    SelectObject(dc, oldFont);
-    SelectObject(dc, oldBitmap);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
+    canvas.Show(client);
 }
 
 LRESULT CALLBACK TRateGraph::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

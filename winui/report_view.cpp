@@ -1,4 +1,5 @@
 #include "winui/report_view.h"
+#include "winui/offscreen_canvas.h"
 #include "winui/window_class.h"
 
 #include "winui/line_changes.h"
@@ -217,14 +218,8 @@ void TReportView::SetPlainText(const std::u16string& text) {
 }
 
 void TReportView::Paint(HDC target, const RECT& dirty) {
-    RECT client{};
-    GetClientRect(m_Handle, &client);
-    // Drawn off screen first, so a rewritten line never shows half-painted.
-    HDC dc = CreateCompatibleDC(target);
-    HBITMAP bitmap = CreateCompatibleBitmap(target, std::max(1L, client.right),
-                                            std::max(1L, client.bottom));
-    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
-    FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    const TOffscreenCanvas canvas(m_Handle, target);
+    HDC dc = canvas.Dc();
     SetBkMode(dc, TRANSPARENT);
     for (const Line& line : m_Lines) {
         const int top = line.Top - m_ScrollY;
@@ -252,11 +247,7 @@ void TReportView::Paint(HDC target, const RECT& dirty) {
             x += size.cx;
         }
     }
-    BitBlt(target, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top, dc,
-           dirty.left, dirty.top, SRCCOPY);
-    SelectObject(dc, oldBitmap);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
+    canvas.Show(dirty);
 }
 
 void TReportView::UpdateScrollBars() {
