@@ -21,22 +21,27 @@ std::string Text(const char* text) {
 // libudev is opened at the first link with a device behind it, not with the provider: most
 // calls meet only virtual links, and loading the library costs a process that asks once
 // (qmr-report) about as much as reading a hundred links. Without it no link is named.
+//
+// The calls taken from libudev, listed once for the table and for its loading.
+#define QMR_UDEV_CALLS(X)                                                                          \
+    X(udev_new)                                                                                    \
+    X(udev_unref)                                                                                  \
+    X(udev_hwdb_new)                                                                               \
+    X(udev_hwdb_unref)                                                                             \
+    X(udev_hwdb_get_properties_list_entry)                                                         \
+    X(udev_device_new_from_subsystem_sysname)                                                      \
+    X(udev_device_unref)                                                                           \
+    X(udev_device_get_parent)                                                                      \
+    X(udev_device_get_devtype)                                                                     \
+    X(udev_device_get_sysattr_value)                                                               \
+    X(udev_device_get_property_value)                                                              \
+    X(udev_list_entry_get_next)                                                                    \
+    X(udev_list_entry_get_name)                                                                    \
+    X(udev_list_entry_get_value)
+
 struct TUdevCalls {
 #define QMR_UDEV_CALL(name) decltype(&::name) name = nullptr;
-    QMR_UDEV_CALL(udev_new)
-    QMR_UDEV_CALL(udev_unref)
-    QMR_UDEV_CALL(udev_hwdb_new)
-    QMR_UDEV_CALL(udev_hwdb_unref)
-    QMR_UDEV_CALL(udev_hwdb_get_properties_list_entry)
-    QMR_UDEV_CALL(udev_device_new_from_subsystem_sysname)
-    QMR_UDEV_CALL(udev_device_unref)
-    QMR_UDEV_CALL(udev_device_get_parent)
-    QMR_UDEV_CALL(udev_device_get_devtype)
-    QMR_UDEV_CALL(udev_device_get_sysattr_value)
-    QMR_UDEV_CALL(udev_device_get_property_value)
-    QMR_UDEV_CALL(udev_list_entry_get_next)
-    QMR_UDEV_CALL(udev_list_entry_get_name)
-    QMR_UDEV_CALL(udev_list_entry_get_value)
+    QMR_UDEV_CALLS(QMR_UDEV_CALL)
 #undef QMR_UDEV_CALL
 };
 
@@ -55,25 +60,13 @@ const TUdevCalls* Udev() {
             complete = complete && call != nullptr;
         };
 #define QMR_UDEV_FIND(name) find(loaded.name, #name);
-        QMR_UDEV_FIND(udev_new)
-        QMR_UDEV_FIND(udev_unref)
-        QMR_UDEV_FIND(udev_hwdb_new)
-        QMR_UDEV_FIND(udev_hwdb_unref)
-        QMR_UDEV_FIND(udev_hwdb_get_properties_list_entry)
-        QMR_UDEV_FIND(udev_device_new_from_subsystem_sysname)
-        QMR_UDEV_FIND(udev_device_unref)
-        QMR_UDEV_FIND(udev_device_get_parent)
-        QMR_UDEV_FIND(udev_device_get_devtype)
-        QMR_UDEV_FIND(udev_device_get_sysattr_value)
-        QMR_UDEV_FIND(udev_device_get_property_value)
-        QMR_UDEV_FIND(udev_list_entry_get_next)
-        QMR_UDEV_FIND(udev_list_entry_get_name)
-        QMR_UDEV_FIND(udev_list_entry_get_value)
+        QMR_UDEV_CALLS(QMR_UDEV_FIND)
 #undef QMR_UDEV_FIND
         return complete ? &loaded : nullptr;
     }();
     return calls;
 }
+#undef QMR_UDEV_CALLS
 
 struct TDeviceReference {
     udev_device* Device;
