@@ -41,20 +41,50 @@ int PrefixLengthOfMask(const std::u16string& mask) {
     return ones;
 }
 
-std::u16string NumberText(int n) {
-    std::u16string text;
+void AppendNumber(std::u16string& text, int n) {
+    const std::size_t at = text.size();
     do {
-        text.insert(text.begin(), static_cast<char16_t>(u'0' + n % 10));
+        text.insert(text.begin() + static_cast<std::ptrdiff_t>(at),
+                    static_cast<char16_t>(u'0' + n % 10));
         n /= 10;
     } while (n > 0);
-    return text;
 }
 
-void AddIfSet(std::vector<std::u16string>& list, const std::u16string& address) {
-    if (!IsUnset(address)) {
-        list.push_back(address);
-    }
+const TModelNetworkDevice::TAddressList& EntriesOf(
+    const std::unique_ptr<TModelNetworkDevice::TAddressList>& list) {
+    static const TModelNetworkDevice::TAddressList kNone;
+    return list ? *list : kNone;
 }
+
+// Sets a list to the texts taken from it in turn, writing into the strings it already holds:
+// a link's facts are taken at every poll and mostly come out as they were, so a kept list's
+// storage serves again instead of every text being allocated anew.
+class TTextListWriter {
+public:
+    explicit TTextListWriter(std::vector<std::u16string>& list) : m_List(list) {}
+    ~TTextListWriter() { m_List.resize(m_Used); }
+    TTextListWriter(const TTextListWriter&) = delete;
+    TTextListWriter& operator=(const TTextListWriter&) = delete;
+
+    // The next text, emptied.
+    std::u16string& Next() {
+        if (m_Used == m_List.size()) {
+            m_List.emplace_back();
+        }
+        std::u16string& text = m_List[m_Used++];
+        text.clear();
+        return text;
+    }
+    void AddIfSet(const std::u16string& address) {
+        if (!IsUnset(address)) {
+            Next() = address;
+        }
+    }
+
+private:
+    std::vector<std::u16string>& m_List;
+    std::size_t m_Used = 0;
+};
 
 // One event per entry of `from` that `to` lacks, in `from`'s order.
 void AddMissing(const std::vector<std::u16string>& from, const std::vector<std::u16string>& to,
@@ -83,34 +113,55 @@ void AddListChange(const std::vector<std::u16string>& before,
 
 TLinkFacts TakeLinkFacts(const TModelNetworkDevice& device) {
     TLinkFacts facts;
+    TakeLinkFacts(device, facts);
+    return facts;
+}
+
+void TakeLinkFacts(const TModelNetworkDevice& device, TLinkFacts& facts) {
     facts.OperStatus = device.m_OperStatus;
     facts.Type = device.m_Type;
     facts.Speed = device.m_Speed;
-    for (int i = 0; i < device.GetIpAddressCount(); ++i) {
-        const std::u16string address = device.GetIpAddress(i);
-        if (IsUnset(address)) {
-            continue;
+    {
+        TTextListWriter ipv4(facts.Ipv4);
+        for (const auto& entry : EntriesOf(device.m_IpAddressList)) {
+            if (IsUnset(entry.IpAddress)) {
+                continue;
+            }
+            std::u16string& text = ipv4.Next();
+            text = entry.IpAddress;
+            text += u'/';
+            if (const int prefix = PrefixLengthOfMask(entry.IpMask); prefix >= 0) {
+                AppendNumber(text, prefix);
+            } else {
+                text += entry.IpMask;
+            }
         }
-        const std::u16string mask = device.GetIpMask(i);
-        const int prefix = PrefixLengthOfMask(mask);
-        facts.Ipv4.push_back(address + u'/' + (prefix >= 0 ? NumberText(prefix) : mask));
     }
-    for (const TIpv6Address& address : device.m_Ipv6.Addresses) {
-        facts.Ipv6.push_back(address.Text + u'/' + NumberText(address.PrefixLength));
+    {
+        TTextListWriter ipv6(facts.Ipv6);
+        for (const TIpv6Address& address : device.m_Ipv6.Addresses) {
+            std::u16string& text = ipv6.Next();
+            text = address.Text;
+            text += u'/';
+            AppendNumber(text, address.PrefixLength);
+        }
     }
-    for (int i = 0; i < device.GetGatewayCount(); ++i) {
-        AddIfSet(facts.Gateways, device.GetGateway(i));
+    {
+        TTextListWriter gateways(facts.Gateways);
+        for (const auto& entry : EntriesOf(device.m_GatewayList)) {
+            gateways.AddIfSet(entry.IpAddress);
+        }
+        for (const std::u16string& gateway : device.m_Ipv6.Gateways) {
+            gateways.AddIfSet(gateway);
+        }
     }
-    for (const std::u16string& gateway : device.m_Ipv6.Gateways) {
-        AddIfSet(facts.Gateways, gateway);
-    }
-    for (int i = 0; i < device.GetDnsServerCount(); ++i) {
-        AddIfSet(facts.DnsServers, device.GetDnsServer(i));
+    TTextListWriter servers(facts.DnsServers);
+    for (const auto& entry : EntriesOf(device.m_DnsServerList)) {
+        servers.AddIfSet(entry.IpAddress);
     }
     for (const std::u16string& server : device.m_Ipv6.DnsServers) {
-        AddIfSet(facts.DnsServers, server);
+        servers.AddIfSet(server);
     }
-    return facts;
 }
 
 void DeriveLinkEvents(const TLinkFacts& before, const TLinkFacts& after, TWallTime time,
@@ -164,17 +215,18 @@ const std::vector<TRecordedLinkEvent>& TLinkEventHistory::Record(const TDeviceLi
         track.Generation = m_Generation;
         track.Caption = device->m_FriendlyName;
         track.Hardware = device->m_HardwareInterface;
-        TLinkFacts facts = TakeLinkFacts(*device);
+        TakeLinkFacts(*device, m_Facts);
         if (known && track.Present) {
             events.clear();
-            DeriveLinkEvents(track.Facts, facts, now, events);
+            DeriveLinkEvents(track.Facts, m_Facts, now, events);
             for (TLinkEvent& event : events) {
                 Add(key, track, std::move(event));
             }
         } else if (!first) {
             Add(key, track, MakeLinkEvent(TLinkEventKind::Appeared, now));
         }
-        track.Facts = std::move(facts);
+        // The track's last facts are the next device's to write over.
+        std::swap(track.Facts, m_Facts);
         track.Present = true;
     }
     for (auto it = m_Tracks.begin(); it != m_Tracks.end();) {

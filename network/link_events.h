@@ -37,6 +37,8 @@ struct TLinkFacts {
 
 // The facts of `device`; unset addresses ("0.0.0.0", empty) are left out.
 TLinkFacts TakeLinkFacts(const TModelNetworkDevice& device);
+// The same into `facts`, whose strings are written over rather than allocated anew.
+void TakeLinkFacts(const TModelNetworkDevice& device, TLinkFacts& facts);
 
 enum class TLinkEventKind {
     StatusChanged,
@@ -125,6 +127,8 @@ private:
 
     std::map<TKey, TTrack> m_Tracks;
     std::vector<TRecordedLinkEvent> m_Latest;
+    // Where each poll's facts of a device are taken before they are compared with its track's.
+    TLinkFacts m_Facts;
     std::uint64_t m_Generation = 0;
 };
 

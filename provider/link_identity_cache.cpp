@@ -25,25 +25,6 @@ TLinkIdentityCache::TEntry& TLinkIdentityCache::Current(const TLinkFacts& link) 
     return entry;
 }
 
-const TLinkIdentity& TLinkIdentityCache::Identity(const TLinkFacts& link,
-                                                  const std::function<TLinkIdentity()>& ask) {
-    TEntry& entry = Current(link);
-    if (!entry.Identity) {
-        entry.Identity = ask();
-    }
-    return *entry.Identity;
-}
-
-const std::vector<std::uint8_t>&
-TLinkIdentityCache::PermanentAddress(const TLinkFacts& link,
-                                     const std::function<std::vector<std::uint8_t>()>& ask) {
-    TEntry& entry = Current(link);
-    if (!entry.Permanent) {
-        entry.Permanent = ask();
-    }
-    return *entry.Permanent;
-}
-
 void TLinkIdentityCache::Forget(std::uint32_t index) {
     m_Entries.erase(index);
 }

@@ -9,7 +9,6 @@
 #include "provider/link_identity.h"
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <unordered_map>
 #include <vector>
@@ -24,12 +23,25 @@ public:
     // Forgets everything; for a caller that cannot tell its namespace.
     void Clear();
 
-    // The link's identity as kept, else as `ask` tells it, which is then kept.
-    const TLinkIdentity& Identity(const TLinkFacts& link,
-                                  const std::function<TLinkIdentity()>& ask);
-    // The burnt-in address as kept, else as `ask` tells it, which is then kept.
-    const std::vector<std::uint8_t>&
-    PermanentAddress(const TLinkFacts& link, const std::function<std::vector<std::uint8_t>()>& ask);
+    // The link's identity as kept, else as `ask()` tells it, which is then kept. (A template,
+    // not a std::function: a kept identity is found for every link at every call, and the
+    // function's own allocation was most of what finding it cost.)
+    template <typename Ask> const TLinkIdentity& Identity(const TLinkFacts& link, Ask&& ask) {
+        TEntry& entry = Current(link);
+        if (!entry.Identity) {
+            entry.Identity = ask();
+        }
+        return *entry.Identity;
+    }
+    // The burnt-in address as kept, else as `ask()` tells it, which is then kept.
+    template <typename Ask>
+    const std::vector<std::uint8_t>& PermanentAddress(const TLinkFacts& link, Ask&& ask) {
+        TEntry& entry = Current(link);
+        if (!entry.Permanent) {
+            entry.Permanent = ask();
+        }
+        return *entry.Permanent;
+    }
 
     // A link the kernel no longer names.
     void Forget(std::uint32_t index);

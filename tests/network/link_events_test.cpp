@@ -161,6 +161,14 @@ TEST_F(LinkEventHistoryTest, FactsOfADeviceAsEventsCompareThem) {
     EXPECT_EQ(f.Ipv6, std::vector<std::u16string>{u"2001:db8::5/64"});
     EXPECT_EQ(f.Gateways, std::vector<std::u16string>{u"fe80::1%eth0"});
     EXPECT_EQ(f.DnsServers, std::vector<std::u16string>{u"10.0.0.53"});
+
+    // Taken over another link's facts, as the history does at every poll: none of them stays.
+    TModelNetworkDevice& other = Add(3, u"eth1");
+    other.m_IpAddressList->front().IpMask = u"255.0.0.0";
+    TLinkFacts reused = f;
+    TakeLinkFacts(other, reused);
+    EXPECT_EQ(reused.Ipv4, std::vector<std::u16string>{u"10.0.0.2/8"});
+    EXPECT_TRUE(reused.Ipv6.empty() && reused.Gateways.empty() && reused.DnsServers.empty());
 }
 
 TEST_F(LinkEventHistoryTest, CountersAloneMakeNoEventAndTheFirstPollNoAppeared) {
