@@ -67,6 +67,10 @@ std::vector<TAddressesRecord> ReadAddressesRecords(const TKernelView& kernel, UL
         record.IfType = identity.Type;
         record.Description = identity.Description;
         record.Speed = speeds.Of(link);
+        own.reserve(kept.Ipv4.size());
+        if (!(flags & GAA_FLAG_SKIP_UNICAST)) {
+            record.Unicast.reserve(kept.Ipv4.size() + kept.Ipv6.size());
+        }
         // IPv4 before IPv6, as a dump of both families lists them.
         for (const auto* list : {&kept.Ipv4, &kept.Ipv6}) {
             for (const TKeptAddress& address : *list) {

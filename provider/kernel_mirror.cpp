@@ -63,6 +63,7 @@ void TKernelMirror::Discard() {
     m_Speeds.clear();
     m_StaleAddresses.clear();
     m_StaleIpv4Routes = m_StaleIpv6Routes = false;
+    m_HoldsDeadlines = false;
 }
 
 const TMirroredLink* TKernelMirror::Find(std::uint32_t index) const {
@@ -306,12 +307,17 @@ void TKernelMirror::PlaceAddresses(const std::vector<TIpAddressFacts>& addresses
             continue;
         }
         auto& list = address.Address.Family == AF_INET ? found->second.Ipv4 : found->second.Ipv6;
-        list.push_back({address, Deadline(address.ValidLifetime, now),
-                        Deadline(address.PreferredLifetime, now)});
+        const std::uint64_t validUntil = Deadline(address.ValidLifetime, now);
+        const std::uint64_t preferredUntil = Deadline(address.PreferredLifetime, now);
+        m_HoldsDeadlines = m_HoldsDeadlines || validUntil != kNever || preferredUntil != kNever;
+        list.push_back({address, validUntil, preferredUntil});
     }
 }
 
 void TKernelMirror::UpdateLifetimes(std::uint64_t now) {
+    if (!m_HoldsDeadlines) {
+        return; // every address is forever: nothing to count down
+    }
     for (auto& [index, link] : m_Links) {
         for (auto* list : {&link.Ipv4, &link.Ipv6}) {
             for (TKeptAddress& address : *list) {

@@ -90,6 +90,9 @@ private:
     std::set<std::pair<std::uint32_t, int>> m_StaleAddresses;
     bool m_StaleIpv4Routes = false;
     bool m_StaleIpv6Routes = false;
+    // Whether an address with a lifetime was placed since the mirror was last emptied; on a
+    // machine of static addresses each call then skips the walk over every address.
+    bool m_HoldsDeadlines = false;
 };
 
 // One call's view of the kernel: the mirror, current for the call, for links, addresses and
