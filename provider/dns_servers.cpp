@@ -10,13 +10,19 @@
 
 namespace qmr {
 
-bool SharesFirstProcessNetworkNamespace() {
+bool SharesNetworkNamespaceOf(const std::string& nsPath) {
     struct stat ours {};
-    struct stat first {};
-    if (::stat("/proc/self/ns/net", &ours) != 0 || ::stat("/proc/1/ns/net", &first) != 0) {
+    struct stat other {};
+    // The calling thread's namespace: /proc/self names the main thread's, which a thread that
+    // entered another one (as a caller may, between calls) has left.
+    if (::stat("/proc/thread-self/ns/net", &ours) != 0 || ::stat(nsPath.c_str(), &other) != 0) {
         return true;
     }
-    return ours.st_dev == first.st_dev && ours.st_ino == first.st_ino;
+    return ours.st_dev == other.st_dev && ours.st_ino == other.st_ino;
+}
+
+bool SharesFirstProcessNetworkNamespace() {
+    return SharesNetworkNamespaceOf("/proc/1/ns/net");
 }
 
 std::vector<TIpv4Address> ParseResolvConf(std::string_view text) {

@@ -16,9 +16,12 @@
 
 namespace qmr {
 
-// Whether this process shares the network namespace of process 1; true when that cannot be
-// told (without the rights to look, the common case is a desktop session in it).
+// Whether the calling thread is in the network namespace of process 1; true when that cannot
+// be told (without the rights to look, the common case is a desktop session in it).
 bool SharesFirstProcessNetworkNamespace();
+// Whether the calling thread is in the namespace of `nsPath` (a /proc/.../ns/net file); true
+// when either cannot be looked at.
+bool SharesNetworkNamespaceOf(const std::string& nsPath);
 
 struct TDnsSources {
     std::string ResolvConf = "/etc/resolv.conf";

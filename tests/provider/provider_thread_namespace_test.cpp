@@ -4,6 +4,7 @@
 
 #include "network/adapter_poll.h"
 #include "network/iphlpapi_binding.h"
+#include "provider/dns_servers.h"
 #include "provider_namespace_fixture.h"
 
 #include <gtest/gtest.h>
@@ -70,6 +71,9 @@ TEST_F(ProviderNamespace, AThreadThatMovesIsAnsweredFromItsNewNamespace) {
     Ip("link set near up");
     std::thread([&] {
         ASSERT_TRUE(EnterNamespace(ns));
+        // Whether resolved's files speak for this namespace is asked of the thread's, not the
+        // main thread's, namespace.
+        EXPECT_FALSE(SharesNetworkNamespaceOf("/proc/" + std::to_string(::getpid()) + "/ns/net"));
         const std::uint32_t nearIndex = ::if_nametoindex("near");
         ASSERT_NE(nearIndex, 0u);
         EXPECT_EQ(AdapterNames(), (std::set<std::string>{"lo", "near"}));
