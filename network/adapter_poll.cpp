@@ -5,7 +5,9 @@
 #include "network/iphlpapi_binding.h"
 #include "network/sized_call.h"
 
+#include <algorithm>
 #include <optional>
+#include <vector>
 
 namespace qmr {
 
@@ -35,6 +37,16 @@ bool SameLinkInEveryCall(const TModelNetworkDevice& device, const TInterfaceRowT
     return device.GetIfIndex() != 0 &&
            (rows.Rows2() == nullptr || rows.Row2(device.GetIfIndex()) != nullptr) &&
            InterfaceNamesMatch(device.m_AdapterName, device.m_IfName);
+}
+
+// Whether no two adapter records share an index, as a library may answer.
+bool IndexesUnique(const IP_ADAPTER_INFO* adapters) {
+    std::vector<DWORD> indexes;
+    for (const IP_ADAPTER_INFO* adapter = adapters; adapter != nullptr; adapter = adapter->Next) {
+        indexes.push_back(adapter->Index);
+    }
+    std::sort(indexes.begin(), indexes.end());
+    return std::adjacent_find(indexes.begin(), indexes.end()) == indexes.end();
 }
 
 std::string StatusText(const TCallFailure& failure) {
@@ -98,7 +110,7 @@ std::uint32_t ReadNetworkDevicesTellingFailures(TDeviceList& devices, TPollFailu
     }
     const auto* adapters = reinterpret_cast<const IP_ADAPTER_INFO*>(buffer.data());
     const std::size_t adapterCount = buffer.size() * 8 / sizeof(IP_ADAPTER_INFO);
-    const TAddressesAnswer answer = ReadAddressesAnswer(adapterCount);
+    TAddressesAnswer answer = ReadAddressesAnswer(adapterCount);
     if (answer.Status != ERROR_SUCCESS && answer.Status != ERROR_NOT_SUPPORTED &&
         answer.Status != ERROR_NO_DATA) {
         failures.Calls.push_back(
@@ -117,14 +129,21 @@ std::uint32_t ReadNetworkDevicesTellingFailures(TDeviceList& devices, TPollFailu
             break;
         }
     }
+    // Each device takes its IPv6 facts from the answer rather than a copy of them (their texts
+    // were a quarter of a device's making), unless records share an index and so the facts.
+    const bool moveIpv6 = IndexesUnique(adapters);
     for (const IP_ADAPTER_INFO* adapter = adapters; adapter != nullptr; adapter = adapter->Next) {
         if (adapter->Type != MIB_IF_TYPE_LOOPBACK) {
-            const auto facts = answer.Ipv6.find(adapter->Index);
+            const auto found = answer.Ipv6.find(adapter->Index);
+            TIpv6Facts* facts = found != answer.Ipv6.end() ? &found->second : nullptr;
             const auto details = answer.Details.find(adapter->Index);
             auto device = std::make_unique<TModelNetworkDevice>(
-                adapter, names, facts != answer.Ipv6.end() ? &facts->second : nullptr,
-                wlan ? &*wlan : nullptr, &rows, &answer.Ipv4DnsServers,
+                adapter, names, moveIpv6 ? nullptr : facts, wlan ? &*wlan : nullptr, &rows,
+                &answer.Ipv4DnsServers,
                 details != answer.Details.end() ? &details->second : nullptr);
+            if (moveIpv6 && facts != nullptr) {
+                device->m_Ipv6 = std::move(*facts);
+            }
             if (SameLinkInEveryCall(*device, rows)) {
                 devices.push_back(std::move(device));
             }

@@ -278,6 +278,11 @@ void TModelNetworkDevice::FillFromPerAdapterInfo() {
 }
 
 void TModelNetworkDevice::CopyAddressChain(const IP_ADDR_STRING* first, TAddressList& list) {
+    std::size_t count = 0;
+    for (const IP_ADDR_STRING* node = first; node != nullptr; node = node->Next) {
+        ++count;
+    }
+    list.reserve(list.size() + count);
     for (const IP_ADDR_STRING* node = first; node != nullptr; node = node->Next) {
         list.push_back(CopyNode(*node));
     }

@@ -133,7 +133,7 @@ TEST_F(BindingTest, PollAsksForAddressesOnceAndEachDeviceTakesItsOwnIpv6AndDns) 
     BindScripted();
     QmrTestAdapter adapters[] = {MakeTestAdapter("eth0", 2, "10.0.0.5"),
                                  MakeTestAdapter("eth1", 3, "10.0.1.5"),
-                                 MakeTestAdapter("eth2", 4)};
+                                 MakeTestAdapter("eth2", 4), MakeTestAdapter("eth2", 4)};
     QmrTestAdapter& eth1 = adapters[1];
     eth1.Ipv6Count = 3;
     std::strcpy(eth1.Ipv6[0], "2001:db8:5::5");
@@ -152,11 +152,13 @@ TEST_F(BindingTest, PollAsksForAddressesOnceAndEachDeviceTakesItsOwnIpv6AndDns) 
     adapters[2].Ipv6Count = 1;
     std::strcpy(adapters[2].Ipv6[0], "fd00::4");
     adapters[2].Ipv6Prefix[0] = 48;
-    setAdapters(adapters, 3);
+    // A record repeated, index and all, as a library may answer: each device has the facts.
+    adapters[3] = adapters[2];
+    setAdapters(adapters, 4);
 
     TDeviceList devices;
     ASSERT_EQ(ReadNetworkDevices(devices), 0u);
-    ASSERT_EQ(devices.size(), 3u);
+    ASSERT_EQ(devices.size(), 4u);
     EXPECT_EQ(ScriptedProviderFunction<decltype(&QmrTestProvider_AdaptersAddressesCalls)>(
                   "QmrTestProvider_AdaptersAddressesCalls")(),
               1);
@@ -183,6 +185,8 @@ TEST_F(BindingTest, PollAsksForAddressesOnceAndEachDeviceTakesItsOwnIpv6AndDns) 
     ASSERT_EQ(devices[2]->m_Ipv6.Addresses.size(), 1u);
     EXPECT_EQ(devices[2]->m_Ipv6.Addresses[0].PrefixLength, 48);
     EXPECT_EQ(devices[2]->m_Ipv6.Addresses[0].Scope, TIpv6Scope::UniqueLocal);
+    ASSERT_EQ(devices[3]->m_Ipv6.Addresses.size(), 1u);
+    EXPECT_EQ(devices[3]->m_Ipv6.Addresses[0].Text, u"fd00::4");
 }
 
 TEST_F(BindingTest, LastReleaseFreesTheLibraryAndEmptiesTheSlots) {
