@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QRegion>
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -55,16 +56,36 @@ void TRateGraph::ShowTrack(const TTrafficTrack* track) {
     const bool axisChanged = axisText != m_AxisText;
     m_AxisText = std::move(axisText);
     if (!isVisible()) {
+        m_PlotDrawn = false; // shown again, it is painted whole
         return;
     }
+    // The same points under the same axis draw the same plot: the graph of an idle link, whose
+    // points are all nought, is not drawn again every second.
+    const auto sameRate = [](const TTrafficRate& a, const TTrafficRate& b) {
+        return a.InBps == b.InBps && a.OutBps == b.OutBps;
+    };
+    const bool plotSame =
+        m_PlotDrawn && m_Track.AxisTop() == m_DrawnAxisTop &&
+        std::equal(m_Track.Points.begin(), m_Track.Points.end(), m_DrawnPoints.begin(),
+                   m_DrawnPoints.end(), sameRate);
+    const bool whole = LayoutStale(Labels()) || !m_Layout.Drawable;
+    if (plotSame && !axisChanged && !whole) {
+        return;
+    }
+    m_DrawnPoints.assign(m_Track.Points.begin(), m_Track.Points.end());
+    m_DrawnAxisTop = m_Track.AxisTop();
+    m_PlotDrawn = true;
     ++m_RepaintRequests;
-    if (LayoutStale(Labels()) || !m_Layout.Drawable) {
+    if (whole) {
         update();
         return;
     }
     // A tick moves the curves, which stay inside the plot but for half their pen; the texts
     // outside it are shaped and drawn again only when they change.
-    QRegion changed(ToQt(m_Layout.Plot).adjusted(-1, -1, 1, 1));
+    QRegion changed;
+    if (!plotSame) {
+        changed += ToQt(m_Layout.Plot).adjusted(-1, -1, 1, 1);
+    }
     if (axisChanged) {
         changed += QRect(0, 0, width(), m_Layout.Plot.Top - 2);
     }

@@ -48,6 +48,11 @@ private:
     bool LayoutStale(const std::vector<std::u16string>& labels) const;
 
     TGraphTrack m_Track;
+    // What the plot was last asked to show, and whether it still shows it (a hidden graph is
+    // painted whole when shown again).
+    std::vector<TTrafficRate> m_DrawnPoints;
+    double m_DrawnAxisTop = 0;
+    bool m_PlotDrawn = false;
     // Read by tests only: how many repaints were asked for.
     int m_RepaintRequests = 0;
     // The layout as last made and what for: the labels are shaped again only when the font,

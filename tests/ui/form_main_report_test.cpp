@@ -102,12 +102,7 @@ private slots:
         Idle();
         RunLoopFor(100);
         QVERIFY2(recorder.Painted().isEmpty(), "an unchanged report repaints nothing");
-        // The curves move; the axis top (still 0) above them and the legend below keep theirs.
-        const int textLine = graph.fontMetrics().height();
-        QVERIFY(!graphRecorder.Painted().isEmpty());
-        QVERIFY(!graphRecorder.Painted().intersects(QRect(0, 0, graph.width(), textLine)));
-        QVERIFY(!graphRecorder.Painted().intersects(
-            QRect(0, graph.height() - textLine, graph.width(), textLine)));
+        QVERIFY2(graphRecorder.Painted().isEmpty(), "a poll that adds no point moves no curve");
 
         QStringList before;
         for (int i = 0; i < view.LineCount(); ++i) {
@@ -120,6 +115,11 @@ private slots:
         Idle();
         RunLoopFor(100);
         QCOMPARE(view.LineCount(), before.size());
+        // The curves move; the legend below them keeps its pixels.
+        const int textLine = graph.fontMetrics().height();
+        QVERIFY(!graphRecorder.Painted().isEmpty());
+        QVERIFY(!graphRecorder.Painted().intersects(
+            QRect(0, graph.height() - textLine, graph.width(), textLine)));
         // Each report line is one row, as high as the view measures it alone.
         int top = 0;
         int changedRows = 0;
