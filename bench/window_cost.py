@@ -90,7 +90,7 @@ def main():
           f"{'RSS MiB @10 s':>14} {'RSS MiB @' + str(args.seconds) + ' s':>14}")
     for links in (int(n) for n in args.links.split(",")):
         r = measure(os.path.abspath(args.bin), links, args.seconds)
-        print(f"{links:>6} {r['cpu_0_10']:>13.2f} {r['cpu_10_n']:>14.2f} {r['rss_10']:>14.1f} {r['rss_n']:>14.1f}",
+        print(f"{links:>6} {r['cpu_0_10']:>13.3f} {r['cpu_10_n']:>14.3f} {r['rss_10']:>14.1f} {r['rss_n']:>14.1f}",
               flush=True)
 
 

@@ -1,6 +1,7 @@
 #include "report/rate_graph_layout.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace qmr {
 
@@ -85,10 +86,63 @@ TRateGraphLayout LayOutRateGraph(const TGraphTextMetrics& metrics, int width, in
     return layout;
 }
 
+namespace {
+// The distance between two points' columns.
+double PointStep(const TGraphRect& plot) {
+    return static_cast<double>(plot.Width - 1) / (TTrafficTrack::kCapacity - 1);
+}
+} // namespace
+
 TGraphPoint GraphPointAt(const TGraphRect& plot, int i, int count, double bps, double axisTop) {
-    const double step = static_cast<double>(plot.Width - 1) / (TTrafficTrack::kCapacity - 1);
-    return {plot.Right() - (count - 1 - i) * step,
+    return {plot.Right() - (count - 1 - i) * PointStep(plot),
             plot.Bottom() - bps / axisTop * (plot.Height - 1)};
+}
+
+std::optional<TColumnSpan> ChangedPlotColumns(const TGraphRect& plot, const TGraphTrack& before,
+                                              const TGraphTrack& after) {
+    const TColumnSpan whole{plot.Left - 1, plot.Right() + 1};
+    if (before.AxisTop() != after.AxisTop()) {
+        return whole;
+    }
+    // Points are compared by their place from the right end, where both curves are anchored.
+    const std::size_t n0 = before.Points.size();
+    const std::size_t n1 = after.Points.size();
+    std::optional<std::size_t> nearest;
+    std::size_t farthest = 0;
+    for (std::size_t j = 0; j < std::max(n0, n1); ++j) {
+        const bool same = j < n0 && j < n1 &&
+                          before.Points[n0 - 1 - j].InBps == after.Points[n1 - 1 - j].InBps &&
+                          before.Points[n0 - 1 - j].OutBps == after.Points[n1 - 1 - j].OutBps;
+        if (!same) {
+            nearest = nearest.value_or(j);
+            farthest = j;
+        }
+    }
+    if (!nearest) {
+        return std::nullopt;
+    }
+    // A point's segments reach its neighbours' columns; the pen and its antialiasing one more.
+    const double step = PointStep(plot);
+    const int first = static_cast<int>(std::floor(plot.Right() - (farthest + 1.0) * step)) - 1;
+    const int last = static_cast<int>(std::ceil(plot.Right() - (*nearest - 1.0) * step)) + 1;
+    return TColumnSpan{std::max(first, whole.First), std::min(last, whole.Last)};
+}
+
+std::optional<std::pair<int, int>> PointsReaching(const TGraphRect& plot, int count,
+                                                  const TColumnSpan& columns) {
+    const double step = PointStep(plot);
+    if (count <= 0 || step <= 0) {
+        return std::nullopt;
+    }
+    // Point i stands at Right - (count - 1 - i) * step.
+    const int first =
+        count - 1 - static_cast<int>(std::ceil((plot.Right() - columns.First) / step)) - 2;
+    const int last =
+        count - 1 - static_cast<int>(std::floor((plot.Right() - columns.Last) / step)) + 2;
+    if (last < 0 || first > count - 1) {
+        return std::nullopt;
+    }
+    return std::pair{std::max(first, 0), std::min(last, count - 1)};
 }
 
 TGraphPlacement PlaceRateGraph(int textWidth, int textHeight, int viewWidth,

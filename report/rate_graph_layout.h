@@ -6,7 +6,9 @@
 #include "network/traffic_rates.h"
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qmr {
@@ -64,6 +66,25 @@ struct TGraphTrack {
 };
 // Copies the points of `track` (null for none) into `into`, reusing its room.
 void TakeGraphTrack(const TTrafficTrack* track, TGraphTrack& into);
+
+// A run of the plot's columns, first and last included.
+struct TColumnSpan {
+    int First = 0;
+    int Last = 0;
+    bool operator==(const TColumnSpan&) const = default;
+};
+
+// The columns where the curves drawn for `after` differ from those drawn for `before` (as
+// GraphPointAt places them, from the right edge), with the pen's spill a pixel past the plot;
+// nothing when they are the same. A tick adds a point at the right and moves every other one,
+// except on an idle link, whose flat line only grows at its left end; another axis top moves
+// every point.
+std::optional<TColumnSpan> ChangedPlotColumns(const TGraphRect& plot, const TGraphTrack& before,
+                                              const TGraphTrack& after);
+// The points, first and last index, whose segments reach `columns` of the plot, with two more
+// either side so that a partial curve is drawn there as the whole one is; nothing when none do.
+std::optional<std::pair<int, int>> PointsReaching(const TGraphRect& plot, int count,
+                                                  const TColumnSpan& columns);
 
 // A graph of `width` by `height`: the axis top's text on the first line (its baseline at
 // AxisTextBaseline), the framed plot, the legend under it in as many rows as it needs.

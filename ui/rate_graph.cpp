@@ -59,32 +59,28 @@ void TRateGraph::ShowTrack(const TTrafficTrack* track) {
         m_PlotDrawn = false; // shown again, it is painted whole
         return;
     }
-    // The same points under the same axis draw the same plot: the graph of an idle link, whose
-    // points are all nought, is not drawn again every second.
-    const auto sameRate = [](const TTrafficRate& a, const TTrafficRate& b) {
-        return a.InBps == b.InBps && a.OutBps == b.OutBps;
-    };
-    const bool plotSame =
-        m_PlotDrawn && m_Track.AxisTop() == m_DrawnAxisTop &&
-        std::equal(m_Track.Points.begin(), m_Track.Points.end(), m_DrawnPoints.begin(),
-                   m_DrawnPoints.end(), sameRate);
     const bool whole = LayoutStale(Labels()) || !m_Layout.Drawable;
-    if (plotSame && !axisChanged && !whole) {
+    // Only the columns whose curves change are drawn again: none where a tick left the points
+    // and the axis as they were, a few at the left end of an idle link's growing flat line.
+    const std::optional<TColumnSpan> moved =
+        m_PlotDrawn ? ChangedPlotColumns(m_Layout.Plot, m_Drawn, m_Track)
+                    : TColumnSpan{m_Layout.Plot.Left - 1, m_Layout.Plot.Right() + 1};
+    if (!moved && !axisChanged && !whole) {
         return;
     }
-    m_DrawnPoints.assign(m_Track.Points.begin(), m_Track.Points.end());
-    m_DrawnAxisTop = m_Track.AxisTop();
+    m_Drawn = m_Track;
     m_PlotDrawn = true;
     ++m_RepaintRequests;
     if (whole) {
         update();
         return;
     }
-    // A tick moves the curves, which stay inside the plot but for half their pen; the texts
-    // outside it are shaped and drawn again only when they change.
+    // The curves stay inside the plot but for half their pen; the texts outside it are shaped
+    // and drawn again only when they change.
     QRegion changed;
-    if (!plotSame) {
-        changed += ToQt(m_Layout.Plot).adjusted(-1, -1, 1, 1);
+    if (moved) {
+        changed += QRect(moved->First, m_Layout.Plot.Top - 1, moved->Last - moved->First + 1,
+                         m_Layout.Plot.Height + 2);
     }
     if (axisChanged) {
         changed += QRect(0, 0, width(), m_Layout.Plot.Top - 2);
@@ -154,18 +150,26 @@ void TRateGraph::paintEvent(QPaintEvent* event) {
     painter.setPen(kAxisColor);
     painter.drawRect(plot.adjusted(0, 0, -1, -1));
 
-    const int count = PointCount();
+    // The points whose segments reach the repainted columns: a few where an idle link's line
+    // grows, all of them when the curves moved.
+    const QRect area = event->region().boundingRect();
+    const auto reached = PointsReaching(layout.Plot, PointCount(),
+                                        TColumnSpan{area.left(), area.right()});
+    if (!reached) {
+        return;
+    }
+    const auto [first, last] = *reached;
     std::array<QPointF, TTrafficTrack::kCapacity> points;
     painter.setRenderHint(QPainter::Antialiasing);
     for (const bool receive : {true, false}) {
-        for (int i = 0; i < count; ++i) {
+        for (int i = first; i <= last; ++i) {
             const TTrafficRate& p = m_Track.Points[static_cast<std::size_t>(i)];
-            const TGraphPoint at = GraphPointAt(layout.Plot, i, count,
+            const TGraphPoint at = GraphPointAt(layout.Plot, i, PointCount(),
                                                 receive ? p.InBps : p.OutBps, m_Track.AxisTop());
-            points[static_cast<std::size_t>(i)] = QPointF(at.X, at.Y);
+            points[static_cast<std::size_t>(i - first)] = QPointF(at.X, at.Y);
         }
         painter.setPen(QPen(receive ? kReceiveColor : kSendColor, 1.5));
-        painter.drawPolyline(points.data(), count);
+        painter.drawPolyline(points.data(), last - first + 1);
     }
 }
 

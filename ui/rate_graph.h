@@ -50,8 +50,7 @@ private:
     TGraphTrack m_Track;
     // What the plot was last asked to show, and whether it still shows it (a hidden graph is
     // painted whole when shown again).
-    std::vector<TTrafficRate> m_DrawnPoints;
-    double m_DrawnAxisTop = 0;
+    TGraphTrack m_Drawn;
     bool m_PlotDrawn = false;
     // Read by tests only: how many repaints were asked for.
     int m_RepaintRequests = 0;

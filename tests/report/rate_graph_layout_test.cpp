@@ -103,6 +103,39 @@ TEST(RateGraphLayoutTest, PointsRunFromTheRightEdgeAndScaleToTheAxisTop) {
     EXPECT_EQ((TGraphTrack{{}, 5000}.AxisTop()), 5000);
 }
 
+// A plot 120 columns wide (10 to 129): one column a point.
+TEST(RateGraphLayoutTest, ATickDrawsAgainOnlyTheColumnsWhereTheCurvesDiffer) {
+    const TGraphRect plot{10, 0, 120, 50};
+    const auto track = [](std::vector<double> in, double largest) {
+        TGraphTrack t;
+        for (const double bps : in) {
+            t.Points.push_back({bps, 0});
+        }
+        t.Largest = largest;
+        return t;
+    };
+    const TColumnSpan whole{9, 130};
+    struct Case {
+        const char* what;
+        TGraphTrack before, after;
+        std::optional<TColumnSpan> want;
+    };
+    const Case cases[] = {
+        {"the same points", track({0, 0, 0}, 0), track({0, 0, 0}, 0), std::nullopt},
+        // The fourth point from the right stands at 126, its neighbours at 125 and 127.
+        {"an idle line grows", track({0, 0, 0}, 0), track({0, 0, 0, 0}, 0), TColumnSpan{124, 128}},
+        {"traffic moves every point", track({0, 5}, 5), track({0, 5, 7}, 5), TColumnSpan{125, 130}},
+        {"another axis top", track({0, 5}, 5), track({0, 5}, 9), whole},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ChangedPlotColumns(plot, c.before, c.after), c.want) << c.what;
+    }
+    using TRange = std::optional<std::pair<int, int>>;
+    EXPECT_EQ(PointsReaching(plot, 120, {124, 128}), (TRange{{112, 119}}));
+    EXPECT_EQ(PointsReaching(plot, 4, whole), (TRange{{0, 3}}));
+    EXPECT_EQ(PointsReaching(plot, 4, {10, 20}), TRange{}) << "a short line ends further right";
+}
+
 TEST(RateGraphLayoutTest, GraphGoesBesideTheLinesWhereTheyLeaveRoomElseBelow) {
     struct Case {
         int textWidth, textHeight, viewWidth, scale;

@@ -144,6 +144,33 @@ private slots:
                  form->grab().toImage().convertToFormat(QImage::Format_RGB32));
     }
 
+    // An idle link's flat line grows at its left end: only those columns are drawn again, and
+    // the screen shows what a whole paint shows.
+    void anIdleLinksGraphIsDrawnAgainOnlyWhereItsLineGrew() {
+        Serve({A});
+        Open();
+        Access::PollTimer(*form).stop();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        Idle();
+        qmr::TRateGraph& graph = Access::RateGraph(*form);
+        PaintRecorder recorder(graph);
+        for (int tick = 1, points = graph.PointCount(); tick <= 2; ++tick) {
+            recorder.Clear();
+            RunLoopFor(600); // past the shortest interval between two points
+            Poll();
+            Idle();
+            RunLoopFor(100);
+            QCOMPARE(graph.PointCount(), points + tick);
+        }
+        QVERIFY(!recorder.Painted().isEmpty());
+        QVERIFY2(recorder.Painted().boundingRect().width() < graph.width() / 8,
+                 qPrintable(QString::number(recorder.Painted().boundingRect().width())));
+        const QImage screen = form->screen()->grabWindow(form->winId()).toImage();
+        QCOMPARE(screen.convertToFormat(QImage::Format_RGB32),
+                 form->grab().toImage().convertToFormat(QImage::Format_RGB32));
+    }
+
     void viewIsTheClientAreaLessTwentyFourOrLargerForLongNames() {
         Serve({A});
         Open();
