@@ -33,12 +33,12 @@ TClockReading ReadClocks() {
     return clocks;
 }
 
-TAdapterSnapshot GroupAdapterFacts(std::vector<TLinkFacts> links,
+TAdapterSnapshot GroupAdapterFacts(std::vector<const TLinkFacts*> links,
                                    const std::vector<TIpAddressFacts>& addresses,
                                    std::vector<TDefaultRoute> routes) {
     TAdapterSnapshot snapshot;
     std::sort(links.begin(), links.end(),
-              [](const TLinkFacts& a, const TLinkFacts& b) { return a.Index < b.Index; });
+              [](const TLinkFacts* a, const TLinkFacts* b) { return a->Index < b->Index; });
     snapshot.Links = std::move(links);
     const std::size_t count = snapshot.Links.size();
     snapshot.Addresses.resize(count);
@@ -46,7 +46,7 @@ TAdapterSnapshot GroupAdapterFacts(std::vector<TLinkFacts> links,
     std::unordered_map<std::uint32_t, std::size_t> position;
     position.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
-        const TLinkFacts& link = snapshot.Links[i];
+        const TLinkFacts& link = *snapshot.Links[i];
         position.emplace(link.Index, i);
         TAdapterRecord& record = snapshot.Records[i];
         record.Name = link.Name;
@@ -74,11 +74,11 @@ TAdapterSnapshot GroupAdapterFacts(std::vector<TLinkFacts> links,
 }
 
 TAdapterSnapshot ReadAdapterSnapshot(const TKernelMirror& mirror) {
-    std::vector<TLinkFacts> links;
+    std::vector<const TLinkFacts*> links;
     std::vector<TIpAddressFacts> addresses;
     links.reserve(mirror.Links().size());
     for (const auto& [index, link] : mirror.Links()) {
-        links.push_back(link.Facts);
+        links.push_back(&link.Facts);
         for (const TKeptAddress& address : link.Ipv4) {
             addresses.push_back(address.Facts);
         }
@@ -141,7 +141,7 @@ void CompleteAdapterRecords(TAdapterSnapshot& snapshot, int descriptor, const TL
     THardwareNames names;
     std::vector<TIpv4Address> held;
     for (std::size_t i = 0; i < snapshot.Records.size(); ++i) {
-        const TLinkFacts& link = snapshot.Links[i];
+        const TLinkFacts& link = *snapshot.Links[i];
         TAdapterRecord& record = snapshot.Records[i];
         const TLinkIdentity identity = IdentifyLink(cache, descriptor, link, names);
         record.Type = identity.Type;

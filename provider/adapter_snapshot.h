@@ -22,7 +22,8 @@ struct TClockReading {
 TClockReading ReadClocks();
 
 struct TAdapterSnapshot {
-    std::vector<TLinkFacts> Links;
+    // The links' facts where the caller keeps them (the mirror, for the call's length).
+    std::vector<const TLinkFacts*> Links;
     // Per link, its IPv4 addresses in the kernel's order.
     std::vector<std::vector<TIpAddressFacts>> Addresses;
     // Per link: name, index, hardware address, addresses and gateways so far.
@@ -31,7 +32,7 @@ struct TAdapterSnapshot {
 
 // Links in ifindex order; addresses and routes of links not in `links`, and those of IPv6, are
 // dropped.
-TAdapterSnapshot GroupAdapterFacts(std::vector<TLinkFacts> links,
+TAdapterSnapshot GroupAdapterFacts(std::vector<const TLinkFacts*> links,
                                    const std::vector<TIpAddressFacts>& addresses,
                                    std::vector<TDefaultRoute> routes);
 

@@ -29,11 +29,11 @@ void TLinkIdentityCache::Forget(std::uint32_t index) {
     m_Entries.erase(index);
 }
 
-void TLinkIdentityCache::KeepOnly(const std::vector<TLinkFacts>& links) {
+void TLinkIdentityCache::KeepOnly(const std::vector<const TLinkFacts*>& links) {
     std::unordered_set<std::uint32_t> listed;
     listed.reserve(links.size());
-    for (const TLinkFacts& link : links) {
-        listed.insert(link.Index);
+    for (const TLinkFacts* link : links) {
+        listed.insert(link->Index);
     }
     std::erase_if(m_Entries, [&](const auto& entry) { return !listed.contains(entry.first); });
 }

@@ -46,7 +46,7 @@ public:
     // A link the kernel no longer names.
     void Forget(std::uint32_t index);
     // After a listing of every link: drops the links it does not hold.
-    void KeepOnly(const std::vector<TLinkFacts>& links);
+    void KeepOnly(const std::vector<const TLinkFacts*>& links);
     // Likewise, for a listing that tells whether it holds an index.
     template <typename Holds> void KeepOnlyWhere(Holds holds) {
         std::erase_if(m_Entries, [&](const auto& entry) { return !holds(entry.first); });

@@ -162,7 +162,7 @@ TEST(AdapterSnapshot, LinksInIndexOrderAddressesInKernelOrderGatewaysByMetric) {
                                                {7, FromIpv4({10, 7, 0, 253}), 50},
                                                {7, FromIpv4({10, 7, 0, 252}), 300}};
 
-    const TAdapterSnapshot snapshot = GroupAdapterFacts({a, b}, addresses, routes);
+    const TAdapterSnapshot snapshot = GroupAdapterFacts({&a, &b}, addresses, routes);
     ASSERT_EQ(snapshot.Records.size(), 2u);
     EXPECT_EQ(snapshot.Records[0].Name, "two");
     const TAdapterRecord& seven = snapshot.Records[1];

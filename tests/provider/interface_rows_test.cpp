@@ -194,7 +194,7 @@ TEST(LinkIdentityCache, AsksOnceWhileTheKeyHoldsAndAgainWhenAnyPartChanges) {
     TLinkFacts other = link;
     other.Index = 9;
     EXPECT_EQ(identify(other).Description, "bridge#5");
-    cache.KeepOnly({other});
+    cache.KeepOnly({&other});
     EXPECT_EQ(cache.Size(), 1u);
     EXPECT_EQ(identify(link).Description, "bridge#6"); // vanished, so asked again
     cache.Forget(link.Index);

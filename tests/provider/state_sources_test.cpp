@@ -400,7 +400,7 @@ TEST_F(StateFolder, LinkWithoutAddressIsDhcpWhereItsManagerSaysSo) {
     link.Index = 5;
     link.Name = "eth5";
     link.Kind = "veth";
-    TAdapterSnapshot snapshot = GroupAdapterFacts({link}, {}, {});
+    TAdapterSnapshot snapshot = GroupAdapterFacts({&link}, {}, {});
     CompleteAdapterRecords(snapshot, -1, book, TClockReading{1000, 100});
     EXPECT_TRUE(snapshot.Records[0].DhcpEnabled);
     EXPECT_FALSE(snapshot.Records[0].DhcpServer.has_value());
