@@ -8,7 +8,6 @@
 #include <QPainter>
 #include <QRegion>
 
-#include <algorithm>
 #include <array>
 #include <utility>
 
