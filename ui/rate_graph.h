@@ -21,8 +21,9 @@ class TRateGraph : public QWidget {
 public:
     explicit TRateGraph(QWidget* parent);
 
-    // Takes the points of `track` (null for none) and repaints the graph's own area, only
-    // while it is on the screen: a window in the notification area draws nothing.
+    // Takes the points of `track` (null for none) and repaints what changed of the graph (the
+    // plot columns whose curves moved, the axis text), only while it is on the screen: a
+    // window in the notification area draws nothing.
     void ShowTrack(const TTrafficTrack* track);
 
     // The legend as LayOutLegend places it, measured with `metrics`.
