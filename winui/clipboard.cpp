@@ -5,6 +5,9 @@
 namespace qmr {
 
 namespace {
+constexpr int kClipboardRetries = 10;
+constexpr DWORD kClipboardRetryMs = 50;
+
 std::u16string LastErrorText(const char16_t* what) {
     const DWORD code = GetLastError();
     wchar_t* buffer = nullptr;
@@ -34,7 +37,15 @@ bool PutUnicodeTextOnClipboard(HWND owner, const std::u16string& text, std::u16s
     void* target = GlobalLock(memory);
     std::memcpy(target, text.c_str(), bytes);
     GlobalUnlock(memory);
-    if (!OpenClipboard(owner)) {
+    // Another program may hold the clipboard for a moment (a clipboard manager taking its copy,
+    // Wine taking over the X selection): it is asked again for half a second before Copy is
+    // refused.
+    bool opened = OpenClipboard(owner) != 0;
+    for (int retry = 0; !opened && retry < kClipboardRetries; ++retry) {
+        Sleep(kClipboardRetryMs);
+        opened = OpenClipboard(owner) != 0;
+    }
+    if (!opened) {
         error = LastErrorText(u"The clipboard could not be opened");
         GlobalFree(memory);
         return false;

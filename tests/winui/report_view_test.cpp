@@ -1,10 +1,13 @@
 #include "winui/report_view.h"
+// After the view, whose network headers bring winsock2.h before windows.h.
+#include "winui/clipboard.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace qmr {
@@ -129,6 +132,35 @@ TEST_F(ReportViewTest, RateGraphTakesRoomOnlyBelowWideLinesAndRepaintsOnlyWhileS
     UpdateWindow(graph.Handle());
     EXPECT_EQ(graph.RepaintRequests(), requests + 1) << "hidden, as in the notification area";
     EXPECT_EQ(graph.Paints(), paints + 1);
+}
+
+// Copy waits a moment for a window that holds the clipboard open (a clipboard manager taking
+// its copy), and says why when it is kept from it.
+TEST_F(ReportViewTest, CopyWaitsForABriefHolderOfTheClipboardAndSaysWhyAfterALongOne) {
+    for (const DWORD heldMs : {DWORD{150}, DWORD{3000}}) {
+        HANDLE opened = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        HANDLE release = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        std::thread holder([&] {
+            HWND window = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr,
+                                          nullptr, GetModuleHandleW(nullptr), nullptr);
+            const bool held = OpenClipboard(window) != 0;
+            SetEvent(opened);
+            WaitForSingleObject(release, heldMs);
+            if (held) {
+                CloseClipboard();
+            }
+            DestroyWindow(window);
+        });
+        WaitForSingleObject(opened, INFINITE);
+        std::u16string error;
+        const bool copied = PutUnicodeTextOnClipboard(m_Parent, u"report", error);
+        SetEvent(release);
+        holder.join();
+        CloseHandle(opened);
+        CloseHandle(release);
+        EXPECT_EQ(copied, heldMs < 500) << heldMs;
+        EXPECT_EQ(error.rfind(u"The clipboard could not be opened", 0) == 0, !copied) << heldMs;
+    }
 }
 
 } // namespace
