@@ -86,10 +86,7 @@ private slots:
         QmrTestAdapter a = A;
         a.InOctets = 1000;
         Serve({a});
-        Open();
-        Access::PollTimer(*form).stop();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QVERIFY(OpenShownWithoutTimer());
         Idle();
         const qmr::THTMLStaticText& view = Access::ReportView(*form);
         PaintRecorder recorder(const_cast<qmr::THTMLStaticText&>(view));
@@ -148,10 +145,7 @@ private slots:
     // the screen shows what a whole paint shows.
     void anIdleLinksGraphIsDrawnAgainOnlyWhereItsLineGrew() {
         Serve({A});
-        Open();
-        Access::PollTimer(*form).stop();
-        form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+        QVERIFY(OpenShownWithoutTimer());
         Idle();
         qmr::TRateGraph& graph = Access::RateGraph(*form);
         PaintRecorder recorder(graph);
@@ -491,9 +485,7 @@ private slots:
     void ratesReachTheReportGraphAndTrayHintAndTheGraphRepaintsOnlyWhileShown() {
         QmrTestAdapter a = A;
         Serve({a});
-        Open();
-        Access::PollTimer(*form).stop();
-        form->show();
+        QVERIFY(OpenShownWithoutTimer());
         QCOMPARE(Access::TrayIcon(*form).toolTip(), QString("Quillmere")); // no adapter shown yet
         RunLoopFor(600); // past the shortest interval between two points
         a.InOctets += 125000;
@@ -537,6 +529,15 @@ private slots:
         Access::ClickTrayIcon(*form);
         QTRY_VERIFY(form->isVisible() && !form->isMinimized());
         QVERIFY(!Access::TrayIcon(*form).isVisible());
+    }
+
+private:
+    // The window on the screen with its poll timer stopped: the test's polls are the only ones.
+    bool OpenShownWithoutTimer() {
+        Open();
+        Access::PollTimer(*form).stop();
+        form->show();
+        return QTest::qWaitForWindowExposed(form.get());
     }
 };
 
