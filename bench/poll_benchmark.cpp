@@ -1,7 +1,7 @@
 // qmr-bench-poll: what one poll of the window costs on Linux, against iproute2 on the same
 // links. For 1, 64 and 512 links (veth pairs, peers in a second namespace, two IPv4 and two
-// IPv6 addresses each, one default route of each family) it times qmr::ReadNetworkDevices,
-// which is the window's poll (adapter records with the 640-byte first call and its retry, the
+// IPv6 addresses each, one default route of each family) it times qmr::TAdapterPoll, which
+// is the window's poll (adapter records in one call with the room the last poll took, the
 // one GetAdaptersAddresses call, the GetIfTable and GetIfTable2 calls and the friendly names),
 // and in the same run, taking turns with it, `ip -s -d addr show` and `ip route show` in that
 // namespace. Every figure is CPU time (user and system), the poll's of its thread, ip's of the
@@ -226,8 +226,10 @@ struct TBreakdown {
     TFigures Addresses;
 };
 
+// With room for `size` bytes (the last answer's, as the window's poll starts), again with the
+// size asked for when that is too little.
 std::vector<std::uint64_t> ReadAdapterBuffer(ULONG& size) {
-    size = 640;
+    size = std::max<ULONG>(size, qmr::kFirstAdaptersInfoRoom);
     std::vector<std::uint64_t> buffer((size + 7) / 8);
     ULONG status = qmr::GetAdaptersInfo(reinterpret_cast<PIP_ADAPTER_INFO>(buffer.data()), &size);
     if (status == ERROR_BUFFER_OVERFLOW) {
@@ -276,9 +278,11 @@ TResult Bench(int links, int rounds) {
     // Everything from inside the namespace: `ip` inherits it, and the provider keeps the one
     // socket and cache it has there, as in the window.
     TInsideNamespace inside(space.Name());
+    qmr::TAdapterPoll read;
     auto poll = [&] {
         qmr::TDeviceList devices;
-        qmr::ReadNetworkDevices(devices);
+        qmr::TPollFailures failures;
+        read(devices, failures);
         result.Devices = devices.size();
     };
     const std::vector<std::string> addr = {"ip", "-s", "-d", "addr", "show"};
@@ -355,7 +359,7 @@ int main(int argc, char** argv) {
         // "model": what the poll spends beyond the library calls (device construction and the
         // friendly-name search), the poll's median less the parts' medians.
         std::printf(
-            "\nparts of one poll, median ms (records: both GetAdaptersInfo calls; rows: the"
+            "\nparts of one poll, median ms (records: the GetAdaptersInfo call; rows: the"
             " GetIfTable and GetIfTable2 calls;\nnames: the friendly-name table made of their"
             " rows; addresses: the one GetAdaptersAddresses call with\nthe IPv6 facts and DNS"
             " servers made of it)\n"

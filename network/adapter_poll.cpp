@@ -89,11 +89,20 @@ std::uint32_t ReadNetworkDevices(TDeviceList& devices) {
 }
 
 std::uint32_t ReadNetworkDevicesTellingFailures(TDeviceList& devices, TPollFailures& failures) {
-    // One adapter record's worth to start with.
+    ULONG room = kFirstAdaptersInfoRoom;
+    return ReadNetworkDevicesWithRoom(devices, failures, room);
+}
+
+std::uint32_t TAdapterPoll::operator()(TDeviceList& devices, TPollFailures& failures) {
+    return ReadNetworkDevicesWithRoom(devices, failures, m_Room);
+}
+
+std::uint32_t ReadNetworkDevicesWithRoom(TDeviceList& devices, TPollFailures& failures,
+                                         ULONG& room) {
     TCallBuffer buffer;
     int calls = 0;
     ULONG status =
-        CallWithGrowingBuffer(buffer, 640, 0, [&calls](std::uint64_t* data, ULONG* size) {
+        CallWithGrowingBuffer(buffer, room, 0, [&calls](std::uint64_t* data, ULONG* size) {
             ++calls;
             return qmr::GetAdaptersInfo(reinterpret_cast<PIP_ADAPTER_INFO>(data), size);
         });
@@ -108,8 +117,13 @@ std::uint32_t ReadNetworkDevicesTellingFailures(TDeviceList& devices, TPollFailu
         }
         return status;
     }
+    room = static_cast<ULONG>(buffer.size() * 8);
     const auto* adapters = reinterpret_cast<const IP_ADAPTER_INFO*>(buffer.data());
-    const std::size_t adapterCount = buffer.size() * 8 / sizeof(IP_ADAPTER_INFO);
+    // Counted, not taken from the room, which may be a larger machine's of an earlier poll.
+    std::size_t adapterCount = 0;
+    for (const IP_ADAPTER_INFO* adapter = adapters; adapter != nullptr; adapter = adapter->Next) {
+        ++adapterCount;
+    }
     TAddressesAnswer answer = ReadAddressesAnswer(adapterCount);
     if (answer.Status != ERROR_SUCCESS && answer.Status != ERROR_NOT_SUPPORTED &&
         answer.Status != ERROR_NO_DATA) {

@@ -46,6 +46,23 @@ struct TPollFailures {
 // walked.
 std::uint32_t ReadNetworkDevicesTellingFailures(TDeviceList& devices, TPollFailures& failures);
 
+// GetAdaptersInfo's first room: one adapter record as the 32-bit library lays it out.
+constexpr ULONG kFirstAdaptersInfoRoom = 640;
+
+// The same poll with GetAdaptersInfo's first room `room`, which becomes the room of the call
+// that succeeded: a machine whose adapters stay is then asked once a poll, not first for the size.
+std::uint32_t ReadNetworkDevicesWithRoom(TDeviceList& devices, TPollFailures& failures,
+                                         ULONG& room);
+
+// Polls one after another, each starting with the room the last successful one took.
+class TAdapterPoll {
+public:
+    std::uint32_t operator()(TDeviceList& devices, TPollFailures& failures);
+
+private:
+    ULONG m_Room = kFirstAdaptersInfoRoom;
+};
+
 // Why a poll that found no adapter found none, for the window's problem line: its failures,
 // else nothing (a machine with only loopback has no adapters to show, and no problem).
 std::string DescribeNoAdapters(std::uint32_t status, const TPollFailures& failures);

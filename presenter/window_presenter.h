@@ -27,7 +27,7 @@ public:
 
     // `view` and `choices` outlive the presenter. Nothing is asked of the view yet.
     TWindowPresenter(TWindowView& view, TUserChoices& choices,
-                     TReadDevices readDevices = ReadNetworkDevicesTellingFailures);
+                     TReadDevices readDevices = TAdapterPoll());
 
     // The language chosen from the menu in an earlier run, where the catalogue still offers it;
     // it wins over the one start-up chose by the user-interface language.

@@ -217,6 +217,33 @@ TEST_F(BindingTest, PollRetriesOnceWithTheSizeAskedFor) {
     EXPECT_EQ(devices[1]->GetIfIndex(), 3u);
 }
 
+// Polls one after another start where the last one ended: one call a poll while the machine
+// stays, the size question again only when it grew.
+TEST_F(BindingTest, LaterPollsStartWithTheRoomTheLastOneTook) {
+    BindScripted();
+    const QmrTestAdapter adapters[] = {MakeTestAdapter("eth0", 2, "10.0.0.5"),
+                                       MakeTestAdapter("eth1", 3, "10.0.1.5"),
+                                       MakeTestAdapter("eth2", 4, "10.0.2.5")};
+    TAdapterPoll poll;
+    TPollFailures failures;
+    for (const auto& [served, calledWith] :
+         std::vector<std::pair<int, std::vector<ULONG>>>{{2, {640, 1408}}, // two records' size
+                                                         {2, {1408}},
+                                                         {3, {1408, 2112}},
+                                                         {2, {2112}}}) {
+        setAdapters(adapters, served);
+        const int before = calls();
+        TDeviceList devices;
+        ASSERT_EQ(poll(devices, failures), 0u);
+        EXPECT_EQ(devices.size(), static_cast<std::size_t>(served));
+        std::vector<ULONG> sizes;
+        for (int i = before; i < calls(); ++i) {
+            sizes.push_back(sizeIn(i));
+        }
+        EXPECT_EQ(sizes, calledWith) << served << " adapters";
+    }
+}
+
 // A machine that changes between the size question and the read (links added meanwhile) is
 // asked again with each new size; only one that outgrows every buffer fails the poll.
 TEST_F(BindingTest, PollFollowsGrowingSizesAndGivesUpAfterEightOverflows) {

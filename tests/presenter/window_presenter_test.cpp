@@ -150,7 +150,7 @@ protected:
         presenter.reset();
         test::UnbindIpHelper();
     }
-    void Open(TWindowPresenter::TReadDevices read = ReadNetworkDevicesTellingFailures) {
+    void Open(TWindowPresenter::TReadDevices read = TAdapterPoll()) {
         presenter.reset();
         view = TRecordingView();
         choices = std::make_unique<TUserChoices>(store);
