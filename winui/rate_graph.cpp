@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <optional>
+#include <utility>
 
 namespace qmr {
 
@@ -45,6 +47,17 @@ private:
 void PutText(HDC dc, int x, int baseline, const std::u16string& text) {
     TextOutW(dc, x, baseline, Wide(text), static_cast<int>(text.size()));
 }
+
+std::vector<std::u16string> Labels() {
+    return {LANGUAGE::GetLangText(LANGUAGE::TextReceiveRate),
+            LANGUAGE::GetLangText(LANGUAGE::TextSendRate)};
+}
+
+SIZE ClientSize(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    return {client.right, client.bottom};
+}
 } // namespace
 
 TRateGraph::TRateGraph(HWND parent) {
@@ -80,17 +93,58 @@ void TRateGraph::SetScale(int dpi) {
     m_Font = CreateFontW(-MulDiv(kFontDesignPixels, dpi, 120), 0, 0, 0, FW_NORMAL, FALSE, FALSE,
                          FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                          CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Tahoma");
+    m_PlotDrawn = false;
     InvalidateRect(m_Handle, nullptr, FALSE);
 }
 
 void TRateGraph::ShowTrack(const TTrafficTrack* track) {
     TakeGraphTrack(track, m_Track);
     SetRatesText(track);
-    // A window in the notification area is hidden, a minimised one iconic: neither draws.
-    if (IsWindowVisible(m_Handle) && !IsIconic(GetAncestor(m_Handle, GA_ROOT))) {
-        ++m_RepaintRequests;
-        InvalidateRect(m_Handle, nullptr, FALSE);
+    // A window in the notification area is hidden, a minimised one iconic: neither draws, and
+    // shown again it is painted whole.
+    if (!IsWindowVisible(m_Handle) || IsIconic(GetAncestor(m_Handle, GA_ROOT))) {
+        m_PlotDrawn = false;
+        return;
     }
+    std::u16string axisText = GetRateText(m_Track.Largest);
+    const bool axisChanged = axisText != m_DrawnAxisText;
+    const bool whole = !m_PlotDrawn || LayoutStale(ClientSize(m_Handle)) || !m_Layout.Drawable;
+    // Only the columns whose curves change are drawn again, as in the Qt window.
+    const TGraphRect& plot = m_Layout.Plot;
+    const std::optional<TColumnSpan> moved =
+        whole ? std::nullopt : ChangedPlotColumns(plot, m_Drawn, m_Track);
+    if (!whole && !moved && !axisChanged) {
+        return;
+    }
+    m_Drawn = m_Track;
+    m_DrawnAxisText = std::move(axisText);
+    m_PlotDrawn = true;
+    ++m_RepaintRequests;
+    if (whole) {
+        InvalidateRect(m_Handle, nullptr, FALSE);
+        return;
+    }
+    // A wide pen (at a high scale) spills half its width past the columns its points reach.
+    const int spill = PenWidth() / 2 + 1;
+    if (moved) {
+        const RECT columns{moved->First - spill, plot.Top - spill, moved->Last + 1 + spill,
+                           plot.Bottom() + 1 + spill};
+        InvalidateRect(m_Handle, &columns, FALSE);
+    }
+    if (axisChanged) {
+        const RECT axis{0, 0, m_LayoutSize.cx, plot.Top};
+        InvalidateRect(m_Handle, &axis, FALSE);
+    }
+}
+
+bool TRateGraph::LayoutStale(const SIZE& client) const {
+    return client.cx != m_LayoutSize.cx || client.cy != m_LayoutSize.cy || m_Dpi != m_LayoutDpi ||
+           Labels() != m_LayoutLabels;
+}
+
+int TRateGraph::PenWidth() const {
+    // 1.5 pixels at 96 per inch, as the Qt graph draws its lines.
+    return std::max(1, MulDiv(3, m_Dpi, 192));
 }
 
 void TRateGraph::SetRatesText(const TTrafficTrack* track) {
@@ -107,17 +161,21 @@ void TRateGraph::SetRatesText(const TTrafficTrack* track) {
     }
 }
 
-void TRateGraph::Paint(HDC target) {
+void TRateGraph::Paint(HDC target, const RECT& area) {
     ++m_Paints;
     const TOffscreenCanvas canvas(m_Handle, target);
     HDC dc = canvas.Dc();
     const RECT& client = canvas.Client();
     SelectObject(dc, m_Font);
 
-    const TRateGraphLayout layout =
-        LayOutRateGraph(TGdiGraphMetrics(dc), client.right, client.bottom,
-                        {LANGUAGE::GetLangText(LANGUAGE::TextReceiveRate),
-                         LANGUAGE::GetLangText(LANGUAGE::TextSendRate)});
+    const SIZE size{client.right, client.bottom};
+    if (LayoutStale(size)) {
+        m_LayoutLabels = Labels();
+        m_Layout = LayOutRateGraph(TGdiGraphMetrics(dc), size.cx, size.cy, m_LayoutLabels);
+        m_LayoutSize = size;
+        m_LayoutDpi = m_Dpi;
+    }
+    const TRateGraphLayout& layout = m_Layout;
     if (layout.Drawable) {
         const TGraphRect& plot = layout.Plot;
         SetBkMode(dc, TRANSPARENT);
@@ -141,8 +199,7 @@ void TRateGraph::Paint(HDC target) {
         Rectangle(dc, plot.Left, plot.Top, plot.Right() + 1, plot.Bottom() + 1);
         SelectObject(dc, oldBrush);
 
-        // 1.5 pixels at 96 per inch, as the Qt graph draws its lines.
-        const int penWidth = std::max(1, MulDiv(3, m_Dpi, 192));
+        const int penWidth = PenWidth();
         const int count = PointCount();
         std::array<POINT, TTrafficTrack::kCapacity> points{};
         for (const bool receive : {true, false}) {
@@ -163,7 +220,7 @@ void TRateGraph::Paint(HDC target) {
         SelectObject(dc, oldPen);
         DeleteObject(axis);
     }
-    canvas.Show(client);
+    canvas.Show(area);
 }
 
 LRESULT CALLBACK TRateGraph::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -173,7 +230,7 @@ LRESULT CALLBACK TRateGraph::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(hwnd, &ps);
-            self->Paint(dc);
+            self->Paint(dc, ps.rcPaint);
             EndPaint(hwnd, &ps);
             return 0;
         }

@@ -1,17 +1,66 @@
 #include "winui/report_view.h"
 // After the view, whose network headers bring winsock2.h before windows.h.
+#include "network/adapter_poll.h"
+#include "network/traffic_rates.h"
 #include "winui/clipboard.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 namespace qmr {
 namespace {
+
+// A link that stays idle: each tick adds a point of no traffic to its track.
+class TIdleLink {
+public:
+    TIdleLink() {
+        m_Devices.push_back(std::make_unique<TModelNetworkDevice>(nullptr));
+        m_Devices[0]->m_IfIndex = 2;
+        m_Devices[0]->m_AdapterName = u"lan0";
+    }
+    const TTrafficTrack* Tick() {
+        m_History.Record(m_Devices, m_NowMs += 1000);
+        return m_History.Find(*m_Devices[0]);
+    }
+
+private:
+    TDeviceList m_Devices;
+    TTrafficHistory m_History;
+    std::uint64_t m_NowMs = 0;
+};
+
+// The window's pixels as the screen shows them.
+std::vector<DWORD> Pixels(HWND window) {
+    RECT client{};
+    GetClientRect(window, &client);
+    HDC screen = GetDC(window);
+    HDC copy = CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = client.right;
+    info.bmiHeader.biHeight = -client.bottom; // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(copy, bitmap);
+    BitBlt(copy, 0, 0, client.right, client.bottom, screen, 0, 0, SRCCOPY);
+    GdiFlush();
+    const auto* first = static_cast<const DWORD*>(bits);
+    std::vector<DWORD> pixels(first, first + client.right * client.bottom);
+    SelectObject(copy, old);
+    DeleteObject(bitmap);
+    DeleteDC(copy);
+    ReleaseDC(window, screen);
+    return pixels;
+}
 
 // A report view in a shown window of its own, with nothing left to paint.
 class ReportViewTest : public ::testing::Test {
@@ -120,18 +169,50 @@ TEST_F(ReportViewTest, RateGraphTakesRoomOnlyBelowWideLinesAndRepaintsOnlyWhileS
     EXPECT_EQ(m_View->ContentSize().cy, plain) << "no room for a hidden graph";
 
     m_View->ShowLines({u"Receive Rate:   0.0 bps"}); // the graph in sight again
-    m_View->ShowGraph(nullptr, true);
+    TIdleLink link;
+    m_View->ShowGraph(link.Tick(), true);
     UpdateWindow(graph.Handle());
     const int requests = graph.RepaintRequests(), paints = graph.Paints();
-    m_View->ShowGraph(nullptr, true);
+    m_View->ShowGraph(link.Tick(), true);
     UpdateWindow(graph.Handle());
     EXPECT_EQ(graph.RepaintRequests(), requests + 1);
     EXPECT_EQ(graph.Paints(), paints + 1);
     ShowWindow(m_Parent, SW_HIDE);
-    m_View->ShowGraph(nullptr, true);
+    m_View->ShowGraph(link.Tick(), true);
     UpdateWindow(graph.Handle());
     EXPECT_EQ(graph.RepaintRequests(), requests + 1) << "hidden, as in the notification area";
     EXPECT_EQ(graph.Paints(), paints + 1);
+}
+
+// An idle link's flat line grows at its left end: a tick repaints a strip there, and the screen
+// then shows what a whole paint shows. Once the line fills the plot a tick repaints nothing.
+TEST_F(ReportViewTest, AnIdleLinksGraphIsDrawnAgainOnlyWhereItsLineGrew) {
+    m_View->ShowLines({u"Receive Rate:   0.0 bps"});
+    const TRateGraph& graph = m_View->RateGraph();
+    TIdleLink link;
+    for (int i = 0; i < 10; ++i) {
+        m_View->ShowGraph(link.Tick(), true);
+    }
+    UpdateWindow(graph.Handle());
+    RECT client{};
+    GetClientRect(graph.Handle(), &client);
+    m_View->ShowGraph(link.Tick(), true);
+    RECT dirty{};
+    ASSERT_TRUE(GetUpdateRect(graph.Handle(), &dirty, FALSE));
+    EXPECT_LT(dirty.right - dirty.left, client.right / 8);
+    UpdateWindow(graph.Handle());
+    const std::vector<DWORD> grown = Pixels(graph.Handle());
+    InvalidateRect(graph.Handle(), nullptr, FALSE);
+    UpdateWindow(graph.Handle());
+    EXPECT_EQ(grown, Pixels(graph.Handle()));
+
+    for (int i = graph.PointCount(); i < TTrafficTrack::kCapacity + 1; ++i) {
+        m_View->ShowGraph(link.Tick(), true);
+        UpdateWindow(graph.Handle());
+    }
+    const int requests = graph.RepaintRequests();
+    m_View->ShowGraph(link.Tick(), true);
+    EXPECT_EQ(graph.RepaintRequests(), requests) << "a full flat line moves no pixel";
 }
 
 // Copy waits a moment for a window that holds the clipboard open (a clipboard manager taking
