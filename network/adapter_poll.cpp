@@ -99,6 +99,11 @@ std::uint32_t TAdapterPoll::operator()(TDeviceList& devices, TPollFailures& fail
 
 std::uint32_t ReadNetworkDevicesWithRoom(TDeviceList& devices, TPollFailures& failures,
                                          ULONG& room) {
+    // The devices the list held (the last poll's) are filled again for this poll's records, in
+    // their order, rather than made anew: their texts and lists keep their room.
+    TDeviceList spare;
+    spare.swap(devices);
+    std::reverse(spare.begin(), spare.end());
     TCallBuffer buffer;
     int calls = 0;
     ULONG status =
@@ -151,15 +156,27 @@ std::uint32_t ReadNetworkDevicesWithRoom(TDeviceList& devices, TPollFailures& fa
             const auto found = answer.Ipv6.find(adapter->Index);
             TIpv6Facts* facts = found != answer.Ipv6.end() ? &found->second : nullptr;
             const auto details = answer.Details.find(adapter->Index);
-            auto device = std::make_unique<TModelNetworkDevice>(
-                adapter, names, moveIpv6 ? nullptr : facts, wlan ? &*wlan : nullptr, &rows,
-                &answer.Ipv4DnsServers,
-                details != answer.Details.end() ? &details->second : nullptr);
+            const TIpv6Facts* copied = moveIpv6 ? nullptr : facts;
+            const TAdapterDetails* detailsOf =
+                details != answer.Details.end() ? &details->second : nullptr;
+            std::unique_ptr<TModelNetworkDevice> device;
+            if (!spare.empty()) {
+                device = std::move(spare.back());
+                spare.pop_back();
+                device->Refill(adapter, names, copied, wlan ? &*wlan : nullptr, &rows,
+                               &answer.Ipv4DnsServers, detailsOf);
+            } else {
+                device = std::make_unique<TModelNetworkDevice>(adapter, names, copied,
+                                                               wlan ? &*wlan : nullptr, &rows,
+                                                               &answer.Ipv4DnsServers, detailsOf);
+            }
             if (moveIpv6 && facts != nullptr) {
                 device->m_Ipv6 = std::move(*facts);
             }
             if (SameLinkInEveryCall(*device, rows)) {
                 devices.push_back(std::move(device));
+            } else {
+                spare.push_back(std::move(device)); // its room serves the next record
             }
         }
     }

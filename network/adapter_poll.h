@@ -14,12 +14,12 @@ using TDeviceList = std::vector<std::unique_ptr<TModelNetworkDevice>>;
 
 // Calls GetAdaptersInfo with a 640-byte buffer and, on 111, again with each size asked for
 // (at most kSizedCallAttempts calls);
-// on success appends one device per adapter record that is not loopback, in the library's
-// order, all sharing the interface rows of one GetIfTable and one GetIfTable2 call, one
+// on success fills `devices` with one device per adapter record that is not loopback, in the
+// library's order (the devices it held are filled again, keeping their room), all sharing the interface rows of one GetIfTable and one GetIfTable2 call, one
 // friendly-name table, and the IPv6 facts and IPv4 DNS servers of one GetAdaptersAddresses call
 // (where that call fails, which fails nothing else, no IPv6 facts and a GetPerAdapterInfo call
 // per device for its DNS servers), and wireless ones one WLAN session. Returns the last status; any
-// status but 0 appends nothing. Exceptions from a device's construction leave the function.
+// status but 0 leaves the list empty. Exceptions from a device's construction leave the function.
 std::uint32_t ReadNetworkDevices(TDeviceList& devices);
 
 // A call of the poll that failed: its name, its last status, and how often it was asked.

@@ -70,6 +70,63 @@ TModelNetworkDevice::TModelNetworkDevice(const IP_ADAPTER_INFO* adapter,
                                          const TDnsServersByIndex* dns,
                                          const TAdapterDetails* details) {
     CreateLists();
+    Fill(adapter, names, ipv6, wlan, rows, dns, details);
+}
+
+void TModelNetworkDevice::Refill(const IP_ADAPTER_INFO* adapter, const TFriendlyNameIndex& names,
+                                 const TIpv6Facts* ipv6, const TWlanSession* wlan,
+                                 const TInterfaceRowTables* rows, const TDnsServersByIndex* dns,
+                                 const TAdapterDetails* details) {
+    ForgetFacts();
+    Fill(adapter, names, ipv6, wlan, rows, dns, details);
+}
+
+void TModelNetworkDevice::ForgetFacts() {
+    // Every member, in the order the class declares them: texts and lists are emptied and keep
+    // their room, everything else takes the value a new device starts with.
+    m_AdapterName.clear();
+    m_Description.clear();
+    m_Address.clear();
+    m_Index = 0;
+    m_Type = 0;
+    m_DhcpEnabled = false;
+    ClearAddressList(m_IpAddressList.get());
+    ClearAddressList(m_GatewayList.get());
+    ClearAddressList(m_DhcpServerList.get());
+    m_HaveWins = false;
+    m_PrimaryWinsServer = {};
+    m_SecondaryWinsServer = {};
+    m_LeaseObtained = 0;
+    m_LeaseExpires = 0;
+    m_FriendlyName.clear();
+    m_IfName.clear();
+    m_IfIndex = 0;
+    m_IfType = 0;
+    m_Mtu = 0;
+    m_Speed = 0;
+    m_PhysAddress.clear();
+    m_AdminStatus = false;
+    m_HardwareInterface = false;
+    m_OperStatus = 0;
+    m_LastChange = 0;
+    SetCounters({});
+    m_Counters32Bit = false;
+    m_IfDescription.clear();
+    m_AutoconfigEnabled = false;
+    m_AutoconfigActive = false;
+    ClearAddressList(m_DnsServerList.get());
+    m_Ipv6 = {};
+    m_InterfaceGuid.reset();
+    m_Wlan.reset();
+    m_PermanentAddress.clear();
+    m_DnsSuffix.clear();
+    m_SearchDomains.clear();
+}
+
+void TModelNetworkDevice::Fill(const IP_ADAPTER_INFO* adapter, const TFriendlyNameIndex& names,
+                               const TIpv6Facts* ipv6, const TWlanSession* wlan,
+                               const TInterfaceRowTables* rows, const TDnsServersByIndex* dns,
+                               const TAdapterDetails* details) {
     FillFromAdapter(adapter, names, rows, dns);
     if (ipv6 != nullptr) {
         m_Ipv6 = *ipv6;

@@ -43,6 +43,12 @@ public:
                         const TDnsServersByIndex* dns = nullptr,
                         const TAdapterDetails* details = nullptr);
     virtual ~TModelNetworkDevice();
+    // Makes this device what the constructor above makes of the same arguments, keeping the
+    // room its texts and lists hold: a poll fills the last poll's devices again rather than
+    // allocating every text anew.
+    void Refill(const IP_ADAPTER_INFO* adapter, const TFriendlyNameIndex& names,
+                const TIpv6Facts* ipv6, const TWlanSession* wlan, const TInterfaceRowTables* rows,
+                const TDnsServersByIndex* dns, const TAdapterDetails* details);
     TModelNetworkDevice(const TModelNetworkDevice&) = delete;
     TModelNetworkDevice& operator=(const TModelNetworkDevice&) = delete;
 
@@ -123,12 +129,17 @@ public:
 
     // The DHCP server that leased the address, or empty text where none is named.
     std::u16string GetDhcpServer() const;
+    // A member added above is forgotten in ForgetFacts as well, or a refilled device keeps it.
 
     // "%02X" bytes joined by "-"; length 0 gives empty text.
     static std::u16string FormatHardwareAddress(const BYTE* bytes, std::size_t length);
 
 private:
     void CreateLists();
+    void ForgetFacts();
+    void Fill(const IP_ADAPTER_INFO* adapter, const TFriendlyNameIndex& names,
+              const TIpv6Facts* ipv6, const TWlanSession* wlan, const TInterfaceRowTables* rows,
+              const TDnsServersByIndex* dns, const TAdapterDetails* details);
     void FillFromAdapter(const IP_ADAPTER_INFO* adapter, const TFriendlyNameIndex& names,
                          const TInterfaceRowTables* rows, const TDnsServersByIndex* dns);
     void FillFromInterfaceRows(const TInterfaceRowTables* rows);

@@ -78,7 +78,6 @@ void TWindowPresenter::PollNow() {
 }
 
 void TWindowPresenter::Poll(bool first) {
-    m_Devices.clear();
     TPollFailures failures;
     m_LastPollStatus = m_ReadDevices(m_Devices, failures);
     std::string problem = m_LastPollStatus != ERROR_SUCCESS

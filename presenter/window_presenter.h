@@ -21,8 +21,8 @@ namespace qmr {
 
 class TWindowPresenter {
 public:
-    // Reads the machine's adapters into an empty list, notes every call that failed, and
-    // returns the IP helper status.
+    // Puts the machine's adapters in place of the list's devices (the last poll's, which it may
+    // fill again), notes every call that failed, and returns the IP helper status.
     using TReadDevices = std::function<std::uint32_t(TDeviceList&, TPollFailures&)>;
 
     // `view` and `choices` outlive the presenter. Nothing is asked of the view yet.

@@ -3,6 +3,9 @@
 
 #include "lang/ini_file.h"
 #include "lang/lang_strings.h"
+#include "base/utf16_text.h"
+#include "report/json_report.h"
+#include "report/report_lines.h"
 #include "tests/support/binding_fixture.h"
 #include "tests/support/scripted_provider.h"
 
@@ -337,6 +340,63 @@ TEST_F(WindowPresenterTest, StatusChangesOfHardwareAdaptersBecomeNoticesUnlessSe
     Serve({C});
     presenter->PollTimer();
     EXPECT_EQ(view.Notices.size(), 1u);
+}
+
+// A poll fills the last poll's devices again: each then reads exactly as a device made afresh
+// for its record, nothing of the adapter it held before left over (addresses, servers, IPv6,
+// WLAN, suffix, permanent address), in the expert report and the JSON document alike.
+TEST_F(WindowPresenterTest, APollsDevicesFilledAgainKeepNothingOfTheAdapterTheyHeld) {
+    QmrTestAdapter rich = MakeTestAdapter("wlan0", 2, "10.0.0.9");
+    rich.Type = IF_TYPE_IEEE80211;
+    rich.DhcpEnabled = 1;
+    rich.IpCount = 2;
+    std::strcpy(rich.Ip[1], "10.0.1.9");
+    std::strcpy(rich.Mask[1], "255.255.0.0");
+    rich.GatewayCount = 1;
+    std::strcpy(rich.Gateway[0], "10.0.0.1");
+    rich.DnsCount = 2;
+    std::strcpy(rich.Dns[0], "10.0.0.53");
+    std::strcpy(rich.Dns[1], "10.0.1.53");
+    rich.Ipv6Count = 1;
+    std::strcpy(rich.Ipv6[0], "fd00::9");
+    rich.Ipv6Prefix[0] = 64;
+    std::strcpy(rich.Ipv6Gateway, "fe80::1");
+    std::strcpy(rich.Ipv6Dns, "fd00::53");
+    rich.Hardware = 1;
+    rich.WlanConnected = 1;
+    std::strcpy(rich.WlanSsid, "cafe");
+    rich.WlanSignalDbm = -60;
+    rich.WlanFrequencyMhz = 5180;
+    rich.Mtu = 9000;
+    std::memcpy(rich.PermanentMac, rich.Mac, 6);
+    rich.PermanentMac[5] ^= 0x01;
+    std::strcpy(rich.DnsSuffix, "corp.example");
+    rich.SearchCount = 1;
+    std::strcpy(rich.Search[0], "lab.example");
+    const QmrTestAdapter bare = MakeTestAdapter("eth1", 3, "");
+    const auto facts = [](const TModelNetworkDevice& device) {
+        TLineList lines;
+        BuildExpertReportText(&lines, &device);
+        return std::make_pair(lines, BuildJsonReport({&device}, "1"));
+    };
+
+    Serve({rich, bare});
+    Open();
+    std::vector<const TModelNetworkDevice*> before;
+    for (const auto& device : presenter->Devices()) {
+        before.push_back(device.get());
+    }
+    Serve({bare, rich});
+    presenter->PollTimer();
+    TDeviceList fresh;
+    ASSERT_EQ(ReadNetworkDevices(fresh), 0u);
+    const TDeviceList& polled = presenter->Devices();
+    ASSERT_EQ(polled.size(), 2u);
+    ASSERT_EQ(fresh.size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(polled[i].get(), before[i]) << "filled again, not made anew";
+        EXPECT_EQ(facts(*polled[i]), facts(*fresh[i])) << Utf16ToUtf8(fresh[i]->m_AdapterName);
+    }
 }
 
 TEST_F(WindowPresenterTest, APollThatThrowsStopsTheTimerAndF5SaysWhy) {
