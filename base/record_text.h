@@ -12,5 +12,8 @@ std::u16string RecordBytesToUtf16(const char* bytes, std::size_t length);
 
 // Converts up to the first zero byte, reading no more than `capacity` bytes.
 std::u16string RecordTextToUtf16(const char* text, std::size_t capacity);
+// The same written over `into`, in the room it has where the text is ASCII (as an address is):
+// a poll writes every address text of every adapter again.
+void AssignRecordText(std::u16string& into, const char* text, std::size_t capacity);
 
 } // namespace qmr

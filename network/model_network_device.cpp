@@ -90,9 +90,8 @@ void TModelNetworkDevice::ForgetFacts() {
     m_Index = 0;
     m_Type = 0;
     m_DhcpEnabled = false;
-    ClearAddressList(m_IpAddressList.get());
-    ClearAddressList(m_GatewayList.get());
-    ClearAddressList(m_DhcpServerList.get());
+    // The address, gateway and DHCP server lists are written over by the fill, their texts in
+    // the room they have.
     m_HaveWins = false;
     m_PrimaryWinsServer = {};
     m_SecondaryWinsServer = {};
@@ -163,6 +162,9 @@ void TModelNetworkDevice::FillFromAdapter(const IP_ADAPTER_INFO* adapter,
                                           const TInterfaceRowTables* rows,
                                           const TDnsServersByIndex* dns) {
     if (adapter == nullptr) {
+        ClearAddressList(m_IpAddressList.get());
+        ClearAddressList(m_GatewayList.get());
+        ClearAddressList(m_DhcpServerList.get());
         return;
     }
     m_AdapterName = RecordTextToUtf16(adapter->AdapterName, sizeof adapter->AdapterName);
@@ -174,13 +176,12 @@ void TModelNetworkDevice::FillFromAdapter(const IP_ADAPTER_INFO* adapter,
     m_Type = adapter->Type;
     m_DhcpEnabled = adapter->DhcpEnabled != 0;
 
-    ClearAddressList(m_IpAddressList.get());
     CopyAddressChain(&adapter->IpAddressList, *m_IpAddressList);
-    ClearAddressList(m_GatewayList.get());
     CopyAddressChain(&adapter->GatewayList, *m_GatewayList);
-    ClearAddressList(m_DhcpServerList.get());
     if (m_DhcpEnabled) {
         CopyAddressChain(&adapter->DhcpServer, *m_DhcpServerList);
+    } else {
+        ClearAddressList(m_DhcpServerList.get());
     }
 
     m_HaveWins = adapter->HaveWins != 0;
@@ -330,7 +331,6 @@ void TModelNetworkDevice::FillFromPerAdapterInfo() {
     }
     m_AutoconfigEnabled = info->AutoconfigEnabled != 0;
     m_AutoconfigActive = info->AutoconfigActive != 0;
-    ClearAddressList(m_DnsServerList.get());
     CopyAddressChain(&info->DnsServerList, *m_DnsServerList);
 }
 
@@ -339,9 +339,12 @@ void TModelNetworkDevice::CopyAddressChain(const IP_ADDR_STRING* first, TAddress
     for (const IP_ADDR_STRING* node = first; node != nullptr; node = node->Next) {
         ++count;
     }
-    list.reserve(list.size() + count);
-    for (const IP_ADDR_STRING* node = first; node != nullptr; node = node->Next) {
-        list.push_back(CopyNode(*node));
+    list.resize(count);
+    auto entry = list.begin();
+    for (const IP_ADDR_STRING* node = first; node != nullptr; node = node->Next, ++entry) {
+        AssignRecordText(entry->IpAddress, node->IpAddress.String, sizeof node->IpAddress.String);
+        AssignRecordText(entry->IpMask, node->IpMask.String, sizeof node->IpMask.String);
+        entry->Context = node->Context;
     }
 }
 

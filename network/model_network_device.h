@@ -149,6 +149,7 @@ private:
     void FillDnsServers(const TDnsServersByIndex* dns);
     void FillFromPerAdapterInfo();
     void FillFromDetails(const TAdapterDetails& details);
+    // Writes the chain over the list's entries, which keep the room of their texts.
     static void CopyAddressChain(const IP_ADDR_STRING* first, TAddressList& list);
     static void ClearAddressList(TAddressList* list);
     static std::u16string LookupFriendlyName(const std::u16string& adapterName,

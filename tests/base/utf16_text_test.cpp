@@ -1,8 +1,10 @@
 #include "base/executable_path.h"
+#include "base/record_text.h"
 #include "base/utf16_text.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -68,6 +70,26 @@ TEST(ExecutablePath, SplitsFolderAndFileName) {
     const std::u16string self = ExecutablePath();
     ASSERT_FALSE(self.empty());
     EXPECT_EQ(FileNameOfPath(self), u"qmr_base_tests" QMR_TEST_EXECUTABLE_SUFFIX);
+}
+
+} // namespace
+} // namespace qmr
+
+namespace qmr {
+namespace {
+
+// Written over any text, a record's text reads as the converting copy reads it: ASCII in the
+// room the text had, anything else through the record's code page.
+TEST(RecordText, AssignedOverAnyTextReadsAsTheConvertedCopy) {
+    const std::string records[] = {"10.0.0.1", "", std::string(16, '7'), "caf\xc3\xa9",
+                                   std::string("a\0b", 3)};
+    for (const std::string& record : records) {
+        for (std::u16string into : {std::u16string(), std::u16string(40, u'x')}) {
+            const std::size_t capacity = std::min<std::size_t>(record.size(), 16);
+            AssignRecordText(into, record.data(), capacity);
+            EXPECT_EQ(into, RecordTextToUtf16(record.data(), capacity)) << record;
+        }
+    }
 }
 
 } // namespace
