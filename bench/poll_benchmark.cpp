@@ -278,9 +278,10 @@ TResult Bench(int links, int rounds) {
     // Everything from inside the namespace: `ip` inherits it, and the provider keeps the one
     // socket and cache it has there, as in the window.
     TInsideNamespace inside(space.Name());
+    // As the window polls: the devices of one poll are filled again by the next.
     qmr::TAdapterPoll read;
+    qmr::TDeviceList devices;
     auto poll = [&] {
-        qmr::TDeviceList devices;
         qmr::TPollFailures failures;
         read(devices, failures);
         result.Devices = devices.size();
