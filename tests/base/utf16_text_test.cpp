@@ -72,12 +72,6 @@ TEST(ExecutablePath, SplitsFolderAndFileName) {
     EXPECT_EQ(FileNameOfPath(self), u"qmr_base_tests" QMR_TEST_EXECUTABLE_SUFFIX);
 }
 
-} // namespace
-} // namespace qmr
-
-namespace qmr {
-namespace {
-
 // Written over any text, a record's text reads as the converting copy reads it: ASCII in the
 // room the text had, anything else through the record's code page.
 TEST(RecordText, AssignedOverAnyTextReadsAsTheConvertedCopy) {
