@@ -1,6 +1,7 @@
 #pragma once
 // One network adapter as read at one poll: the adapter record, completed with its interface
-// row, its per-adapter record and its friendly name. Complete when constructed, read only after.
+// row, its per-adapter record and its friendly name. Complete when constructed or refilled (by
+// the next poll), read only in between.
 
 #include "network/friendly_name_index.h"
 #include "network/friendly_name_table.h"
