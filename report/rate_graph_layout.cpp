@@ -1,9 +1,17 @@
 #include "report/rate_graph_layout.h"
 
+#include "lang/lang_strings.h"
+#include "lang/text_ids.h"
+
 #include <algorithm>
 #include <cmath>
 
 namespace qmr {
+
+std::vector<std::u16string> RateGraphLabels() {
+    return {LANGUAGE::GetLangText(LANGUAGE::TextReceiveRate),
+            LANGUAGE::GetLangText(LANGUAGE::TextSendRate)};
+}
 
 std::u16string ElideRight(const TGraphTextMetrics& metrics, const std::u16string& text, int width) {
     if (metrics.Width(text) <= width) {

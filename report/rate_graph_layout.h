@@ -86,6 +86,9 @@ std::optional<TColumnSpan> ChangedPlotColumns(const TGraphRect& plot, const TGra
 std::optional<std::pair<int, int>> PointsReaching(const TGraphRect& plot, int count,
                                                   const TColumnSpan& columns);
 
+// The legend's labels in the current language: receive rate, send rate.
+std::vector<std::u16string> RateGraphLabels();
+
 // A graph of `width` by `height`: the axis top's text on the first line (its baseline at
 // AxisTextBaseline), the framed plot, the legend under it in as many rows as it needs.
 struct TRateGraphLayout {

@@ -32,11 +32,6 @@ private:
     const QFontMetrics& m_Metrics;
 };
 
-std::vector<std::u16string> Labels() {
-    return {LANGUAGE::GetLangText(LANGUAGE::TextReceiveRate),
-            LANGUAGE::GetLangText(LANGUAGE::TextSendRate)};
-}
-
 QRect ToQt(const TGraphRect& r) {
     return QRect(r.Left, r.Top, r.Width, r.Height);
 }
@@ -58,7 +53,7 @@ void TRateGraph::ShowTrack(const TTrafficTrack* track) {
         m_PlotDrawn = false; // shown again, it is painted whole
         return;
     }
-    const bool whole = LayoutStale(Labels()) || !m_Layout.Drawable;
+    const bool whole = LayoutStale(RateGraphLabels()) || !m_Layout.Drawable;
     // Only the columns whose curves change are drawn again: none where a tick left the points
     // and the axis as they were, a few at the left end of an idle link's growing flat line.
     const std::optional<TColumnSpan> moved =
@@ -113,7 +108,7 @@ void TRateGraph::paintEvent(QPaintEvent* event) {
     const QFontMetrics metrics = fontMetrics();
 
     // The axis's top value above the plot, the legend below it in as many rows as it needs.
-    std::vector<std::u16string> labels = Labels();
+    std::vector<std::u16string> labels = RateGraphLabels();
     if (LayoutStale(labels)) {
         m_Layout = LayOutRateGraph(TQtGraphMetrics(metrics), width(), height(), labels);
         m_LayoutFont = font();

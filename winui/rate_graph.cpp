@@ -48,11 +48,6 @@ void PutText(HDC dc, int x, int baseline, const std::u16string& text) {
     TextOutW(dc, x, baseline, Wide(text), static_cast<int>(text.size()));
 }
 
-std::vector<std::u16string> Labels() {
-    return {LANGUAGE::GetLangText(LANGUAGE::TextReceiveRate),
-            LANGUAGE::GetLangText(LANGUAGE::TextSendRate)};
-}
-
 SIZE ClientSize(HWND window) {
     RECT client{};
     GetClientRect(window, &client);
@@ -139,7 +134,7 @@ void TRateGraph::ShowTrack(const TTrafficTrack* track) {
 
 bool TRateGraph::LayoutStale(const SIZE& client) const {
     return client.cx != m_LayoutSize.cx || client.cy != m_LayoutSize.cy || m_Dpi != m_LayoutDpi ||
-           Labels() != m_LayoutLabels;
+           RateGraphLabels() != m_LayoutLabels;
 }
 
 int TRateGraph::PenWidth() const {
@@ -170,7 +165,7 @@ void TRateGraph::Paint(HDC target, const RECT& area) {
 
     const SIZE size{client.right, client.bottom};
     if (LayoutStale(size)) {
-        m_LayoutLabels = Labels();
+        m_LayoutLabels = RateGraphLabels();
         m_Layout = LayOutRateGraph(TGdiGraphMetrics(dc), size.cx, size.cy, m_LayoutLabels);
         m_LayoutSize = size;
         m_LayoutDpi = m_Dpi;
