@@ -46,14 +46,20 @@ TStateFile ReadStateFile(const std::u16string& path, TStateFileKind kind) {
     file.Path = path;
     file.Kind = kind;
     file.Outcome = ReadRegularFile(path, file.Bytes, StateFileMaxBytes(kind));
+    if (!file.Refused()) {
+        ForgetStateFileRefusal(path);
+        return file;
+    }
     TRefusals& refusals = Refusals();
     const std::lock_guard<std::mutex> hold(refusals.Lock);
-    if (file.Refused()) {
-        refusals.ByPath.insert_or_assign(path, file.Refusal());
-    } else {
-        refusals.ByPath.erase(path);
-    }
+    refusals.ByPath.insert_or_assign(path, file.Refusal());
     return file;
+}
+
+void ForgetStateFileRefusal(const std::u16string& path) {
+    TRefusals& refusals = Refusals();
+    const std::lock_guard<std::mutex> hold(refusals.Lock);
+    refusals.ByPath.erase(path);
 }
 
 std::string StateFileRefusals() {

@@ -61,6 +61,10 @@ struct TStateFile {
 // found missing.
 TStateFile ReadStateFile(const std::u16string& path, TStateFileKind kind);
 
+// What reading a file found missing does to its refusal, for a caller that found it missing
+// without opening it.
+void ForgetStateFileRefusal(const std::u16string& path);
+
 // Every refusal standing in this process (a library loaded at run time keeps its own), one
 // line each ("/etc/resolv.conf is not a regular file"), in the order of their paths.
 std::string StateFileRefusals();

@@ -100,7 +100,7 @@ TKernelView CallerKernel() {
         kept.Identities.Clear();
     }
     kept.Mirror.Refresh(*kept.Socket, HundredthsSinceBoot());
-    return {*kept.Socket, kept.Mirror, &kept.Identities};
+    return {*kept.Socket, kept.Mirror, &kept.Identities, told ? inode : 0};
 }
 
 } // namespace qmr

@@ -52,7 +52,9 @@ struct TLeaseSources {
     // networkd's per-link state files, named by ifindex.
     std::string NetworkdLinks = "/run/systemd/netif/links";
     // Asked once, and only for a link that holds no address.
-    bool (*ManagersServeThisNamespace)() = &SharesFirstProcessNetworkNamespace;
+    std::function<bool()> ManagersServeThisNamespace = [] {
+        return SharesFirstProcessNetworkNamespace(0);
+    };
 };
 
 // The leases known at one call: every file is read once, whatever the number of links.

@@ -10,19 +10,33 @@
 
 namespace qmr {
 
-bool SharesNetworkNamespaceOf(const std::string& nsPath) {
+bool SharesNetworkNamespaceOf(const std::string& nsPath, std::uint64_t callerNamespace) {
+    // Only the thread itself moves to another namespace, never during a call of ours: the inode
+    // the call read stays the thread's until the call returns.
+    struct TAnswer {
+        std::string Path;
+        std::uint64_t Namespace = 0;
+        bool Shares = true;
+    };
+    thread_local TAnswer t_Last;
+    if (callerNamespace != 0 && t_Last.Namespace == callerNamespace && t_Last.Path == nsPath) {
+        return t_Last.Shares;
+    }
     struct stat ours {};
     struct stat other {};
     // The calling thread's namespace: /proc/self names the main thread's, which a thread that
     // entered another one (as a caller may, between calls) has left.
-    if (::stat("/proc/thread-self/ns/net", &ours) != 0 || ::stat(nsPath.c_str(), &other) != 0) {
-        return true;
+    const bool shares =
+        ::stat("/proc/thread-self/ns/net", &ours) != 0 || ::stat(nsPath.c_str(), &other) != 0 ||
+        (ours.st_dev == other.st_dev && ours.st_ino == other.st_ino);
+    if (callerNamespace != 0) {
+        t_Last = {nsPath, callerNamespace, shares};
     }
-    return ours.st_dev == other.st_dev && ours.st_ino == other.st_ino;
+    return shares;
 }
 
-bool SharesFirstProcessNetworkNamespace() {
-    return SharesNetworkNamespaceOf("/proc/1/ns/net");
+bool SharesFirstProcessNetworkNamespace(std::uint64_t callerNamespace) {
+    return SharesNetworkNamespaceOf("/proc/1/ns/net", callerNamespace);
 }
 
 std::vector<TIpv4Address> ParseResolvConf(std::string_view text) {

@@ -8,6 +8,8 @@
 #include "provider/kernel_facts.h"
 #include "provider/search_domains.h"
 
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,12 +18,15 @@
 
 namespace qmr {
 
-// Whether the calling thread is in the network namespace of process 1; true when that cannot
-// be told (without the rights to look, the common case is a desktop session in it).
-bool SharesFirstProcessNetworkNamespace();
-// Whether the calling thread is in the namespace of `nsPath` (a /proc/.../ns/net file); true
-// when either cannot be looked at.
-bool SharesNetworkNamespaceOf(const std::string& nsPath);
+// Whether the calling thread is in the network namespace of `nsPath` (a /proc/.../ns/net file);
+// true when either cannot be looked at. `callerNamespace` is the inode of the thread's
+// namespace where the caller has just read it (0 where not): the last answer is kept under it,
+// and /proc is asked again only when the thread has moved or another file is asked about. The
+// process of `nsPath` is taken to stay where it is.
+bool SharesNetworkNamespaceOf(const std::string& nsPath, std::uint64_t callerNamespace = 0);
+// The same for process 1's namespace, which resolved and the DHCP clients serve; true when that
+// cannot be told (without the rights to look, the common case is a desktop session in it).
+bool SharesFirstProcessNetworkNamespace(std::uint64_t callerNamespace);
 
 struct TDnsSources {
     std::string ResolvConf = "/etc/resolv.conf";
@@ -32,7 +37,9 @@ struct TDnsSources {
     // resolved serves only the namespace of the first process; elsewhere (ip netns exec) its
     // files describe other links that happen to share an index. Asked only when resolv.conf
     // is resolved's or a state file exists.
-    bool (*ResolvedServesThisNamespace)() = &SharesFirstProcessNetworkNamespace;
+    std::function<bool()> ResolvedServesThisNamespace = [] {
+        return SharesFirstProcessNetworkNamespace(0);
+    };
 };
 
 // The IPv4 "nameserver" lines, in order.

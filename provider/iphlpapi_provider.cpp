@@ -32,6 +32,24 @@ bool FitsSizeArgument(std::size_t size) {
     return size <= std::numeric_limits<ULONG>::max();
 }
 
+// resolved and the DHCP clients serve process 1's namespace; the caller's namespace was read for
+// the call, and whether it is that one is asked of /proc only when it changes.
+qmr::TDnsSources DnsSourcesFor(const qmr::TKernelView& kernel) {
+    qmr::TDnsSources sources;
+    sources.ResolvedServesThisNamespace = [inode = kernel.Namespace] {
+        return qmr::SharesFirstProcessNetworkNamespace(inode);
+    };
+    return sources;
+}
+
+qmr::TLeaseSources LeaseSourcesFor(const qmr::TKernelView& kernel) {
+    qmr::TLeaseSources sources;
+    sources.ManagersServeThisNamespace = [inode = kernel.Namespace] {
+        return qmr::SharesFirstProcessNetworkNamespace(inode);
+    };
+    return sources;
+}
+
 } // namespace
 
 QMR_PROVIDER_EXPORT ULONG GetAdaptersInfo(PIP_ADAPTER_INFO AdapterInfo, PULONG SizePointer) {
@@ -53,7 +71,7 @@ QMR_PROVIDER_EXPORT ULONG GetAdaptersInfo(PIP_ADAPTER_INFO AdapterInfo, PULONG S
         }
         qmr::TAdapterSnapshot snapshot = qmr::ReadAdapterSnapshot(kernel.Mirror);
         qmr::CompleteAdapterRecords(snapshot, kernel.Socket.Descriptor(),
-                                    qmr::TLeaseBook(qmr::TLeaseSources{}), qmr::ReadClocks(),
+                                    qmr::TLeaseBook(LeaseSourcesFor(kernel)), qmr::ReadClocks(),
                                     kernel.Identities);
         qmr::PackAdaptersInfo(snapshot.Records, AdapterInfo);
         return ERROR_SUCCESS;
@@ -165,11 +183,12 @@ QMR_PROVIDER_EXPORT DWORD GetPerAdapterInfo(ULONG IfIndex, PIP_PER_ADAPTER_INFO 
         return ERROR_INVALID_PARAMETER;
     }
     return Guarded([&]() -> DWORD {
-        if (qmr::CallerKernel().Mirror.Find(IfIndex) == nullptr) {
+        const qmr::TKernelView kernel = qmr::CallerKernel();
+        if (kernel.Mirror.Find(IfIndex) == nullptr) {
             return ERROR_INVALID_PARAMETER;
         }
         const std::vector<qmr::TIpv4Address> servers =
-            qmr::ReadDnsServers(IfIndex, qmr::TDnsSources{});
+            qmr::ReadDnsServers(IfIndex, DnsSourcesFor(kernel));
         const std::size_t needed = qmr::PerAdapterInfoSize(servers);
         if (pPerAdapterInfo == nullptr || *pOutBufLen < needed) {
             *pOutBufLen = static_cast<ULONG>(needed);
@@ -189,10 +208,11 @@ QMR_PROVIDER_EXPORT ULONG GetAdaptersAddresses(ULONG Family, ULONG Flags, PVOID 
         return ERROR_INVALID_PARAMETER;
     }
     return Guarded([&]() -> DWORD {
-        qmr::TDnsBook dns(qmr::TDnsSources{});
-        const qmr::TLeaseSources leases;
+        const qmr::TKernelView kernel = qmr::CallerKernel();
+        qmr::TDnsBook dns(DnsSourcesFor(kernel));
+        const qmr::TLeaseSources leases = LeaseSourcesFor(kernel);
         const std::vector<qmr::TAddressesRecord> records =
-            qmr::ReadAddressesRecords(qmr::CallerKernel(), Family, Flags, dns, &leases);
+            qmr::ReadAddressesRecords(kernel, Family, Flags, dns, &leases);
         if (records.empty()) {
             return ERROR_NO_DATA;
         }

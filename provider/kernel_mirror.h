@@ -102,6 +102,8 @@ struct TKernelView {
     TRouteSocket& Socket;
     TKernelMirror& Mirror;
     TLinkIdentityCache* Identities = nullptr;
+    // The inode of the caller's network namespace, 0 where /proc could not tell it.
+    std::uint64_t Namespace = 0;
 };
 
 // The monotonic clock in hundredths of a second, the kernel's address timestamps' unit.

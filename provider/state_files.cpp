@@ -3,6 +3,7 @@
 #include "base/utf16_text.h"
 
 #include <arpa/inet.h>
+#include <cerrno>
 #include <cstdint>
 #include <ctime>
 #include <dirent.h>
@@ -25,9 +26,17 @@ struct TFileIdentity {
 };
 
 // Through a symbolic link, as resolv.conf often is, the identity of the file it leads to.
-std::optional<TFileIdentity> IdentityOf(const std::string& path, mode_t type) {
+// `missing` tells whether nothing is there, as an open would find.
+std::optional<TFileIdentity> IdentityOf(const std::string& path, mode_t type,
+                                        bool* missing = nullptr) {
     struct stat status {};
-    if (::stat(path.c_str(), &status) != 0 || (status.st_mode & S_IFMT) != type) {
+    if (::stat(path.c_str(), &status) != 0) {
+        if (missing != nullptr) {
+            *missing = errno == ENOENT || errno == ENOTDIR;
+        }
+        return std::nullopt;
+    }
+    if ((status.st_mode & S_IFMT) != type) {
         return std::nullopt;
     }
     return TFileIdentity{status.st_dev, status.st_ino, status.st_size, status.st_mtim.tv_sec,
@@ -57,7 +66,14 @@ thread_local std::unordered_map<std::string, TKept<std::vector<std::string>>> t_
 } // namespace
 
 std::optional<std::string> ReadStateFile(const std::string& path, TStateFileKind kind) {
-    const std::optional<TFileIdentity> identity = IdentityOf(path, S_IFREG);
+    bool missing = false;
+    const std::optional<TFileIdentity> identity = IdentityOf(path, S_IFREG, &missing);
+    if (missing) {
+        // Most of these files are missing on most machines: not opened only to be missed again.
+        t_Files.erase(path);
+        ForgetStateFileRefusal(Utf8ToUtf16(path));
+        return std::nullopt;
+    }
     if (identity) {
         if (const auto kept = t_Files.find(path);
             kept != t_Files.end() && kept->second.Identity == *identity) {

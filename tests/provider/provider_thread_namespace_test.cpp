@@ -16,6 +16,7 @@
 #include <sched.h>
 #include <set>
 #include <string>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -69,11 +70,18 @@ bool EnterNamespace(const std::string& name) {
 TEST_F(ProviderNamespace, AThreadThatMovesIsAnsweredFromItsNewNamespace) {
     Ip("link add near type veth peer name yonder netns " + far);
     Ip("link set near up");
+    // The inode of the calling thread's namespace, as the library reads it for each call.
+    const auto inode = [] {
+        struct stat status {};
+        return ::stat("/proc/thread-self/ns/net", &status) == 0 ? status.st_ino : 0;
+    };
+    const std::string mainThread = "/proc/" + std::to_string(::getpid()) + "/ns/net";
     std::thread([&] {
+        ASSERT_TRUE(SharesNetworkNamespaceOf(mainThread, inode()));
         ASSERT_TRUE(EnterNamespace(ns));
         // Whether resolved's files speak for this namespace is asked of the thread's, not the
-        // main thread's, namespace.
-        EXPECT_FALSE(SharesNetworkNamespaceOf("/proc/" + std::to_string(::getpid()) + "/ns/net"));
+        // main thread's, namespace, and not answered as it was where the thread was before.
+        EXPECT_FALSE(SharesNetworkNamespaceOf(mainThread, inode()));
         const std::uint32_t nearIndex = ::if_nametoindex("near");
         ASSERT_NE(nearIndex, 0u);
         EXPECT_EQ(AdapterNames(), (std::set<std::string>{"lo", "near"}));

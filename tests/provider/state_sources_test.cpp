@@ -142,6 +142,12 @@ TEST_F(StateFolder, DnsReaderRefusesWhatIsNoResolverFileAndKeepsTheOthers) {
         EXPECT_EQ(RefusalOf(sources.ResolvConf).substr(0, file.why.size()), file.why);
         EXPECT_EQ(RefusalOf(sources.ResolvConf).empty(), read);
     }
+    // A refused file that is then removed is refused no more.
+    PutHostile("etc/resolv.conf", "fifo", kCap, "");
+    EXPECT_TRUE(ReadDnsServers(3, sources).empty());
+    fs::remove(root / "etc/resolv.conf");
+    EXPECT_TRUE(ReadDnsServers(3, sources).empty());
+    EXPECT_EQ(RefusalOf(sources.ResolvConf), "");
 }
 
 // The same for the lease reader: a hostile networkd lease leaves dhclient's lease of the link.
