@@ -35,8 +35,8 @@ struct TDnsSources {
     // The servers of every link, which resolv.conf is a link to in resolved's "uplink" mode.
     std::string ResolvedResolvConf = "/run/systemd/resolve/resolv.conf";
     // resolved serves only the namespace of the first process; elsewhere (ip netns exec) its
-    // files describe other links that happen to share an index. Asked only when resolv.conf
-    // is resolved's or a state file exists.
+    // files describe other links that happen to share an index. ReadDnsServers asks only when
+    // resolv.conf is resolved's or a state file exists; a TDnsBook asks once.
     std::function<bool()> ResolvedServesThisNamespace = [] {
         return SharesFirstProcessNetworkNamespace(0);
     };

@@ -16,6 +16,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <new>
@@ -34,19 +35,19 @@ bool FitsSizeArgument(std::size_t size) {
 
 // resolved and the DHCP clients serve process 1's namespace; the caller's namespace was read for
 // the call, and whether it is that one is asked of /proc only when it changes.
+std::function<bool()> FirstProcessNamespaceTest(const qmr::TKernelView& kernel) {
+    return [inode = kernel.Namespace] { return qmr::SharesFirstProcessNetworkNamespace(inode); };
+}
+
 qmr::TDnsSources DnsSourcesFor(const qmr::TKernelView& kernel) {
     qmr::TDnsSources sources;
-    sources.ResolvedServesThisNamespace = [inode = kernel.Namespace] {
-        return qmr::SharesFirstProcessNetworkNamespace(inode);
-    };
+    sources.ResolvedServesThisNamespace = FirstProcessNamespaceTest(kernel);
     return sources;
 }
 
 qmr::TLeaseSources LeaseSourcesFor(const qmr::TKernelView& kernel) {
     qmr::TLeaseSources sources;
-    sources.ManagersServeThisNamespace = [inode = kernel.Namespace] {
-        return qmr::SharesFirstProcessNetworkNamespace(inode);
-    };
+    sources.ManagersServeThisNamespace = FirstProcessNamespaceTest(kernel);
     return sources;
 }
 
