@@ -45,17 +45,29 @@ void TReportPane::ShowReport(const TLineList& lines, const TTrafficTrack* track,
 
     THTMLStaticText* view = m_HTMLStaticText_Report;
     view->BeginUpdate();
-    const int n = static_cast<int>(lines.size());
+    // An idle adapter's report reads the same from one tick to the next: its lines are not
+    // converted and measured again unless they or what their sizes depend on changed.
+    if (lines != m_ShownLines || view->LayoutKey() != m_ShownKey) {
+        WriteLines(lines);
+    }
     const QSize client = m_ScrollBox_Report->viewport()->size();
-    int width = client.width() - 24;
-    int height = 24;
-    int widest = 0;
+    const int width = std::max(client.width() - 24, m_TextWidest);
+    const int height =
+        24 + m_TextHeight + PlaceRateGraph(m_TextWidest, m_TextHeight, client.width() - 24);
+    view->resize(width, std::max(height, client.height() - 24));
+    view->EndUpdate();
+}
+
+void TReportPane::WriteLines(const TLineList& lines) {
+    THTMLStaticText* view = m_HTMLStaticText_Report;
+    const int n = static_cast<int>(lines.size());
+    m_TextHeight = 0;
+    m_TextWidest = 0;
     for (int i = 0; i < n; ++i) {
         QString line = QString::fromStdU16String(lines[static_cast<std::size_t>(i)]);
         const QSize size = MeasureMarkupLine(line);
-        height += size.height();
-        widest = std::max(widest, size.width());
-        width = std::max(width, size.width());
+        m_TextHeight += size.height();
+        m_TextWidest = std::max(m_TextWidest, size.width());
         line += QStringLiteral("<br>");
         if (i < view->LineCount()) {
             if (view->Line(i) != line) {
@@ -68,9 +80,8 @@ void TReportPane::ShowReport(const TLineList& lines, const TTrafficTrack* track,
     for (int i = view->LineCount() - 1; i >= n; --i) {
         view->DeleteLine(i);
     }
-    height += PlaceRateGraph(widest, height - 24, client.width() - 24);
-    view->resize(width, std::max(height, client.height() - 24));
-    view->EndUpdate();
+    m_ShownLines = lines;
+    m_ShownKey = view->LayoutKey();
 }
 
 int TReportPane::PlaceRateGraph(int textWidth, int textHeight, int viewWidth) {

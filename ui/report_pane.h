@@ -49,12 +49,20 @@ private:
     // Puts the rate graph beside or below lines of this size in a view this wide; returns the
     // height it adds below them.
     int PlaceRateGraph(int textWidth, int textHeight, int viewWidth);
+    // Writes the lines that changed and measures them all.
+    void WriteLines(const TLineList& lines);
 
     QWidget* m_Window;
     TPictureContainer m_PictureContainer;
     QScrollArea* m_ScrollBox_Report;
     THTMLStaticText* m_HTMLStaticText_Report;
     TRateGraph* m_RateGraph;
+    // The lines last written, what their sizes were measured with, and the height of all of
+    // them and the width of the widest.
+    TLineList m_ShownLines;
+    THTMLStaticText::TLayoutKey m_ShownKey;
+    int m_TextHeight = 0;
+    int m_TextWidest = 0;
     // A notch scrolls this many pixels at 120 pixels per inch, 20 at 96.
     double m_WheelFactor = 16.0;
 };

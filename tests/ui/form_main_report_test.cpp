@@ -187,6 +187,14 @@ private slots:
             Access::MeasureMarkupLine(*form, Access::ReportView(*form).Line(0).chopped(4)).width();
         QVERIFY(expected > client.width() - 24);
         QCOMPARE(Access::ReportView(*form).width(), expected);
+
+        // The same lines with more room between them are measured again.
+        qmr::THTMLStaticText& view = Access::ReportView(*form);
+        const int before = view.height();
+        view.SetLineSpacing(view.LineSpacing() + 200);
+        Poll();
+        Idle();
+        QVERIFY(view.height() > before + 100 * view.LineCount());
     }
 
     void aMeasuredLineIsMeasuredAgainForAnotherFontOrSpacing() {

@@ -44,6 +44,16 @@ public:
     int LineWrites() const { return m_LineWrites; }
     int RepaintRequests() const { return m_RepaintRequests; }
 
+    // What a layout of the lines, and a measure of one, depends on besides their markup.
+    struct TLayoutKey {
+        QFont Font;
+        int Spacing = -1;
+        int Dpi = -1;
+        const TPictureContainer* Pictures = nullptr;
+        bool operator==(const TLayoutKey&) const = default;
+    };
+    TLayoutKey LayoutKey() const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
@@ -53,15 +63,6 @@ private:
     // layout.
     void RepaintChanges();
     TMarkupMetrics Metrics() const;
-    // What a layout of the lines depends on besides their markup.
-    struct TLayoutKey {
-        QFont Font;
-        int Spacing = -1;
-        int Dpi = -1;
-        const TPictureContainer* Pictures = nullptr;
-        bool operator==(const TLayoutKey&) const = default;
-    };
-    TLayoutKey LayoutKey() const;
     void LayOut();
 
     QStringList m_Lines;
