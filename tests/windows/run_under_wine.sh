@@ -2,7 +2,8 @@
 # Runs a Windows program under Wine in a prefix of the build tree (Wine wants its path absolute):
 #   run_under_wine.sh PREFIX PROGRAM.exe [ARGUMENT...]
 #   run_under_wine.sh --ensure PREFIX    create the prefix unless it exists
-#   run_under_wine.sh --fresh PREFIX     throw the prefix away, create it anew, start its server
+#   run_under_wine.sh --fresh PREFIX     throw the prefix away and create it anew
+#   run_under_wine.sh --serve PREFIX     start its wineserver to stay until --stop
 #   run_under_wine.sh --stop PREFIX      stop the prefix's wineserver
 # The prefix is created on first use (wineboot -i takes a while), under a lock, so that test
 # discovery during the build and the tests themselves can share it. Wine's own diagnostics are
@@ -52,11 +53,16 @@ case "${1:-}" in
 --fresh)
     export WINEPREFIX="$(realpath -m "$2")"
     ensure_prefix fresh
-    # One wineserver for the whole run: left to itself it exits a few seconds after each
-    # program, and a program that starts while it is going away fails at once ("wine client
-    # error: recvmsg: Connection reset by peer"). --stop ends it.
-    wineserver -p </dev/null >/dev/null 2>&1
     echo "fresh Wine prefix: $WINEPREFIX"
+    ;;
+--serve)
+    # One wineserver for a whole test run: left to itself it exits a few seconds after each
+    # program, and a program that starts while it is going away fails at once ("wine client
+    # error: recvmsg: Connection reset by peer"). Its output is closed, or whoever started it
+    # would wait for it.
+    export WINEPREFIX="$(realpath -m "$2")"
+    ensure_prefix
+    wineserver -p </dev/null >/dev/null 2>&1
     ;;
 --stop)
     export WINEPREFIX="$(realpath -m "$2")"
