@@ -116,14 +116,10 @@ QSize THTMLStaticText::MeasureMarkup(const QString& markup) const {
     // Counters and rates make new lines every second; the memo is started afresh long before
     // it could matter.
     constexpr qsizetype kMeasuredLimit = 4096;
-    if (font() != m_MeasuredFont || m_LineSpacing != m_MeasuredSpacing ||
-        logicalDpiY() != m_MeasuredDpi || m_Pictures != m_MeasuredPictures ||
-        m_Measured.size() >= kMeasuredLimit) {
+    if (const TLayoutKey key = LayoutKey();
+        key != m_MeasuredKey || m_Measured.size() >= kMeasuredLimit) {
         m_Measured.clear();
-        m_MeasuredFont = font();
-        m_MeasuredSpacing = m_LineSpacing;
-        m_MeasuredDpi = logicalDpiY();
-        m_MeasuredPictures = m_Pictures;
+        m_MeasuredKey = key;
     }
     if (const auto found = m_Measured.constFind(markup); found != m_Measured.constEnd()) {
         return *found;

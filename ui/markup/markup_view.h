@@ -77,10 +77,7 @@ private:
     // them with: from one poll to the next a report repeats most of its lines, and shaping
     // their text again was most of what the window did in a second.
     mutable QHash<QString, QSize> m_Measured;
-    mutable QFont m_MeasuredFont;
-    mutable int m_MeasuredSpacing = -1;
-    mutable int m_MeasuredDpi = -1;
-    mutable const TPictureContainer* m_MeasuredPictures = nullptr;
+    mutable TLayoutKey m_MeasuredKey;
     const TPictureContainer* m_Pictures = nullptr;
     int m_LineSpacing = 4;
     int m_UpdateDepth = 0;
